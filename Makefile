@@ -1,0 +1,47 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Besides them: `make build`, `make bench`, `make fuzz`, `make installer`.
+
+JOBS ?= $(shell nproc)
+WINE_RUN := scripts/wine-run
+
+.PHONY: all bootstrap build native windows test test-native test-windows run bench fuzz installer clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+native: bootstrap
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native -j $(JOBS)
+
+windows: bootstrap
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+# belvanto.exe ends up at build/windows/belvanto.exe.
+build: native windows
+
+test-native: native
+	cd build/native && ctest --output-on-failure -j $(JOBS)
+
+test-windows: windows
+	$(WINE_RUN) -- ctest --test-dir build/windows --output-on-failure -j $(JOBS)
+
+test: test-native test-windows
+
+# Starts belvanto.exe under Wine in a prefix that is kept between runs.
+run: windows
+	@scripts/run-program
+
+bench: native
+	@scripts/run-benchmarks
+
+fuzz: bootstrap
+	@scripts/run-fuzzer 600
+
+installer: windows
+	@cmake --build --preset windows --target installer
+
+clean:
+	rm -rf build

@@ -1,0 +1,48 @@
+// Program-wide state of the running reminder, owned by the entry for the whole
+// run and touched only on the user-interface thread, and the few operations
+// that the windows and dialogs share.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "core/appointment_book.h"
+#include "store/settings.h"
+
+// Alarm state: 0 off, 1 sleeping, otherwise running (the tick timer's id, 11).
+enum : std::uint32_t { AlarmOff = 0, AlarmSleeping = 1 };
+constexpr UINT_PTR TICK_TIMER_ID = 11;
+constexpr UINT TICK_INTERVAL_MS = 10000;
+
+constexpr UINT MSG_TRAY_NOTIFY = 32778; // WM_APP + 10
+constexpr UINT MSG_TRAY_MENU = 32779;   // WM_APP + 11
+
+namespace program {
+
+HINSTANCE instance();
+HWND mainWindow();
+Settings& settings();
+AppointmentBook& book();
+std::uint32_t& alarmTimer();
+std::int32_t& snoozeCount();
+
+// Posts WM_TIMER to the main window when the alarm is running, so that the
+// status (or a due alarm) follows at once instead of within ten seconds.
+void requestImmediateTick();
+
+// After the appointment list replaced the book: wakes a sleeping alarm when the
+// book is no longer empty (new tick timer), then asks for an immediate tick.
+void wakeAfterBookChange();
+
+// The dialogs that the menu and start-up open. main.cpp fills these in with the
+// dialogs of ui/; until then the commands open nothing.
+struct DialogHooks {
+    void (*appointmentList)(HWND owner) = nullptr;                              // 40002
+    void (*configuration)(HWND owner) = nullptr;                                // 40003
+    void (*about)(HWND owner) = nullptr;                                        // 40005
+    void (*missedAppointments)(HWND owner, const AppointmentBook& missed) = nullptr; // start-up
+};
+DialogHooks& dialogHooks();
+
+} // namespace program
