@@ -38,9 +38,9 @@ void wakeAfterBookChange();
 // The dialogs that the menu and start-up open. main.cpp fills these in with the
 // dialogs of ui/; until then the commands open nothing.
 struct DialogHooks {
-    void (*appointmentList)(HWND owner) = nullptr;                              // 40002
-    void (*configuration)(HWND owner) = nullptr;                                // 40003
-    void (*about)(HWND owner) = nullptr;                                        // 40005
+    void (*appointmentList)(HWND owner) = nullptr;                                   // 40002
+    void (*configuration)(HWND owner) = nullptr;                                     // 40003
+    void (*about)(HWND owner) = nullptr;                                             // 40005
     void (*missedAppointments)(HWND owner, const AppointmentBook& missed) = nullptr; // start-up
 };
 DialogHooks& dialogHooks();

@@ -28,7 +28,8 @@ class AppointmentBook {
     void clear() { entries_.clear(); }
 
     // Visits every appointment in book order without changing the book.
-    void forEach(const std::function<void(TimeValue alarmTime, const std::string& text)>& visit) const;
+    void
+    forEach(const std::function<void(TimeValue alarmTime, const std::string& text)>& visit) const;
 
   private:
     std::multimap<TimeValue, std::string> entries_;

@@ -8,8 +8,7 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 7> weekdayNames{"So", "Mo", "Di", "Mi",
-                                                       "Do", "Fr", "Sa"};
+constexpr std::array<std::string_view, 7> weekdayNames{"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
 
 // Reads a number the way atoi does (leading blanks, one sign, digits up to the
 // first other character, 0 without digits), saturating instead of overflowing.
@@ -76,8 +75,7 @@ std::string formatDisplay(std::string_view weekday, int day, int month, int year
                           int minute) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*s., %02d.%02d.%04d %02d:%02d",
-                  static_cast<int>(weekday.size()), weekday.data(), day, month, year, hour,
-                  minute);
+                  static_cast<int>(weekday.size()), weekday.data(), day, month, year, hour, minute);
     return buffer;
 }
 
@@ -91,9 +89,13 @@ std::string_view weekdayName(int dayOfWeek) {
 }
 
 // The bounds follow the time zone, so they are computed at each call.
-TimeValue earliestAlarmTime() { return localToTime(2000, 1, 1, 0, 0); }
+TimeValue earliestAlarmTime() {
+    return localToTime(2000, 1, 1, 0, 0);
+}
 
-TimeValue latestAlarmTime() { return localToTime(2099, 12, 31, 23, 59); }
+TimeValue latestAlarmTime() {
+    return localToTime(2099, 12, 31, 23, 59);
+}
 
 TimeValue fileKeyToTime(std::string_view key) {
     if (key.size() != 10) {
@@ -145,7 +147,8 @@ void displayToCalendar(std::string_view display, CalendarFields& fields) {
     fields.month = static_cast<std::uint16_t>(readNumber(field(display, 8, 2)));
     fields.day = static_cast<std::uint16_t>(readNumber(field(display, 5, 2)));
     fields.hour = static_cast<std::uint16_t>(readNumber(field(display, 16, 2)));
-    fields.minute = static_cast<std::uint16_t>(readNumber(field(display, 19, std::string_view::npos)));
+    fields.minute =
+        static_cast<std::uint16_t>(readNumber(field(display, 19, std::string_view::npos)));
 }
 
 std::string calendarToDisplay(const CalendarFields& fields) {

@@ -17,7 +17,9 @@ LocalDate platformToday(); // clock_win32.cpp
 
 namespace {
 
-TimeValue platformNow() { return static_cast<TimeValue>(std::time(nullptr)); }
+TimeValue platformNow() {
+    return static_cast<TimeValue>(std::time(nullptr));
+}
 
 ClockSource& activeClock() {
     static ClockSource clock = systemClock();
@@ -26,7 +28,9 @@ ClockSource& activeClock() {
 
 } // namespace
 
-ClockSource systemClock() { return ClockSource{platformNow, platformToday}; }
+ClockSource systemClock() {
+    return ClockSource{platformNow, platformToday};
+}
 
 ClockSource setClock(ClockSource clock) {
     ClockSource previous = activeClock();
@@ -34,6 +38,10 @@ ClockSource setClock(ClockSource clock) {
     return previous;
 }
 
-TimeValue currentTime() { return activeClock().now(); }
+TimeValue currentTime() {
+    return activeClock().now();
+}
 
-LocalDate todayLocalDate() { return activeClock().today(); }
+LocalDate todayLocalDate() {
+    return activeClock().today();
+}

@@ -10,8 +10,12 @@ namespace {
 // 2026-12-06 14:30:00 CET = 13:30 UTC.
 constexpr TimeValue sunday1430 = 1796563800;
 
-LocalDate fixedToday() { return LocalDate{2026, 12, 6, 0}; }
-TimeValue fixedNow() { return sunday1430; }
+LocalDate fixedToday() {
+    return LocalDate{2026, 12, 6, 0};
+}
+TimeValue fixedNow() {
+    return sunday1430;
+}
 
 class Calendar : public ::testing::Test {
   protected:
