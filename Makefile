@@ -25,8 +25,9 @@ build: native windows
 test-native: native
 	cd build/native && ctest --output-on-failure -j $(JOBS)
 
+# Wine tests share one prefix (registry, files, the single-instance mutex): one at a time.
 test-windows: windows
-	$(WINE_RUN) -- ctest --test-dir build/windows --output-on-failure -j $(JOBS)
+	$(WINE_RUN) -- ctest --test-dir build/windows --output-on-failure
 
 test: test-native test-windows
 
