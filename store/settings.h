@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // One global record: zero at process start, filled at start-up, changed only
 // by the configuration dialog. Field order is part of the record's identity.
@@ -18,3 +19,26 @@ struct Settings {
     bool playsound = false;
     bool repeatsound = false;
 };
+
+class Registry;
+
+// Reads the record from the registry: "userdata" from the machine key, the other
+// values from the key that "userdata" chooses; a first start gets the fresh defaults.
+void loadSettings(Registry& registry, Settings& settings);
+
+// Writes the record; "defsoundevent" as well when a standard sound event name is given.
+void saveSettings(Registry& registry, const Settings& settings,
+                  const std::string* defaultSoundEvent = nullptr);
+
+// The first-start defaults, saved at once. userdataKnown: "userdata" is settled already.
+void resetSettings(Registry& registry, Settings& settings, bool userdataKnown);
+
+// Whether the process may change the machine-wide options; asked anew on every call.
+bool isAdministrator();
+
+// Replaces the test behind isAdministrator; returns the one in use before.
+using AdministratorTest = bool (*)();
+AdministratorTest setAdministratorTest(AdministratorTest test);
+
+// The platform's test (Windows build: the Administrators group enabled in the token).
+bool systemAdministratorTest();
