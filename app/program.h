@@ -7,11 +7,12 @@
 
 #include <cstdint>
 
+#include "app/scheduler.h"
 #include "core/appointment_book.h"
 #include "store/settings.h"
 
-// Alarm state: 0 off, 1 sleeping, otherwise running (the tick timer's id, 11).
-enum : std::uint32_t { AlarmOff = 0, AlarmSleeping = 1 };
+class TrayIcon;
+
 constexpr UINT_PTR TICK_TIMER_ID = 11;
 constexpr UINT TICK_INTERVAL_MS = 10000;
 
@@ -26,6 +27,16 @@ Settings& settings();
 AppointmentBook& book();
 std::uint32_t& alarmTimer();
 std::int32_t& snoozeCount();
+// The notification-area icon; nullptr until start-up has made it.
+TrayIcon* tray();
+
+// Set once by start-up (and by tests that build the windows themselves).
+void setInstance(HINSTANCE instance);
+void setMainWindow(HWND window);
+void setTray(TrayIcon* tray);
+
+// Writes the global book to the appointment file with the current settings.
+void saveBook();
 
 // Posts WM_TIMER to the main window when the alarm is running, so that the
 // status (or a due alarm) follows at once instead of within ten seconds.
