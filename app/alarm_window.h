@@ -2,11 +2,16 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "app/alarm_record.h"
 
 constexpr UINT_PTR AUTO_END_TIMER_ID = 21;
 constexpr UINT_PTR SNOOZE_TIMER_ID = 22;
+
+// The program's sound event, looked up among the events registered for it.
+constexpr const char* ALARM_SOUND_ALIAS = "QW_Alarm";
+constexpr DWORD ALARM_SOUND_FLAGS = SND_ALIAS | SND_APPLICATION | SND_ASYNC;
 
 // Creates the window for a record (CreateDialogParamA, owner the main window);
 // the caller shows it. The record is read only during creation. nullptr on failure.
@@ -19,3 +24,13 @@ void placeAlarmWindow(HWND window, int position);
 
 // Moves the window 20 pixels so that a returning window does not hide another.
 void nudgeAlarmWindow(HWND window);
+
+// The platform calls through which every alarm window plays its sound and arms
+// its timers. The product uses PlaySoundA and SetTimer; tests put recorders in.
+struct AlarmWindowCalls {
+    BOOL(WINAPI* playSound)(LPCSTR sound, HMODULE module, DWORD flags) = ::PlaySoundA;
+    UINT_PTR(WINAPI* setTimer)(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) = ::SetTimer;
+};
+
+// Replaces the calls for every alarm window; returns the ones that were in use.
+AlarmWindowCalls setAlarmWindowCalls(AlarmWindowCalls calls);

@@ -1,0 +1,41 @@
+// The alarm window's arithmetic that needs no window: where it stands on the
+// screen, how it steps back into view, and how long a snooze lasts.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+// The longest period in minutes that a window timer still holds in
+// milliseconds (USER_TIMER_MAXIMUM, about 24 days).
+constexpr std::uint32_t LONGEST_TIMER_MINUTES = 0x7FFFFFFF / 60000;
+
+// Margin between the window and the screen's edges, and the step of a nudge.
+constexpr int ALARM_WINDOW_MARGIN = 20;
+
+// The top left corner for a window of width x height on a screen of
+// screenWidth x screenHeight: 1 right top, 2 right middle, 3 right bottom,
+// 4 left top, 5 left middle, 6 left bottom, any other value the centre.
+ScreenPoint alarmWindowPlace(int screenWidth, int screenHeight, int width, int height,
+                             int position);
+
+// The window's new top left corner after one step towards the screen's middle:
+// right when its left edge lies in the left half, else left; down when its
+// bottom edge lies in the upper half, else up.
+ScreenPoint nudgedAlarmWindowPlace(int screenWidth, int screenHeight, int left, int top,
+                                   int bottom);
+
+// The snooze length typed into the edit, read as an unsigned decimal number
+// after leading blanks (as the dialog manager reads one). Text that is not a
+// number, and 0, count as 1 minute; a number too long for any timer counts as
+// the longest timer.
+std::uint32_t snoozeMinutesFromText(std::string_view text);
+
+// A timer's period in milliseconds for a number of minutes, at most the
+// longest timer.
+std::uint32_t timerMilliseconds(std::uint32_t minutes);
