@@ -1,0 +1,12 @@
+// The about box (dialog 112): everything it shows is in its template, and only
+// OK closes it.
+#include <windows.h>
+
+#include "app/program.h"
+#include "res/resource.h"
+#include "ui/dialogs.h"
+#include "ui/ok_only_dialog.h"
+
+void showAbout(HWND owner) {
+    DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_ABOUT), owner, okOnlyDialogProc, 0);
+}

@@ -1,0 +1,124 @@
+// The appointment editor: the text, date and time of one row of the appointment list.
+#include "ui/appointment_editor.h"
+
+#include <commctrl.h>
+
+#include "app/program.h"
+#include "core/calendar.h"
+#include "res/resource.h"
+#include "ui/appointment_editor_ids.h"
+#include "ui/appointment_list_dialog_ids.h"
+#include "ui/appointment_rows.h"
+#include "ui/list_view_cells.h"
+
+namespace {
+
+constexpr std::size_t ROW_READ_BYTES = 128;
+constexpr std::size_t TEXT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
+
+SYSTEMTIME toSystemTime(const CalendarFields& fields) {
+    return SYSTEMTIME{fields.year, fields.month,  fields.dayOfWeek, fields.day,
+                      fields.hour, fields.minute, fields.second,    fields.millisecond};
+}
+
+CalendarFields toCalendarFields(const SYSTEMTIME& time) {
+    return CalendarFields{time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+                          time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
+}
+
+CalendarFields pickerValue(HWND picker) {
+    SYSTEMTIME time{};
+    SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    return toCalendarFields(time);
+}
+
+void setPickerValue(HWND picker, const CalendarFields& fields) {
+    SYSTEMTIME time = toSystemTime(fields);
+    SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+}
+
+// Only dates that the appointment file can hold, so that every row the editor
+// writes becomes a valid alarm time.
+void limitDateRange(HWND datePicker) {
+    SYSTEMTIME range[2] = {{2000, 1, 6, 1, 0, 0, 0, 0}, {2099, 12, 4, 31, 23, 59, 59, 999}};
+    SendMessageA(datePicker, DTM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(range));
+}
+
+HWND ownerList(HWND dialog) {
+    return GetDlgItem(GetParent(dialog), IDC_APPOINTMENTS);
+}
+
+void openForRow(HWND dialog, int row) {
+    if (row < 0) {
+        SetWindowTextA(dialog, "Quarv Zodora - neuer Termin");
+        EnableWindow(GetDlgItem(dialog, IDC_DELETE), FALSE);
+        return; // both pickers stay at the current local date and time
+    }
+    SetWindowTextA(dialog, "Quarv Zodora - Termin ändern");
+    EnableWindow(GetDlgItem(dialog, IDC_DELETE), TRUE);
+    const HWND list = ownerList(dialog);
+    if (const auto text = listCellText(list, row, 0, ROW_READ_BYTES)) {
+        SetDlgItemTextA(dialog, IDC_EDIT_TEXT, text->c_str());
+    }
+    const auto display = listCellText(list, row, 1, ROW_READ_BYTES);
+    if (!display) {
+        return;
+    }
+    CalendarFields fields{};
+    displayToCalendar(*display, fields);
+    setPickerValue(GetDlgItem(dialog, IDC_EDIT_DATE), fields);
+    setPickerValue(GetDlgItem(dialog, IDC_EDIT_TIME), fields);
+}
+
+// Writes the edited appointment into its row, or appends a new row when the
+// editor was opened for a new appointment ("Löschen" greyed).
+void writeRow(HWND dialog) {
+    const CalendarFields moment = pickedMoment(pickerValue(GetDlgItem(dialog, IDC_EDIT_DATE)),
+                                               pickerValue(GetDlgItem(dialog, IDC_EDIT_TIME)));
+    char text[TEXT_READ_BYTES] = {};
+    GetDlgItemTextA(dialog, IDC_EDIT_TEXT, text, sizeof text);
+
+    const HWND list = ownerList(dialog);
+    int row = 0;
+    if (IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE))) {
+        row = static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER));
+        setListCell(list, row, 0, text);
+    } else {
+        row = insertListRow(list, listRowCount(list), text);
+    }
+    setListCell(list, row, 1, calendarToDisplay(moment));
+}
+
+INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_INITDIALOG: {
+        const int row = static_cast<int>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, row);
+        limitDateRange(GetDlgItem(dialog, IDC_EDIT_DATE));
+        openForRow(dialog, row);
+        return TRUE; // focus to the text field, the first control with a tab stop
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            writeRow(dialog);
+            EndDialog(dialog, 1);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, 1);
+            return TRUE;
+        case IDC_DELETE:
+            EndDialog(dialog, IDC_DELETE);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+int editAppointmentRow(HWND listDialog, int row) {
+    return static_cast<int>(DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_EDITOR),
+                                            listDialog, editorProc, static_cast<LPARAM>(row)));
+}

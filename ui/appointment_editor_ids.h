@@ -1,0 +1,8 @@
+// Control ids of the appointment editor (dialog 115), shared with its script.
+#pragma once
+
+#define IDC_EDIT_TEXT 1016
+#define IDC_EDIT_DATE 1017
+#define IDC_EDIT_TIME 1018
+// Also the editor's answer when the user asked to delete the row.
+#define IDC_DELETE 1019

@@ -1,0 +1,6 @@
+// Control ids of the appointment list (dialog 113), shared with its script and the editor.
+#pragma once
+
+#define IDC_APPOINTMENTS 1014
+#define IDC_NEW 1015
+#define IDC_LIST_HINT 1034

@@ -1,0 +1,45 @@
+// The cells of the appointment list view.
+#include "ui/list_view_cells.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <vector>
+
+int listRowCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::optional<std::string> listCellText(HWND list, int row, int column, std::size_t bufferBytes) {
+    std::vector<char> buffer(bufferBytes + 1, '\0');
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(bufferBytes);
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        return std::nullopt;
+    }
+    // The control may point pszText at its own copy instead of filling ours.
+    const char* text = item.pszText ? item.pszText : "";
+    return std::string(text, strnlen(text, bufferBytes - 1));
+}
+
+int insertListRow(HWND list, int row, const std::string& text) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(text.c_str());
+    return static_cast<int>(
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void setListCell(HWND list, int row, int column, const std::string& text) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
