@@ -10,16 +10,12 @@
 #include "app/alarm_logic.h"
 #include "app/alarm_window_ids.h"
 #include "app/program.h"
+#include "app/scheduler.h"
 #include "app/tray_status.h"
 #include "core/calendar.h"
 #include "res/resource.h"
 
 namespace {
-
-// Tray status rows that the alarm window asks for.
-constexpr int STATUS_OFF = 0;
-constexpr int STATUS_NOTHING_TO_DO = 2;
-constexpr int STATUS_SNOOZED = 6;
 
 AlarmWindowCalls platform;
 
@@ -107,7 +103,7 @@ void snooze(HWND window) {
     ShowWindow(window, SW_HIDE);
     std::int32_t& snoozed = program::snoozeCount();
     snoozed = snoozed > 0 ? snoozed + 1 : 1;
-    showStatus(STATUS_SNOOZED);
+    showStatus(StatusSnoozed);
 }
 
 void finish(HWND window) {
@@ -137,10 +133,10 @@ void returnFromSnooze(HWND window) {
 // ticks at once, otherwise the status of the alarm state is shown.
 void refreshTrayStatus() {
     const std::uint32_t state = program::alarmTimer();
-    if (state >= 2) {
+    if (alarmIsRunning(state)) {
         program::requestImmediateTick();
     } else {
-        showStatus(state == AlarmSleeping ? STATUS_NOTHING_TO_DO : STATUS_OFF);
+        showStatus(state == AlarmSleeping ? StatusNothingToDo : StatusOff);
     }
 }
 
