@@ -1,0 +1,45 @@
+// The administrator test: the Administrators group, enabled, in the process token.
+#include "store/administrator_win32.h"
+
+#include <vector>
+
+#include "store/settings.h"
+#include "store/win32_handle.h"
+
+bool tokenHasEnabledAdministrators(HANDLE token) {
+    // The group list is as long as the token needs: a domain account's may be long.
+    DWORD needed = 0;
+    GetTokenInformation(token, TokenGroups, nullptr, 0, &needed);
+    if (needed == 0) {
+        return false;
+    }
+    std::vector<unsigned char> buffer(needed);
+    if (!GetTokenInformation(token, TokenGroups, buffer.data(), needed, &needed)) {
+        return false;
+    }
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
+        return false;
+    }
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    bool found = false;
+    for (DWORD i = 0; i < groups->GroupCount && !found; ++i) {
+        const DWORD attributes = groups->Groups[i].Attributes;
+        found = EqualSid(groups->Groups[i].Sid, administrators) &&
+                (attributes & SE_GROUP_ENABLED) != 0 &&
+                (attributes & SE_GROUP_USE_FOR_DENY_ONLY) == 0;
+    }
+    FreeSid(administrators);
+    return found;
+}
+
+bool systemAdministratorTest() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    const UniqueHandle owned(token);
+    return tokenHasEnabledAdministrators(owned.get());
+}

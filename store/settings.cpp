@@ -1,0 +1,129 @@
+// The settings store: the Settings record in the registry under "Software\QuarvWecker".
+#include "store/settings.h"
+
+#include <cstdint>
+
+#include "store/registry.h"
+
+namespace {
+
+constexpr const char* SettingsPath = "Software\\QuarvWecker";
+
+bool readBool(const RegistryKey& key, const char* name, bool missing) {
+    std::uint32_t value = 0;
+    return key.readDword(name, value) ? value == 1 : missing;
+}
+
+std::int32_t readInt(const RegistryKey& key, const char* name, std::int32_t missing) {
+    std::uint32_t value = 0;
+    return key.readDword(name, value) ? static_cast<std::int32_t>(value) : missing;
+}
+
+// The values of the settings key, in their stored order, with the missing-value defaults.
+void readSettingsKey(const RegistryKey& key, Settings& settings) {
+    settings.alarmend = readInt(key, "alarmend", 0);
+    settings.alarmrepeat = readInt(key, "alarmrepeat", 5);
+    settings.alarmoffset = readInt(key, "alarmoffset", 5);
+    settings.deleteold = readBool(key, "deleteold", false);
+    settings.onafterstart = readBool(key, "onafterstart", false);
+    settings.onondemand = readBool(key, "onondemand", false);
+    settings.showalarmwindow = readBool(key, "showalarmwindow", true);
+    settings.alarmpos = readInt(key, "alarmpos", 0);
+    settings.playsound = readBool(key, "playsound", false);
+    settings.repeatsound = readBool(key, "repeatsound", false);
+}
+
+// Each write stands alone: a failed one does not keep the others from being made.
+void writeSettingsKey(const RegistryKey& key, const Settings& settings) {
+    key.writeDword("alarmend", static_cast<std::uint32_t>(settings.alarmend));
+    key.writeDword("alarmrepeat", static_cast<std::uint32_t>(settings.alarmrepeat));
+    key.writeDword("alarmoffset", static_cast<std::uint32_t>(settings.alarmoffset));
+    key.writeDword("deleteold", settings.deleteold ? 1 : 0);
+    key.writeDword("onafterstart", settings.onafterstart ? 1 : 0);
+    key.writeDword("onondemand", settings.onondemand ? 1 : 0);
+    key.writeDword("showalarmwindow", settings.showalarmwindow ? 1 : 0);
+    key.writeDword("alarmpos", static_cast<std::uint32_t>(settings.alarmpos));
+    key.writeDword("playsound", settings.playsound ? 1 : 0);
+    key.writeDword("repeatsound", settings.repeatsound ? 1 : 0);
+}
+
+AdministratorTest administratorTest = nullptr;
+
+} // namespace
+
+void loadSettings(Registry& registry, Settings& settings) {
+    RegistryKey key = registry.open(RegistryRoot::Machine, SettingsPath, RegistryAccess::Read);
+    std::uint32_t userdata = 0;
+    const bool userdataKnown = key && key.readDword("userdata", userdata);
+    // Without the machine-wide choice the user's own settings count, as on a fresh
+    // machine; an ordinary user cannot create the machine key, so the user's key may
+    // well be all there is.
+    settings.userdata = userdataKnown ? userdata == 1 : true;
+    if (settings.userdata) {
+        key.close();
+        key = registry.open(RegistryRoot::User, SettingsPath, RegistryAccess::Read);
+    }
+    if (!key) {
+        resetSettings(registry, settings, userdataKnown);
+        return;
+    }
+    readSettingsKey(key, settings);
+}
+
+void saveSettings(Registry& registry, const Settings& settings,
+                  const std::string* defaultSoundEvent) {
+    // A machine key that cannot be written (an ordinary user, or an administrator
+    // without elevation) costs only the machine-wide values: the user's own settings
+    // are still written.
+    RegistryKey key = registry.create(RegistryRoot::Machine, SettingsPath);
+    if (key) {
+        key.writeDword("userdata", settings.userdata ? 1 : 0);
+        if (defaultSoundEvent != nullptr) {
+            key.writeString("defsoundevent", *defaultSoundEvent);
+        }
+    }
+    if (settings.userdata) {
+        key.close();
+        key = registry.create(RegistryRoot::User, SettingsPath);
+    }
+    if (key) {
+        writeSettingsKey(key, settings);
+    }
+}
+
+void resetSettings(Registry& registry, Settings& settings, bool userdataKnown) {
+    if (!userdataKnown) {
+        settings.userdata = true;
+    }
+    settings.alarmend = 0;
+    settings.alarmrepeat = 5;
+    settings.alarmoffset = 5;
+    settings.deleteold = false;
+    settings.onafterstart = true;
+    settings.showalarmwindow = true;
+    settings.alarmpos = 3;
+    settings.playsound = false;
+    settings.repeatsound = false;
+    saveSettings(registry, settings);
+}
+
+bool isAdministrator() {
+    if (administratorTest == nullptr) {
+        administratorTest = systemAdministratorTest;
+    }
+    return administratorTest();
+}
+
+AdministratorTest setAdministratorTest(AdministratorTest test) {
+    const AdministratorTest previous =
+        administratorTest != nullptr ? administratorTest : systemAdministratorTest;
+    administratorTest = test != nullptr ? test : systemAdministratorTest;
+    return previous;
+}
+
+#ifndef _WIN32
+// Outside Windows there are no machine-wide rights to guard.
+bool systemAdministratorTest() {
+    return false;
+}
+#endif
