@@ -1,0 +1,183 @@
+// The appointment file "quarvwecker.xml": the book as XML in the application-data folder.
+#include "store/appointment_file.h"
+
+#include "core/calendar.h"
+#include "core/clock.h"
+#include "xml/xml.h"
+
+namespace {
+
+constexpr int TraceId = 42;
+constexpr int MoveAttempts = 10;
+constexpr int MoveRetryPauseMs = 25;
+
+bool appointmentFilePath(FileSystem& files, const Settings& settings, std::string& path) {
+    std::string folder;
+    if (!files.dataFolder(settings.userdata, folder)) {
+        return false;
+    }
+    path = folder + "\\quarvwecker.xml";
+    return true;
+}
+
+// The "termine" element in "version1" in the first "quarvwecker"; nullptr when one is missing.
+const XmlElement* findAppointments(const XmlDocument& document) {
+    const XmlElement* root = document.elementAt(document.findElement("quarvwecker"));
+    const XmlElement* version = root ? root->childAt(root->findChild("version1")) : nullptr;
+    return version ? version->childAt(version->findChild("termine")) : nullptr;
+}
+
+std::string bookToText(const AppointmentBook& book) {
+    XmlDocument document(TraceId);
+    XmlElement* appointments = document.addElement("quarvwecker", false)
+                                   ->addChild("version1", false)
+                                   ->addChild("termine", false);
+    book.forEach([appointments](TimeValue alarmTime, const std::string& text) {
+        XmlElement* date = appointments->addChild("date", true);
+        date->addAttribute("text", text);
+        date->addAttribute("zeit", timeToFileKey(alarmTime));
+    });
+    return XmlTranslator(TraceId).buildDocument(document);
+}
+
+// A whole appointment file as the save writes it: it reads, and nothing was cut off.
+bool isCompleteFile(const std::string& text) {
+    XmlDocument document(TraceId);
+    return text.ends_with("</quarvwecker>\r\n") &&
+           XmlTranslator(TraceId).buildStructure(text, document) &&
+           findAppointments(document) != nullptr;
+}
+
+// A file opened for writing, closed at the latest when this goes out of scope.
+class WriteHandle {
+  public:
+    WriteHandle(FileSystem& files, std::uintptr_t file) : files_(files), file_(file) {}
+    WriteHandle(const WriteHandle&) = delete;
+    WriteHandle& operator=(const WriteHandle&) = delete;
+    ~WriteHandle() { close(); }
+
+    std::uintptr_t get() const { return file_; }
+    bool close() {
+        if (!open_) {
+            return true;
+        }
+        open_ = false;
+        return files_.closeFile(file_);
+    }
+
+  private:
+    FileSystem& files_;
+    std::uintptr_t file_;
+    bool open_ = true;
+};
+
+// A virus scanner or an indexer may hold the target for a moment.
+bool moveWithRetry(FileSystem& files, const std::string& from, const std::string& to) {
+    for (int attempt = 1;; ++attempt) {
+        const FileResult result = files.moveFile(from, to);
+        if (result == FileResult::Ok) {
+            return true;
+        }
+        if (result != FileResult::Busy || attempt == MoveAttempts) {
+            return false;
+        }
+        files.pause(MoveRetryPauseMs);
+    }
+}
+
+// Writes the text beside the file first and puts it in place in one step, so that a
+// crash, a power cut or a full disk leaves the old file whole.
+bool replaceFile(FileSystem& files, const std::string& path, std::string_view text) {
+    const std::string temporary = path + ".tmp";
+    std::uintptr_t file = 0;
+    bool written = files.createFile(temporary, file);
+    if (written) {
+        WriteHandle handle(files, file);
+        written = files.writeFile(handle.get(), text) && files.flushFile(handle.get());
+        written = handle.close() && written;
+    }
+    if (written && moveWithRetry(files, temporary, path)) {
+        return true;
+    }
+    files.removeFile(temporary);
+    return false;
+}
+
+// A temporary file left by a save that did not finish: it replaces a missing file when
+// it is complete; otherwise it goes.
+void recoverTemporaryFile(FileSystem& files, const std::string& path) {
+    const std::string temporary = path + ".tmp";
+    std::string text;
+    const FileResult read = files.readFile(temporary, text);
+    if (read == FileResult::Missing) {
+        return;
+    }
+    std::string current;
+    if (read == FileResult::Ok && isCompleteFile(text) &&
+        files.readFile(path, current) == FileResult::Missing &&
+        moveWithRetry(files, temporary, path)) {
+        return;
+    }
+    files.removeFile(temporary);
+}
+
+} // namespace
+
+bool loadAppointments(FileSystem& files, const Settings& settings, AppointmentBook& book,
+                      AppointmentBook& missed) {
+    std::string path;
+    if (!appointmentFilePath(files, settings, path)) {
+        return false;
+    }
+    recoverTemporaryFile(files, path);
+    std::string text;
+    if (files.readFile(path, text) != FileResult::Ok) {
+        return false;
+    }
+
+    XmlDocument document(TraceId);
+    const XmlElement* appointments = XmlTranslator(TraceId).buildStructure(text, document)
+                                         ? findAppointments(document)
+                                         : nullptr;
+    if (appointments == nullptr) {
+        // The next save would overwrite what could not be read: keep a copy aside.
+        if (!text.empty()) {
+            replaceFile(files, path + ".bad", text);
+        }
+        return false;
+    }
+
+    // From the last to the first: appointments of equal time come out of the book in
+    // the reverse of their order in the file.
+    const TimeValue now = currentTime();
+    bool pastFound = false;
+    for (int i = appointments->childCount() - 1; i >= 0; --i) {
+        const XmlElement& date = *appointments->childAt(i);
+        if (date.name() != "date") {
+            continue;
+        }
+        const std::string_view appointmentText = date.attribute("text").value_or("");
+        const TimeValue time = fileKeyToTime(date.attribute("zeit").value_or(""));
+        if (time <= 0) {
+            continue;
+        }
+        if (time > now) {
+            book.insert(time, std::string(appointmentText));
+        } else {
+            pastFound = true;
+            if (!settings.deleteold) {
+                missed.insert(time, std::string(appointmentText));
+            }
+        }
+    }
+
+    if (pastFound) {
+        saveAppointments(files, settings, book);
+    }
+    return true;
+}
+
+bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book) {
+    std::string path;
+    return appointmentFilePath(files, settings, path) && replaceFile(files, path, bookToText(book));
+}

@@ -1,0 +1,116 @@
+// The platform's file system: the shell's application-data folders and CreateFileA and friends.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "store/appointment_file.h"
+#include "store/win32_handle.h"
+
+namespace {
+
+HANDLE toHandle(std::uintptr_t file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+
+FileResult lastFailure() {
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return FileResult::Missing;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    // Replacing a file that another process holds open without delete sharing.
+    case ERROR_ACCESS_DENIED:
+        return FileResult::Busy;
+    default:
+        return FileResult::Failed;
+    }
+}
+
+class Win32FileSystem final : public FileSystem {
+  public:
+    bool dataFolder(bool perUser, std::string& path) override {
+        char folder[MAX_PATH] = {};
+        if (SHGetFolderPathA(nullptr, perUser ? CSIDL_APPDATA : CSIDL_COMMON_APPDATA, nullptr,
+                             SHGFP_TYPE_CURRENT, folder) != S_OK) {
+            return false;
+        }
+        path = folder;
+        return true;
+    }
+
+    FileResult readFile(const std::string& path, std::string& content) override {
+        const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            return lastFailure();
+        }
+        DWORD high = 0;
+        const DWORD size = GetFileSize(file.get(), &high);
+        if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0) {
+            return FileResult::Failed;
+        }
+        std::string text(size, '\0');
+        DWORD total = 0;
+        while (total < size) {
+            DWORD read = 0;
+            if (!ReadFile(file.get(), text.data() + total, size - total, &read, nullptr)) {
+                return FileResult::Failed;
+            }
+            if (read == 0) {
+                break; // the file became shorter meanwhile
+            }
+            total += read;
+        }
+        text.resize(total);
+        content = std::move(text);
+        return FileResult::Ok;
+    }
+
+    bool createFile(const std::string& path, std::uintptr_t& file) override {
+        const HANDLE created = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        file = reinterpret_cast<std::uintptr_t>(created);
+        return true;
+    }
+
+    bool writeFile(std::uintptr_t file, std::string_view data) override {
+        while (!data.empty()) {
+            DWORD written = 0;
+            if (!WriteFile(toHandle(file), data.data(), static_cast<DWORD>(data.size()), &written,
+                           nullptr) ||
+                written == 0) {
+                return false;
+            }
+            data.remove_prefix(written);
+        }
+        return true;
+    }
+
+    bool flushFile(std::uintptr_t file) override { return FlushFileBuffers(toHandle(file)) != 0; }
+
+    bool closeFile(std::uintptr_t file) override { return CloseHandle(toHandle(file)) != 0; }
+
+    // Not ReplaceFileA, which is not one step under every system.
+    FileResult moveFile(const std::string& from, const std::string& to) override {
+        if (MoveFileExA(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return FileResult::Ok;
+        }
+        return lastFailure();
+    }
+
+    bool removeFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+    void pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+};
+
+} // namespace
+
+FileSystem& systemFileSystem() {
+    static Win32FileSystem files;
+    return files;
+}

@@ -1,0 +1,100 @@
+// The file system outside Windows, over POSIX calls.
+#include "store/posix_file_system.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+std::string nativePath(std::string path) {
+    for (char& c : path) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return path;
+}
+
+int descriptor(std::uintptr_t file) {
+    return static_cast<int>(file) - 1;
+}
+
+FileResult failure() {
+    return errno == ENOENT || errno == ENOTDIR ? FileResult::Missing : FileResult::Failed;
+}
+
+} // namespace
+
+bool PosixFileSystem::dataFolder(bool perUser, std::string& path) {
+    const std::string& folder = perUser ? userFolder_ : commonFolder_;
+    if (folder.empty() || ::access(nativePath(folder).c_str(), F_OK) != 0) {
+        return false;
+    }
+    path = folder;
+    return true;
+}
+
+FileResult PosixFileSystem::readFile(const std::string& path, std::string& content) {
+    const int fd = ::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return failure();
+    }
+    std::string text;
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (n < 0) {
+        return FileResult::Failed;
+    }
+    content = std::move(text);
+    return FileResult::Ok;
+}
+
+bool PosixFileSystem::createFile(const std::string& path, std::uintptr_t& file) {
+    const int fd = ::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    file = static_cast<std::uintptr_t>(fd) + 1;
+    return true;
+}
+
+bool PosixFileSystem::writeFile(std::uintptr_t file, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(descriptor(file), data.data(), data.size());
+        if (n <= 0) {
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool PosixFileSystem::flushFile(std::uintptr_t file) {
+    return ::fsync(descriptor(file)) == 0;
+}
+
+bool PosixFileSystem::closeFile(std::uintptr_t file) {
+    return ::close(descriptor(file)) == 0;
+}
+
+FileResult PosixFileSystem::moveFile(const std::string& from, const std::string& to) {
+    return std::rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0 ? FileResult::Ok
+                                                                              : failure();
+}
+
+bool PosixFileSystem::removeFile(const std::string& path) {
+    return ::unlink(nativePath(path).c_str()) == 0;
+}
+
+void PosixFileSystem::pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
