@@ -1,0 +1,325 @@
+// The appointment file over a temporary folder: the exact bytes, past appointments at
+// load, unusable entries, and a save that leaves the old file whole whatever fails.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/calendar.h"
+#include "core/clock.h"
+#include "store/appointment_file.h"
+#include "test_files.h"
+
+namespace {
+
+const std::string Example = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+                            "<quarvwecker>\r\n"
+                            "<version1>\r\n"
+                            "<termine>\r\n"
+                            "<date text=\"Zahnarzt\" zeit=\"2612071530\" />\r\n"
+                            "<date text=\"Geburtstag Oma\" zeit=\"2612240900\" />\r\n"
+                            "</termine>\r\n"
+                            "</version1>\r\n"
+                            "</quarvwecker>\r\n";
+
+std::string fileWith(std::string_view dates) {
+    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<quarvwecker>\r\n<version1>\r\n"
+           "<termine>\r\n" +
+           std::string(dates) + "</termine>\r\n</version1>\r\n</quarvwecker>\r\n";
+}
+
+TimeValue fixedNow = 0;
+TimeValue clockNow() {
+    return fixedNow;
+}
+LocalDate clockToday() {
+    return LocalDate{2026, 12, 1, 2};
+}
+
+using Entries = std::vector<std::pair<TimeValue, std::string>>;
+
+Entries entries(const AppointmentBook& book) {
+    Entries all;
+    book.forEach([&all](TimeValue time, const std::string& text) { all.emplace_back(time, text); });
+    return all;
+}
+
+class AppointmentFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fixedNow = fileKeyToTime("2612010000");
+        previous_ = setClock(ClockSource{clockNow, clockToday});
+        settings.userdata = true;
+    }
+    void TearDown() override { setClock(previous_); }
+
+    std::string path() const { return folders.user() + "/quarvwecker.xml"; }
+    bool load() { return loadAppointments(files, settings, book, missed); }
+
+    TempFolders folders;
+    FaultyFileSystem files{folders.user(), folders.common()};
+    Settings settings;
+    AppointmentBook book;
+    AppointmentBook missed;
+
+  private:
+    ClockSource previous_;
+};
+
+TEST_F(AppointmentFileTest, ExampleReadsAndWritesBackByteForByte) {
+    writeText(path(), Example);
+    EXPECT_TRUE(load());
+    EXPECT_EQ(entries(book), (Entries{{fileKeyToTime("2612071530"), "Zahnarzt"},
+                                      {fileKeyToTime("2612240900"), "Geburtstag Oma"}}));
+    EXPECT_EQ(missed.count(), 0);
+    EXPECT_EQ(files.creates(), 0); // nothing past: no save
+
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(fileText(path()), Example);
+    EXPECT_FALSE(fileExists(path() + ".tmp"));
+}
+
+TEST_F(AppointmentFileTest, EmptyBookIs124BytesAndEachAppointmentAdds36PlusItsText) {
+    EXPECT_FALSE(load()); // no file yet
+    EXPECT_FALSE(fileExists(path()));
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(fileText(path()), fileWith(""));
+    EXPECT_EQ(fileText(path()).size(), 124u);
+
+    EXPECT_TRUE(load());
+    EXPECT_EQ(book.count(), 0);
+    EXPECT_EQ(files.creates(), 1);
+
+    book.insert(fileKeyToTime("2612071530"), "Zahnarzt");
+    book.insert(fileKeyToTime("2612071545"), "");
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(fileText(path()).size(), 124u + 36 + 8 + 36);
+}
+
+TEST_F(AppointmentFileTest, PastAppointmentsGoToTheMissedBookAndLeaveTheFile) {
+    writeText(path(), fileWith("<date text=\"Vorbei\" zeit=\"2611301200\" />\r\n"
+                               "<date text=\"Jetzt\" zeit=\"2612010000\" />\r\n"
+                               "<date text=\"Morgen\" zeit=\"2612020800\" />\r\n"));
+    EXPECT_TRUE(load());
+    EXPECT_EQ(entries(book), (Entries{{fileKeyToTime("2612020800"), "Morgen"}}));
+    EXPECT_EQ(entries(missed), (Entries{{fileKeyToTime("2611301200"), "Vorbei"},
+                                        {fileKeyToTime("2612010000"), "Jetzt"}}));
+    EXPECT_EQ(fileText(path()), fileWith("<date text=\"Morgen\" zeit=\"2612020800\" />\r\n"));
+}
+
+TEST_F(AppointmentFileTest, DeleteOldDropsPastAppointments) {
+    settings.deleteold = true;
+    writeText(path(), fileWith("<date text=\"Vorbei\" zeit=\"2611301200\" />\r\n"));
+    EXPECT_TRUE(load());
+    EXPECT_EQ(book.count(), 0);
+    EXPECT_EQ(missed.count(), 0);
+    EXPECT_EQ(fileText(path()), fileWith(""));
+}
+
+TEST_F(AppointmentFileTest, EqualTimesComeOutReversedAndAnyOrderIsSorted) {
+    writeText(path(), fileWith("<date text=\"Z\" zeit=\"2612311200\" />\r\n"
+                               "<date text=\"A\" zeit=\"2612051000\" />\r\n"
+                               "<date text=\"B\" zeit=\"2612051000\" />\r\n"
+                               "<date text=\"C\" zeit=\"2612020700\" />\r\n"));
+    EXPECT_TRUE(load());
+    std::string order;
+    book.forEach([&order](TimeValue, const std::string& text) { order += text; });
+    EXPECT_EQ(order, "CBAZ");
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(fileText(path()), fileWith("<date text=\"C\" zeit=\"2612020700\" />\r\n"
+                                         "<date text=\"B\" zeit=\"2612051000\" />\r\n"
+                                         "<date text=\"A\" zeit=\"2612051000\" />\r\n"
+                                         "<date text=\"Z\" zeit=\"2612311200\" />\r\n"));
+}
+
+TEST_F(AppointmentFileTest, UnusableEntriesAreDroppedWithoutASave) {
+    const std::string text = fileWith("<date zeit=\"2612051000\" />\r\n"
+                                      "<date text=\"kein zeit\" />\r\n"
+                                      "<date text=\"kurz\" zeit=\"261205100\" />\r\n"
+                                      "<date text=\"vor 2000\" zeit=\"-112051000\" />\r\n"
+                                      "<Date text=\"gross\" zeit=\"2612051100\" />\r\n"
+                                      "<note text=\"fremd\" zeit=\"2612051200\" />\r\n");
+    writeText(path(), text);
+    EXPECT_TRUE(load());
+    EXPECT_EQ(entries(book), (Entries{{fileKeyToTime("2612051000"), ""}}));
+    EXPECT_EQ(fileText(path()), text);
+    EXPECT_FALSE(fileExists(path() + ".bad"));
+}
+
+TEST_F(AppointmentFileTest, OnlyTheFirstOfEachLevelCounts) {
+    writeText(path(), "<?xml version=\"1.0\"?>\r\n"
+                      "<quarvwecker>\r\n<version1>\r\n<termine>\r\n"
+                      "<date text=\"eins\" zeit=\"2612051000\" />\r\n"
+                      "</termine>\r\n<termine>\r\n"
+                      "<date text=\"zwei\" zeit=\"2612051100\" />\r\n"
+                      "</termine>\r\n</version1>\r\n</quarvwecker>\r\n");
+    EXPECT_TRUE(load());
+    EXPECT_EQ(entries(book), (Entries{{fileKeyToTime("2612051000"), "eins"}}));
+}
+
+TEST_F(AppointmentFileTest, UnreadableFileIsKeptAsideBeforeTheNextSave) {
+    const std::string wrongRoot = "<?xml version=\"1.0\"?>\r\n<QuarvWecker>\r\n<version1>\r\n"
+                                  "<termine>\r\n<date text=\"x\" zeit=\"2612051000\" />\r\n"
+                                  "</termine>\r\n</version1>\r\n</QuarvWecker>\r\n";
+    for (const std::string& bad :
+         {wrongRoot, std::string("kein xml"),
+          fileWith("").substr(0, 60), // cut off: no element ever closed
+          std::string("<?xml version=\"1.0\"?>\r\n<quarvwecker>\r\n</quarvwecker>\r\n")}) {
+        writeText(path(), bad);
+        writeText(path() + ".bad", "older");
+        book.clear();
+        EXPECT_FALSE(load()) << bad;
+        EXPECT_EQ(book.count(), 0) << bad;
+        EXPECT_EQ(fileText(path()), bad);
+        EXPECT_EQ(fileText(path() + ".bad"), bad);
+        EXPECT_FALSE(fileExists(path() + ".bad.tmp"));
+
+        book.insert(fileKeyToTime("2612051000"), "neu");
+        EXPECT_TRUE(saveAppointments(files, settings, book));
+        EXPECT_EQ(fileText(path() + ".bad"), bad);
+    }
+}
+
+TEST_F(AppointmentFileTest, EmptyFileIsNotKeptAside) {
+    writeText(path(), "");
+    EXPECT_FALSE(load());
+    EXPECT_FALSE(fileExists(path() + ".bad"));
+}
+
+TEST_F(AppointmentFileTest, UserdataChoosesTheFolderAtEverySave) {
+    book.insert(fileKeyToTime("2612051000"), "eins");
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    settings.userdata = false;
+    book.insert(fileKeyToTime("2612051100"), "zwei");
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(fileText(path()).size(), 124u + 40);
+    EXPECT_EQ(fileText(folders.common() + "/quarvwecker.xml").size(), 124u + 80);
+}
+
+TEST_F(AppointmentFileTest, NoDataFolderTouchesNothing) {
+    FaultyFileSystem noFolders{"", ""};
+    EXPECT_FALSE(loadAppointments(noFolders, settings, book, missed));
+    EXPECT_FALSE(saveAppointments(noFolders, settings, book));
+    EXPECT_EQ(noFolders.creates(), 0);
+}
+
+TEST_F(AppointmentFileTest, TextsOfAnyLengthAndMarkupCharactersReadBack) {
+    const std::string longText(300, 'x');
+    const std::string markup = "\"Chef\" <Besprechung> & Rückblick &amp; mehr";
+    const std::string umlauts = "Gebäude Öffnung ß"; // single bytes in Windows-1252
+    book.insert(fileKeyToTime("2612051000"), longText);
+    book.insert(fileKeyToTime("2612051100"), markup);
+    book.insert(fileKeyToTime("2612051200"), umlauts);
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_NE(fileText(path()).find("text=\"" + umlauts + "\""), std::string::npos);
+
+    AppointmentBook loaded;
+    EXPECT_TRUE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_EQ(entries(loaded), entries(book));
+}
+
+// Every operation of a save, failed in turn: the file is always the old one or the new
+// one, whole, and it reads back; only a save that put the new one in place says true.
+TEST_F(AppointmentFileTest, FailedSaveLeavesTheOldFileWhole) {
+    AppointmentBook old;
+    old.insert(fileKeyToTime("2612051000"), "alt");
+    ASSERT_TRUE(saveAppointments(files, settings, old));
+    const std::string oldText = fileText(path());
+    book.insert(fileKeyToTime("2612061000"), "neu");
+    book.insert(fileKeyToTime("2612071000"), "neuer");
+
+    bool completed = false;
+    for (int n = 1; !completed; ++n) {
+        ASSERT_LT(n, 50);
+        writeText(path(), oldText);
+        files.failOperation(n);
+        const bool saved = saveAppointments(files, settings, book);
+        completed = files.operations() < n;
+        files.failOperation(0);
+
+        const std::string text = fileText(path());
+        EXPECT_EQ(saved, text != oldText) << "operation " << n;
+        EXPECT_FALSE(fileExists(path() + ".tmp")) << "operation " << n;
+        AppointmentBook loaded;
+        AppointmentBook none;
+        EXPECT_TRUE(loadAppointments(files, settings, loaded, none)) << "operation " << n;
+        EXPECT_EQ(entries(loaded), entries(saved ? book : old)) << "operation " << n;
+    }
+}
+
+// The machine stops at every operation in turn; the next start finds the old file or
+// the new one, and no temporary file stays behind.
+TEST_F(AppointmentFileTest, CrashDuringSaveIsRecoveredAtTheNextLoad) {
+    book.insert(fileKeyToTime("2612061000"), "neu");
+    for (bool hadFile : {true, false}) {
+        AppointmentBook old;
+        old.insert(fileKeyToTime("2612051000"), "alt");
+        bool completed = false;
+        for (int n = 1; !completed; ++n) {
+            ASSERT_LT(n, 50);
+            std::filesystem::remove(path());
+            if (hadFile) {
+                ASSERT_TRUE(saveAppointments(files, settings, old));
+            }
+            files.failOperation(n, true);
+            saveAppointments(files, settings, book);
+            completed = files.operations() < n;
+            files.failOperation(0);
+
+            AppointmentBook loaded;
+            AppointmentBook none;
+            const bool read = loadAppointments(files, settings, loaded, none);
+            EXPECT_FALSE(fileExists(path() + ".tmp")) << hadFile << " at " << n;
+            const Entries found = entries(loaded);
+            if (read && found != entries(book)) {
+                EXPECT_EQ(found, entries(old)) << hadFile << " at " << n;
+                EXPECT_TRUE(hadFile);
+            } else if (!read) {
+                EXPECT_FALSE(hadFile) << "the old file was lost at " << n;
+            }
+        }
+    }
+}
+
+TEST_F(AppointmentFileTest, LeftoverTemporaryFile) {
+    // A complete one replaces a missing file.
+    book.insert(fileKeyToTime("2612061000"), "neu");
+    writeText(path() + ".tmp", fileWith("<date text=\"neu\" zeit=\"2612061000\" />\r\n"));
+    AppointmentBook loaded;
+    EXPECT_TRUE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_EQ(entries(loaded), entries(book));
+    EXPECT_FALSE(fileExists(path() + ".tmp"));
+
+    // Beside an existing file it goes, complete or not.
+    writeText(path() + ".tmp", fileWith("<date text=\"anders\" zeit=\"2612071000\" />\r\n"));
+    loaded.clear();
+    EXPECT_TRUE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_EQ(entries(loaded), entries(book));
+    EXPECT_FALSE(fileExists(path() + ".tmp"));
+
+    // A cut-off one never becomes the file.
+    std::filesystem::remove(path());
+    writeText(path() + ".tmp",
+              fileWith("<date text=\"neu\" zeit=\"2612061000\" />\r\n").substr(0, 100));
+    EXPECT_FALSE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_FALSE(fileExists(path() + ".tmp"));
+    EXPECT_FALSE(fileExists(path()));
+}
+
+TEST_F(AppointmentFileTest, BusyTargetIsRetried) {
+    book.insert(fileKeyToTime("2612061000"), "neu");
+    files.busyMoves(3);
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(files.pauses(), 3);
+    EXPECT_EQ(book.count(), 1);
+
+    AppointmentBook other;
+    ASSERT_TRUE(saveAppointments(files, settings, other));
+    const std::string before = fileText(path());
+    files.busyMoves(1000);
+    EXPECT_FALSE(saveAppointments(files, settings, book));
+    EXPECT_EQ(files.pauses(), 3 + 9);
+    EXPECT_EQ(fileText(path()), before);
+    EXPECT_FALSE(fileExists(path() + ".tmp"));
+}
+
+} // namespace

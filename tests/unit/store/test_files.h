@@ -1,0 +1,111 @@
+// A throwaway data folder pair and a file system that fails where a test tells it to.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "store/posix_file_system.h"
+
+// Two fresh folders ("user" and "common") below a temporary directory, removed at the end.
+class TempFolders {
+  public:
+    TempFolders() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qz-store-XXXXXX").string();
+        root_ = ::mkdtemp(pattern.data());
+        std::filesystem::create_directory(root_ / "user");
+        std::filesystem::create_directory(root_ / "common");
+    }
+    TempFolders(const TempFolders&) = delete;
+    TempFolders& operator=(const TempFolders&) = delete;
+    ~TempFolders() { std::filesystem::remove_all(root_); }
+
+    std::string user() const { return (root_ / "user").string(); }
+    std::string common() const { return (root_ / "common").string(); }
+
+  private:
+    std::filesystem::path root_;
+};
+
+inline bool fileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+inline std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeText(const std::string& path, std::string_view text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// Counts every operation but the pause; the chosen one fails, or with `crash` that one
+// and every later one (as if the machine stopped there). Moves can be made to find the
+// target busy a number of times first.
+class FaultyFileSystem : public PosixFileSystem {
+  public:
+    using PosixFileSystem::PosixFileSystem;
+
+    void failOperation(int n, bool crash = false) {
+        failing_ = n;
+        crash_ = crash;
+        operations_ = 0;
+    }
+    void busyMoves(int count) { busyMoves_ = count; }
+    int operations() const { return operations_; }
+    int pauses() const { return pauses_; }
+    int creates() const { return creates_; }
+
+    bool dataFolder(bool perUser, std::string& path) override {
+        return pass() && PosixFileSystem::dataFolder(perUser, path);
+    }
+    FileResult readFile(const std::string& path, std::string& content) override {
+        return pass() ? PosixFileSystem::readFile(path, content) : FileResult::Failed;
+    }
+    bool createFile(const std::string& path, std::uintptr_t& file) override {
+        ++creates_;
+        return pass() && PosixFileSystem::createFile(path, file);
+    }
+    bool writeFile(std::uintptr_t file, std::string_view data) override {
+        return pass() && PosixFileSystem::writeFile(file, data);
+    }
+    bool flushFile(std::uintptr_t file) override {
+        return pass() && PosixFileSystem::flushFile(file);
+    }
+    bool closeFile(std::uintptr_t file) override {
+        // The descriptor is released either way, as CloseHandle does.
+        const bool passed = pass();
+        return PosixFileSystem::closeFile(file) && passed;
+    }
+    FileResult moveFile(const std::string& from, const std::string& to) override {
+        if (!pass()) {
+            return FileResult::Failed;
+        }
+        if (busyMoves_ > 0) {
+            --busyMoves_;
+            return FileResult::Busy;
+        }
+        return PosixFileSystem::moveFile(from, to);
+    }
+    bool removeFile(const std::string& path) override {
+        return pass() && PosixFileSystem::removeFile(path);
+    }
+    void pause(int) override { ++pauses_; }
+
+  private:
+    bool pass() {
+        ++operations_;
+        return failing_ == 0 || (crash_ ? operations_ < failing_ : operations_ != failing_);
+    }
+
+    int failing_ = 0;
+    bool crash_ = false;
+    int operations_ = 0;
+    int busyMoves_ = 0;
+    int pauses_ = 0;
+    int creates_ = 0;
+};
