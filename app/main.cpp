@@ -13,6 +13,7 @@
 #include "store/registry.h"
 #include "store/settings.h"
 #include "store/sound_event.h"
+#include "store/win32_handle.h"
 #include "tray/csytemtry.h"
 
 namespace {
@@ -25,30 +26,14 @@ void fillDialogHooks(program::DialogHooks& hooks) {
 }
 // ===== End of the dialogs. =====
 
-class MutexHandle {
-  public:
-    explicit MutexHandle(HANDLE handle) : handle_(handle) {}
-    ~MutexHandle() {
-        if (handle_ != nullptr) {
-            CloseHandle(handle_);
-        }
-    }
-    MutexHandle(const MutexHandle&) = delete;
-    MutexHandle& operator=(const MutexHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
-
 int startFailure(const char* text) {
     MessageBoxA(nullptr, text, PROGRAM_TITLE, MB_ICONERROR);
     return 0;
 }
 
 int runProgram(HINSTANCE instance) {
-    const MutexHandle mutex(CreateMutexA(nullptr, FALSE, INSTANCE_MUTEX));
-    if (mutex.get() == nullptr) {
+    const UniqueHandle mutex(CreateMutexA(nullptr, FALSE, INSTANCE_MUTEX));
+    if (!mutex) {
         return startFailure("Startfehler!\r\nKonnte Mutex nicht erzeugen");
     }
     // An abandoned mutex (the first instance died without closing it) is ours now.

@@ -16,9 +16,18 @@ HICON loadTrayIcon(HINSTANCE instance, int iconId) {
 
 void showStatus(int row, const std::string* detail) {
     shownStatus = composeStatus(row, detail, program::snoozeCount());
-    if (TrayIcon* tray = program::tray()) {
+    TrayIcon* tray = program::tray();
+    if (tray == nullptr) {
+        return;
+    }
+    const HICON icon = loadTrayIcon(program::instance(), shownStatus.iconId);
+    // The snooze row sets the icon first; every other row the tooltip first.
+    if (program::snoozeCount() > 0) {
+        tray->setIcon(icon);
         tray->setTooltip(shownStatus.tooltip.c_str());
-        tray->setIcon(loadTrayIcon(program::instance(), shownStatus.iconId));
+    } else {
+        tray->setTooltip(shownStatus.tooltip.c_str());
+        tray->setIcon(icon);
     }
 }
 
