@@ -1,0 +1,578 @@
+// The alarm window from its real template, driven with its commands and timers.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/alarm_window.h"
+#include "app/alarm_window_ids.h"
+#include "app/program.h"
+#include "app/scheduler.h"
+#include "app/tray_status.h"
+#include "core/calendar.h"
+
+namespace {
+
+// --- what the window asked of the platform -----------------------------------
+
+struct SoundCall {
+    bool stop = false; // no sound named: stop whatever plays
+    std::string alias;
+    HMODULE module = nullptr;
+    DWORD flags = 0;
+};
+
+struct TimerCall {
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    UINT elapse = 0;
+};
+
+std::vector<SoundCall> sounds;
+std::vector<TimerCall> timers;
+bool refuseSnoozeTimer = false;
+bool quickAutoEnd = false; // arm the real auto-end timer with 10 ms instead of minutes
+
+BOOL WINAPI recordSound(LPCSTR sound, HMODULE module, DWORD flags) {
+    sounds.push_back({sound == nullptr, sound ? sound : "", module, flags});
+    return TRUE;
+}
+
+UINT_PTR WINAPI recordTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    timers.push_back({window, id, elapse});
+    if (refuseSnoozeTimer && id == SNOOZE_TIMER_ID) {
+        return 0;
+    }
+    return SetTimer(window, id, quickAutoEnd && id == AUTO_END_TIMER_ID ? 10 : elapse, proc);
+}
+
+// The main window's stand-in records the immediate ticks posted to it.
+std::vector<MSG> ownerTimers;
+
+LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_TIMER) {
+        ownerTimers.push_back(MSG{window, message, wParam, lParam, 0, {}});
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr DWORD SOUND_ONCE = 0x10081; // SND_ALIAS | SND_APPLICATION | SND_ASYNC
+constexpr DWORD SOUND_LOOP = 0x10089; // and SND_LOOP
+
+// --- reading the window back -------------------------------------------------
+
+void pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+std::string textOf(HWND control) {
+    char buffer[256] = {};
+    GetWindowTextA(control, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string itemText(HWND window, int id) {
+    return textOf(GetDlgItem(window, id));
+}
+
+bool itemShown(HWND window, int id) {
+    return (GetWindowLongPtrA(GetDlgItem(window, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool isTopmost(HWND window) {
+    return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+POINT topLeft(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {rect.left, rect.top};
+}
+
+// The status row the tray was given last (each row has its own icon).
+int shownRow() {
+    for (std::size_t row = 0; row < statusTable.size(); ++row) {
+        if (statusTable[row].iconId == currentTrayStatus().iconId) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+AlarmRecord dentist() {
+    AlarmRecord record;
+    record.alarmTime = fileKeyToTime("3003150930");
+    record.text = "Zahnarzt Dr. Müller & Söhne";
+    record.snoozeMinutes = 5;
+    return record;
+}
+
+class AlarmWindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        WNDCLASSA ownerClass{};
+        ownerClass.lpfnWndProc = ownerProc;
+        ownerClass.hInstance = GetModuleHandleA(nullptr);
+        ownerClass.lpszClassName = "alarm_test_owner";
+        RegisterClassA(&ownerClass);
+    }
+
+    void SetUp() override {
+        owner_ = CreateWindowExA(0, "alarm_test_owner", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(owner_, nullptr);
+        program::setInstance(GetModuleHandleA(nullptr));
+        program::setMainWindow(owner_);
+        program::alarmTimer() = AlarmOff;
+        program::snoozeCount() = 0;
+        sounds.clear();
+        timers.clear();
+        ownerTimers.clear();
+        refuseSnoozeTimer = false;
+        quickAutoEnd = false;
+        previousCalls_ = setAlarmWindowCalls({recordSound, recordTimer});
+    }
+
+    void TearDown() override {
+        DestroyWindow(owner_); // and with it every alarm window it owns
+        pump();
+        setAlarmWindowCalls(previousCalls_);
+        program::setMainWindow(nullptr);
+    }
+
+    // Opens and shows a window as the tick does.
+    HWND open(const AlarmRecord& record) {
+        HWND window = openAlarmWindow(GetModuleHandleA(nullptr), owner_, record);
+        EXPECT_NE(window, nullptr);
+        ShowWindow(window, SW_SHOW);
+        pump();
+        return window;
+    }
+
+    static void click(HWND window, int id) {
+        SendMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
+        pump();
+    }
+
+    static void fireTimer(HWND window, UINT_PTR id) {
+        PostMessageA(window, WM_TIMER, id, 0);
+        pump();
+    }
+
+    static void snoozeWith(HWND window, const char* minutes) {
+        SetDlgItemTextA(window, IDC_ALARM_SNOOZE_MINUTES, minutes);
+        click(window, IDCANCEL);
+    }
+
+    HWND owner_ = nullptr;
+    AlarmWindowCalls previousCalls_;
+};
+
+// --- the template -------------------------------------------------------------
+
+struct ExpectedControl {
+    int id; // -1 for the labels and the frame
+    const char* className;
+    const char* text; // nullptr where initialisation writes the text
+    RECT units;       // x, y, width, height in dialog units
+};
+
+TEST_F(AlarmWindowTest, TheTemplateHasEveryControlAtItsPlaceInOrder) {
+    HWND window = open(dentist());
+    EXPECT_EQ(textOf(window), "Quarv Vurive - Termin");
+
+    RECT client{0, 0, 186, 87};
+    MapDialogRect(window, &client);
+    RECT actualClient{};
+    GetClientRect(window, &actualClient);
+    EXPECT_EQ(actualClient.right, client.right);
+    EXPECT_EQ(actualClient.bottom, client.bottom);
+    EXPECT_NE(GetWindowLongPtrA(window, GWL_STYLE) & WS_SYSMENU, 0); // the close box
+
+    const ExpectedControl expected[] = {
+        {IDC_ALARM_REMINDER_LABEL, "Static", "Erinnerung", {9, 8, 35, 8}},
+        {IDC_ALARM_REMINDER_NUMBER, "Static", nullptr, {48, 8, 14, 8}},
+        {IDC_ALARM_REPEAT_FLAG, "Static", "Note", {163, 7, 16, 8}},
+        {IDCANCEL, "Button", "Erneut erinnern", {7, 19, 54, 14}},
+        {-1, "Static", "in", {66, 22, 8, 8}},
+        {IDC_ALARM_SNOOZE_SPIN, "msctls_updown32", nullptr, {75, 18, 11, 17}},
+        {IDC_ALARM_SNOOZE_MINUTES, "Edit", nullptr, {88, 19, 19, 14}},
+        {-1, "Static", "Minuten", {111, 22, 26, 8}},
+        {-1, "Button", "", {7, 34, 172, 28}},
+        {-1, "Static", "Termin:", {10, 41, 24, 8}},
+        {IDC_ALARM_TEXT, "Static", nullptr, {38, 41, 139, 8}},
+        {IDC_ALARM_TIME, "Static", nullptr, {37, 51, 140, 8}},
+        {IDC_ALARM_SOUND_OFF, "Button", "Sound aus", {41, 66, 50, 14}},
+        {IDC_ALARM_DONE_WITH_SOUND, "Button", "Erledigt", {94, 66, 50, 14}},
+        {IDOK, "Button", "Erledigt", {67, 66, 50, 14}},
+    };
+    HWND control = GetWindow(window, GW_CHILD);
+    for (const ExpectedControl& want : expected) {
+        ASSERT_NE(control, nullptr) << "missing control " << want.id;
+        char className[64] = {};
+        GetClassNameA(control, className, sizeof className);
+        EXPECT_STRCASEEQ(className, want.className) << want.id;
+        EXPECT_EQ(GetDlgCtrlID(control), want.id) << className;
+        if (want.text != nullptr) {
+            EXPECT_EQ(textOf(control), want.text) << want.id;
+        }
+        // Each of x, y, width and height is converted on its own, as the dialog
+        // manager does.
+        RECT units = want.units;
+        MapDialogRect(window, &units);
+        RECT placed{};
+        GetWindowRect(control, &placed);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+        EXPECT_EQ(placed.left, units.left) << want.id << " " << want.text;
+        EXPECT_EQ(placed.top, units.top) << want.id;
+        if (want.id != IDC_ALARM_SNOOZE_SPIN) { // an up-down control picks its own width
+            EXPECT_EQ(placed.right - placed.left, units.right) << want.id;
+        }
+        EXPECT_EQ(placed.bottom - placed.top, units.bottom) << want.id;
+        control = GetWindow(control, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(control, nullptr) << "more controls than the template names";
+
+    EXPECT_FALSE(itemShown(window, IDC_ALARM_REPEAT_FLAG));
+    EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(window, IDOK), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
+    const LONG_PTR spinStyle =
+        GetWindowLongPtrA(GetDlgItem(window, IDC_ALARM_SNOOZE_SPIN), GWL_STYLE);
+    EXPECT_EQ(spinStyle & (UDS_SETBUDDYINT | UDS_ARROWKEYS), UDS_SETBUDDYINT | UDS_ARROWKEYS);
+}
+
+// --- initialisation and the two button sets -----------------------------------
+
+TEST_F(AlarmWindowTest, WithoutSoundOnlyTheCentredDoneButtonIsShownAndNothingPlays) {
+    AlarmRecord record = dentist();
+    HWND window = open(record);
+
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(isTopmost(window));
+    EXPECT_TRUE(itemShown(window, IDOK));
+    EXPECT_FALSE(itemShown(window, IDC_ALARM_SOUND_OFF));
+    EXPECT_FALSE(itemShown(window, IDC_ALARM_DONE_WITH_SOUND));
+    EXPECT_TRUE(sounds.empty());
+
+    // The user's "&" stays a character, not a mnemonic.
+    EXPECT_EQ(itemText(window, IDC_ALARM_TEXT), "Zahnarzt Dr. Müller & Söhne");
+    EXPECT_NE(GetWindowLongPtrA(GetDlgItem(window, IDC_ALARM_TEXT), GWL_STYLE) & SS_NOPREFIX, 0);
+    EXPECT_EQ(itemText(window, IDC_ALARM_TIME), timeToDisplay(record.alarmTime));
+    EXPECT_EQ(itemText(window, IDC_ALARM_TIME), "Fr., 15.03.2030 09:30");
+
+    // A first showing has no reminder line.
+    EXPECT_EQ(itemText(window, IDC_ALARM_REMINDER_NUMBER), "1");
+    EXPECT_FALSE(itemShown(window, IDC_ALARM_REMINDER_NUMBER));
+    EXPECT_FALSE(itemShown(window, IDC_ALARM_REMINDER_LABEL));
+
+    EXPECT_EQ(itemText(window, IDC_ALARM_SNOOZE_MINUTES), "5");
+    HWND spin = GetDlgItem(window, IDC_ALARM_SNOOZE_SPIN);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0)),
+              GetDlgItem(window, IDC_ALARM_SNOOZE_MINUTES));
+    int lower = 0, upper = 0;
+    SendMessageA(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower),
+                 reinterpret_cast<LPARAM>(&upper));
+    EXPECT_EQ(lower, 1);
+    EXPECT_EQ(upper, 60);
+    EXPECT_TRUE(timers.empty()) << "alarmend 0 arms no automatic end";
+
+    click(window, IDOK);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(AlarmWindowTest, WithSoundBothButtonsAreShownAndTheSoundPlaysOnceOrLooping) {
+    for (const bool repeat : {false, true}) {
+        sounds.clear();
+        AlarmRecord record = dentist();
+        record.playSound = true;
+        record.repeatSound = repeat;
+        HWND window = open(record);
+
+        EXPECT_FALSE(itemShown(window, IDOK));
+        EXPECT_TRUE(itemShown(window, IDC_ALARM_SOUND_OFF));
+        EXPECT_TRUE(itemShown(window, IDC_ALARM_DONE_WITH_SOUND));
+        EXPECT_EQ(itemText(window, IDC_ALARM_REPEAT_FLAG), repeat ? "1" : "0");
+        ASSERT_EQ(sounds.size(), 1u);
+        EXPECT_FALSE(sounds[0].stop);
+        EXPECT_EQ(sounds[0].alias, "QW_Alarm");
+        EXPECT_EQ(sounds[0].module, nullptr);
+        EXPECT_EQ(sounds[0].flags, repeat ? SOUND_LOOP : SOUND_ONCE);
+
+        // "Sound aus" silences and leaves the window as it is.
+        click(window, IDC_ALARM_SOUND_OFF);
+        ASSERT_EQ(sounds.size(), 2u);
+        EXPECT_TRUE(sounds[1].stop);
+        EXPECT_EQ(sounds[1].flags, static_cast<DWORD>(SND_ASYNC));
+        EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_TRUE(itemShown(window, IDC_ALARM_SOUND_OFF));
+
+        click(window, IDC_ALARM_DONE_WITH_SOUND);
+        EXPECT_FALSE(IsWindow(window));
+        ASSERT_EQ(sounds.size(), 3u);
+        EXPECT_TRUE(sounds[2].stop);
+    }
+}
+
+TEST_F(AlarmWindowTest, AReminderNumberAboveOneShowsTheReminderLine) {
+    AlarmRecord record = dentist();
+    record.reminderNumber = 3;
+    HWND window = open(record);
+    EXPECT_EQ(itemText(window, IDC_ALARM_REMINDER_NUMBER), "3");
+    EXPECT_TRUE(itemShown(window, IDC_ALARM_REMINDER_NUMBER));
+    EXPECT_TRUE(itemShown(window, IDC_ALARM_REMINDER_LABEL));
+}
+
+TEST_F(AlarmWindowTest, EachPositionPlacesTheWindowTwentyPixelsFromItsEdges) {
+    const int W = GetSystemMetrics(SM_CXSCREEN);
+    const int H = GetSystemMetrics(SM_CYSCREEN);
+    struct Case {
+        int position;
+        bool right, left, top, bottom; // which edges the window keeps 20 pixels from
+    };
+    const Case cases[] = {{1, true, false, true, false},   {2, true, false, false, false},
+                          {3, true, false, false, true},   {4, false, true, true, false},
+                          {5, false, true, false, false},  {6, false, true, false, true},
+                          {0, false, false, false, false}, {9, false, false, false, false}};
+    for (const Case& c : cases) {
+        AlarmRecord record = dentist();
+        record.position = c.position;
+        HWND window = open(record);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+        const int x = c.right ? W - w - 20 : c.left ? 20 : (W - w) / 2;
+        const int y = c.top ? 20 : c.bottom ? H - h - 20 : (H - h) / 2;
+        EXPECT_EQ(rect.left, x) << "position " << c.position;
+        EXPECT_EQ(rect.top, y) << "position " << c.position;
+        EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_TRUE(isTopmost(window));
+        DestroyWindow(window);
+    }
+}
+
+// --- snooze and return ----------------------------------------------------------
+
+TEST_F(AlarmWindowTest, SnoozeHidesTheWindowForTheTypedMinutesAndNotAnyNumberForOne) {
+    struct Case {
+        const char* typed;
+        UINT elapse;
+    };
+    for (const Case& c : {Case{"7", 420000}, Case{"", 60000}, Case{"abc", 60000}, Case{"0", 60000},
+                          Case{"99999999999", 2147460000}}) {
+        program::snoozeCount() = 0;
+        timers.clear();
+        HWND window = open(dentist());
+        snoozeWith(window, c.typed);
+        ASSERT_EQ(timers.size(), 1u) << '"' << c.typed << '"';
+        EXPECT_EQ(timers[0].window, window);
+        EXPECT_EQ(timers[0].id, SNOOZE_TIMER_ID);
+        EXPECT_EQ(timers[0].elapse, c.elapse) << '"' << c.typed << '"';
+        EXPECT_FALSE(IsWindowVisible(window));
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_EQ(program::snoozeCount(), 1);
+        EXPECT_EQ(shownRow(), StatusSnoozed);
+        EXPECT_TRUE(sounds.empty()) << "a window without sound stops nothing";
+        DestroyWindow(window);
+    }
+}
+
+TEST_F(AlarmWindowTest, TheCloseBoxSnoozesAndASnoozedWindowIsCountedOnce) {
+    HWND window = open(dentist());
+    SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    pump();
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(program::snoozeCount(), 1);
+
+    // Another close request while hidden changes nothing.
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_EQ(program::snoozeCount(), 1);
+    EXPECT_EQ(timers.size(), 1u);
+
+    fireTimer(window, SNOOZE_TIMER_ID);
+    EXPECT_EQ(program::snoozeCount(), 0);
+}
+
+TEST_F(AlarmWindowTest, ReturnCountsTheShowingNudgesTowardsTheMiddleAndResumesTheSound) {
+    AlarmRecord record = dentist();
+    record.position = 4; // top left: (20, 20)
+    record.playSound = true;
+    record.repeatSound = true;
+    HWND window = open(record);
+    ASSERT_EQ(topLeft(window).x, 20);
+    ASSERT_EQ(topLeft(window).y, 20);
+
+    click(window, IDC_ALARM_SOUND_OFF);
+    sounds.clear();
+    snoozeWith(window, "3");
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_TRUE(sounds[0].stop) << "snoozing silences a window with sound";
+
+    fireTimer(window, SNOOZE_TIMER_ID);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(isTopmost(window));
+    EXPECT_EQ(program::snoozeCount(), 0);
+    EXPECT_TRUE(itemShown(window, IDC_ALARM_REMINDER_LABEL));
+    EXPECT_TRUE(itemShown(window, IDC_ALARM_REMINDER_NUMBER));
+    EXPECT_EQ(itemText(window, IDC_ALARM_REMINDER_NUMBER), "2");
+    EXPECT_EQ(topLeft(window).x, 40);
+    EXPECT_EQ(topLeft(window).y, 40);
+    ASSERT_EQ(sounds.size(), 2u);
+    EXPECT_EQ(sounds[1].alias, "QW_Alarm");
+    EXPECT_EQ(sounds[1].flags, SOUND_LOOP) << "the sound returns even after \"Sound aus\"";
+    EXPECT_EQ(itemText(window, IDC_ALARM_SNOOZE_MINUTES), "3") << "the typed length stays";
+
+    snoozeWith(window, "3");
+    fireTimer(window, SNOOZE_TIMER_ID);
+    EXPECT_EQ(itemText(window, IDC_ALARM_REMINDER_NUMBER), "3");
+    EXPECT_EQ(topLeft(window).x, 60);
+    EXPECT_EQ(topLeft(window).y, 60);
+}
+
+TEST_F(AlarmWindowTest, AWindowAtTheBottomRightStepsLeftAndUp) {
+    AlarmRecord record = dentist();
+    record.position = 3;
+    record.playSound = true; // plays once: the repeat flag holds 0
+    HWND window = open(record);
+    const POINT before = topLeft(window);
+    snoozeWith(window, "1");
+    sounds.clear();
+    fireTimer(window, SNOOZE_TIMER_ID);
+    EXPECT_EQ(topLeft(window).x, before.x - 20);
+    EXPECT_EQ(topLeft(window).y, before.y - 20);
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].flags, SOUND_ONCE);
+}
+
+TEST_F(AlarmWindowTest, TwoSnoozedWindowsKeepTheSnoozeRowUntilBothAreBack) {
+    HWND first = open(dentist());
+    HWND second = open(dentist());
+    snoozeWith(first, "5");
+    snoozeWith(second, "10");
+    EXPECT_EQ(program::snoozeCount(), 2);
+    EXPECT_EQ(shownRow(), StatusSnoozed);
+
+    fireTimer(first, SNOOZE_TIMER_ID); // the alarm is off: the window asks for row 0
+    EXPECT_EQ(program::snoozeCount(), 1);
+    EXPECT_EQ(shownRow(), StatusSnoozed);
+    EXPECT_TRUE(IsWindowVisible(first));
+    EXPECT_FALSE(IsWindowVisible(second));
+
+    fireTimer(second, SNOOZE_TIMER_ID);
+    EXPECT_EQ(program::snoozeCount(), 0);
+    EXPECT_EQ(shownRow(), StatusOff);
+}
+
+TEST_F(AlarmWindowTest, WithoutASnoozeTimerTheWindowStaysShownAndUncounted) {
+    HWND other = open(dentist());
+    snoozeWith(other, "5");
+    ASSERT_EQ(program::snoozeCount(), 1);
+    showStatus(StatusOn);
+
+    refuseSnoozeTimer = true;
+    AlarmRecord record = dentist();
+    record.playSound = true;
+    HWND window = open(record);
+    sounds.clear();
+    snoozeWith(window, "5");
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(program::snoozeCount(), 1);
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_TRUE(sounds[0].stop) << "the answer silences the alarm all the same";
+
+    // A stray end-of-snooze message for the shown window changes nothing.
+    fireTimer(window, SNOOZE_TIMER_ID);
+    EXPECT_EQ(program::snoozeCount(), 1);
+    EXPECT_EQ(itemText(window, IDC_ALARM_REMINDER_NUMBER), "1");
+}
+
+// --- automatic end ------------------------------------------------------------
+
+TEST_F(AlarmWindowTest, AutomaticEndClosesTheWindowAndStopsItsSound) {
+    AlarmRecord record = dentist();
+    record.autoEndMinutes = 2;
+    record.playSound = true;
+    HWND window = open(record);
+    ASSERT_EQ(timers.size(), 1u);
+    EXPECT_EQ(timers[0].window, window);
+    EXPECT_EQ(timers[0].id, AUTO_END_TIMER_ID);
+    EXPECT_EQ(timers[0].elapse, 120000u);
+
+    sounds.clear();
+    fireTimer(window, AUTO_END_TIMER_ID);
+    EXPECT_FALSE(IsWindow(window));
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_TRUE(sounds[0].stop);
+}
+
+// The real timer, armed with 10 ms: a snooze before it fires cancels it.
+TEST_F(AlarmWindowTest, ASnoozeCancelsTheAutomaticEnd) {
+    quickAutoEnd = true;
+    AlarmRecord record = dentist();
+    record.autoEndMinutes = 1;
+
+    HWND ending = openAlarmWindow(GetModuleHandleA(nullptr), owner_, record);
+    HWND snoozed = openAlarmWindow(GetModuleHandleA(nullptr), owner_, record);
+    // No message is dispatched before the snooze, so the timer cannot have fired.
+    SendMessageA(snoozed, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(program::snoozeCount(), 1);
+
+    const DWORD start = GetTickCount();
+    while (IsWindow(ending) && GetTickCount() - start < 20000) {
+        pump();
+        Sleep(5);
+    }
+    ASSERT_FALSE(IsWindow(ending)) << "the automatic end never came";
+    // The window's timer would have fired as soon as its twin's did.
+    for (int i = 0; i < 20; ++i) {
+        pump();
+        Sleep(5);
+    }
+    EXPECT_TRUE(IsWindow(snoozed));
+}
+
+// --- the tray after every timer -------------------------------------------------
+
+TEST_F(AlarmWindowTest, EveryTimerRefreshesTheTrayByTheAlarmState) {
+    HWND window = open(dentist());
+    for (const UINT_PTR id : {UINT_PTR{99}, SNOOZE_TIMER_ID}) {
+        // Running: a tick follows at once, through the main window.
+        program::alarmTimer() = TICK_TIMER_ID;
+        showStatus(StatusDue);
+        ownerTimers.clear();
+        fireTimer(window, id);
+        ASSERT_EQ(ownerTimers.size(), 1u) << "timer " << id;
+        EXPECT_EQ(ownerTimers[0].wParam, TICK_TIMER_ID);
+        EXPECT_EQ(ownerTimers[0].lParam, 0);
+        EXPECT_EQ(shownRow(), StatusDue) << "the tick, not the window, sets the status";
+
+        program::alarmTimer() = AlarmSleeping;
+        fireTimer(window, id);
+        EXPECT_EQ(shownRow(), StatusNothingToDo) << "timer " << id;
+
+        program::alarmTimer() = AlarmOff;
+        fireTimer(window, id);
+        EXPECT_EQ(shownRow(), StatusOff) << "timer " << id;
+        EXPECT_EQ(ownerTimers.size(), 1u);
+    }
+    EXPECT_TRUE(IsWindow(window));
+
+    program::alarmTimer() = AlarmSleeping;
+    showStatus(StatusDue);
+    fireTimer(window, AUTO_END_TIMER_ID);
+    EXPECT_EQ(shownRow(), StatusNothingToDo);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+} // namespace
