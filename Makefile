@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 WINE_RUN := scripts/wine-run
 
-.PHONY: all bootstrap build native windows test test-native test-windows run bench fuzz installer clean
+.PHONY: all bootstrap build native windows test test-native test-windows test-fuzz run bench fuzz installer clean
 
 all: build
 
@@ -29,13 +29,20 @@ test-native: native
 test-windows: windows
 	$(WINE_RUN) -- ctest --test-dir build/windows --output-on-failure
 
-test: test-native test-windows
+# The XML fuzzer for about a minute, when clang is there (the script says so otherwise).
+test-fuzz: bootstrap
+	@scripts/run-fuzzer 60
+
+test: test-native test-windows test-fuzz
 
 # Starts belvanto.exe under Wine in a prefix that is kept between runs.
 run: windows
 	@scripts/run-program
 
-bench: native
+# Benchmark programs, built optimised and without sanitizers in build/bench.
+bench: bootstrap
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS)
 	@scripts/run-benchmarks
 
 fuzz: bootstrap

@@ -11,10 +11,21 @@ constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"ISO-
 // are written as &quot; &lt; &gt;. An "&" is written as &amp; only where the text
 // from it on would otherwise read back as one of these four sequences; every other
 // "&" stays raw, as files without such characters have always had it.
+bool isSpecial(char c) {
+    return c == '"' || c == '<' || c == '>' || c == '&';
+}
+
 void appendValue(std::string& out, std::string_view value) {
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        switch (c) {
+    std::size_t pos = 0;
+    for (;;) {
+        std::size_t special = pos;
+        while (special < value.size() && !isSpecial(value[special]))
+            ++special;
+        out.append(value.substr(pos, special - pos));
+        if (special == value.size())
+            return;
+        const std::string_view rest = value.substr(special);
+        switch (rest[0]) {
         case '"':
             out += "&quot;";
             break;
@@ -24,16 +35,13 @@ void appendValue(std::string& out, std::string_view value) {
         case '>':
             out += "&gt;";
             break;
-        case '&': {
-            const std::string_view rest = value.substr(i);
+        default: {
             const bool looksEscaped = rest.starts_with("&quot;") || rest.starts_with("&lt;") ||
                                       rest.starts_with("&gt;") || rest.starts_with("&amp;");
             out += looksEscaped ? "&amp;" : "&";
-            break;
         }
-        default:
-            out += c;
         }
+        pos = special + 1;
     }
 }
 

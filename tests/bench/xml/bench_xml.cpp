@@ -1,0 +1,134 @@
+// Times the XML library's parser and writer against pugixml and tinyxml2 on appointment files.
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+#include <tinyxml2.h>
+
+#include "xml/xml.h"
+
+namespace {
+
+// Appointment texts of realistic length, with umlauts (Windows-1252 bytes).
+constexpr const char* kTexts[] = {
+    "Zahnarzt Dr. Müller, Kontrolle",
+    "Geburtstag Oma",
+    "Besprechung Jahresabschluss mit Frau Schäfer",
+    "Müll rausbringen",
+    "Elternabend Grundschule, Aula",
+    "Übergabe Schlüssel Wohnung Kölner Straße 12",
+    "Tierarzt: Impfung für Bello",
+    "Friseur",
+    "Telefonkonferenz Zulieferer Österreich",
+    "Fußballtraining der Söhne abholen",
+};
+
+// The appointment file's bytes, written by the library itself.
+std::string appointmentFile(int count) {
+    XmlDocument document;
+    XmlElement* termine = document.addElement("quarvwecker", false)
+                              ->addChild("version1", false)
+                              ->addChild("termine", false);
+    for (int i = 0; i < count; ++i) {
+        char key[16];
+        std::snprintf(key, sizeof key, "%02d%02d%02d%02d%02d", 27 + i / 100000 % 70, 1 + i % 12,
+                      1 + i % 28, i % 24, i % 60);
+        XmlElement* date = termine->addChild("date", true);
+        date->addAttribute("text", kTexts[i % std::size(kTexts)]);
+        date->addAttribute("zeit", key);
+    }
+    return XmlTranslator().buildDocument(document);
+}
+
+// CPU time of this thread: other processes on a busy machine do not count.
+double cpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The median of `runs` timings of `work`, in milliseconds of CPU time. `prepare`
+// runs untimed before each timing, `finish` untimed after it.
+double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work,
+                const std::function<void()>& finish) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        const double start = cpuMs();
+        work();
+        const double stop = cpuMs();
+        finish();
+        times.push_back(stop - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+struct Timings {
+    double parseOurs, parsePugixml, parseTinyxml2, writeOurs, writeTinyxml2;
+};
+
+Timings measure(int count, int runs) {
+    const std::string file = appointmentFile(count);
+    std::printf("file of %d appointments: %zu bytes, %d runs each\n", count, file.size(), runs);
+    Timings t{};
+    bool ok = true;
+
+    std::unique_ptr<XmlDocument> ours;
+    t.parseOurs = medianMs(
+        runs, [&] { ours = std::make_unique<XmlDocument>(42); },
+        [&] { ok &= XmlTranslator().buildStructure(file, *ours); }, [&] { ours.reset(); });
+
+    std::unique_ptr<pugi::xml_document> pugi;
+    t.parsePugixml = medianMs(
+        runs, [&] { pugi = std::make_unique<pugi::xml_document>(); },
+        [&] { ok &= bool(pugi->load_buffer(file.data(), file.size())); }, [&] { pugi.reset(); });
+
+    std::unique_ptr<tinyxml2::XMLDocument> tiny;
+    t.parseTinyxml2 = medianMs(
+        runs, [&] { tiny = std::make_unique<tinyxml2::XMLDocument>(); },
+        [&] { ok &= tiny->Parse(file.data(), file.size()) == tinyxml2::XML_SUCCESS; },
+        [&] { tiny.reset(); });
+
+    // Writing: the same tree in both libraries, read from the file.
+    XmlDocument ourTree;
+    XmlTranslator().buildStructure(file, ourTree);
+    tinyxml2::XMLDocument tinyTree;
+    tinyTree.Parse(file.data(), file.size());
+    std::size_t written = 0;
+    t.writeOurs = medianMs(
+        runs, [] {}, [&] { written = XmlTranslator().buildDocument(ourTree).size(); }, [] {});
+    ok &= written == file.size();
+    t.writeTinyxml2 = medianMs(
+        runs, [] {},
+        [&] {
+            tinyxml2::XMLPrinter printer;
+            tinyTree.Print(&printer);
+            written = static_cast<std::size_t>(printer.CStrSize());
+        },
+        [] {});
+
+    std::printf("  parse  ours %8.3f ms  pugixml %8.3f ms  tinyxml2 %8.3f ms\n", t.parseOurs,
+                t.parsePugixml, t.parseTinyxml2);
+    std::printf("  write  ours %8.3f ms  tinyxml2 %8.3f ms (XMLPrinter, %zu bytes)\n", t.writeOurs,
+                t.writeTinyxml2, written);
+    if (!ok)
+        std::printf("  a parser failed on the file\n");
+    return t;
+}
+
+} // namespace
+
+int main() {
+    const Timings small = measure(10'000, 21);
+    const Timings large = measure(100'000, 9);
+    std::printf("parse_vs_pugixml %.3f\n", large.parseOurs / large.parsePugixml);
+    std::printf("parse_vs_tinyxml2 %.3f\n", large.parseOurs / large.parseTinyxml2);
+    std::printf("write_vs_tinyxml2 %.3f\n", large.writeOurs / large.writeTinyxml2);
+    std::printf("parse_100k_vs_10k %.3f\n", large.parseOurs / small.parseOurs);
+    return 0;
+}
