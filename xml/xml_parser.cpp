@@ -15,7 +15,7 @@ constexpr int kMaxDepth = 500;
 // spent, every further tag counts as Malformed and the reading ends quietly.
 constexpr std::size_t kElementCost = 64;
 constexpr std::size_t kBudgetPerByte = 64;
-constexpr std::size_t kBudgetBase = 1 << 16;
+constexpr std::size_t kBudgetBase = 4096;
 
 // Inside values, &quot; &lt; &gt; and &amp; stand for the characters the writer
 // could not write raw; every other "&" is its own.
