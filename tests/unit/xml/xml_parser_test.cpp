@@ -82,20 +82,6 @@ TEST(XmlScanner, KindsFollowFirstAndLastCharacter) {
         EXPECT_EQ(scanXmlTag(c.text, 0).kind, c.kind) << c.text;
 }
 
-TEST(XmlScanner, PositionsOfTagStartAndEnd) {
-    const std::string_view text = "ab<c d>e<f";
-    XmlTag tag = scanXmlTag(text, 0);
-    EXPECT_EQ(tag.start, 2u);
-    EXPECT_EQ(tag.end, 6u);
-    tag = scanXmlTag(text, tag.end);
-    EXPECT_EQ(tag.kind, XmlTagKind::Malformed);
-    EXPECT_EQ(tag.start, 8u);
-    EXPECT_EQ(tag.end, text.size());
-    tag = scanXmlTag(text, tag.end);
-    EXPECT_EQ(tag.kind, XmlTagKind::End);
-    EXPECT_EQ(tag.start, text.size());
-}
-
 TEST(XmlParser, DeclarationAndPreCheck) {
     EXPECT_EQ(parse("<?XML version=\"1.0\"?><a/>"), "REJECTED");
     EXPECT_EQ(parse("<a/>"), "REJECTED");

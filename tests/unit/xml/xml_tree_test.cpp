@@ -67,18 +67,6 @@ TEST(XmlTree, FirstChildMakesAnElementNonEmpty) {
     EXPECT_EQ(treeText(document), "a{c} b{}");
 }
 
-TEST(XmlTree, NamesAndValuesAreCopies) {
-    XmlDocument document;
-    std::string name = "termine";
-    std::string value = "Zahnarzt";
-    XmlElement* e = document.addElement(name, true);
-    e->addAttribute(name, value);
-    name = "xxxxxxx";
-    value = "yyyyyyyy";
-    EXPECT_EQ(e->name(), "termine");
-    EXPECT_EQ(e->attribute("termine"), "Zahnarzt");
-}
-
 TEST(XmlTree, DeepTreesAreDestroyedWithoutExhaustingTheStack) {
     XmlDocument document;
     XmlElement* e = document.addElement("a", false);
