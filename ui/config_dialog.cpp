@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/program.h"
 #include "res/resource.h"
 #include "store/registry.h"
@@ -54,12 +56,15 @@ void showUserGroupCaption(HWND dialog, bool userdata) {
     SetDlgItemTextA(dialog, IDC_CFG_USER_GROUP, caption.c_str());
 }
 
-// Shows the number in the edit and binds the spin to it; the range binds only
-// the arrows, so the number is written after the binding and may lie outside.
+// Shows the number in the edit and binds the spin to it. The range binds only
+// the arrows: the spin starts from the nearest number in its range, and the
+// edit then shows the stored number, even one outside the range.
 void showNumber(HWND dialog, int edit, int spin, std::int32_t value, SpinRange range) {
     const HWND spinControl = GetDlgItem(dialog, spin);
     SendMessageA(spinControl, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(dialog, edit)), 0);
     SendMessageA(spinControl, UDM_SETRANGE32, static_cast<WPARAM>(range.low), range.high);
+    SendMessageA(spinControl, UDM_SETPOS32, 0,
+                 std::clamp<std::int32_t>(value, range.low, range.high));
     SetDlgItemInt(dialog, edit, static_cast<UINT>(value), FALSE);
 }
 
