@@ -15,6 +15,7 @@
 #include "store/sound_event.h"
 #include "store/win32_handle.h"
 #include "tray/csytemtry.h"
+#include "ui/dialogs.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ constexpr char INSTANCE_MUTEX[] = "quarv_wecker_the_first";
 
 // ===== The dialogs that the menu and start-up open: one line each. =====
 void fillDialogHooks(program::DialogHooks& hooks) {
-    (void)hooks;
+    hooks.configuration = showConfiguration;
 }
 // ===== End of the dialogs. =====
 
