@@ -1,0 +1,395 @@
+// The setup program and its uninstaller, run silently against the real (Wine) registry,
+// file system and a running belvanto.exe.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <type_traits>
+
+#include "res/resource.h"
+
+namespace {
+
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuarvZodora";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kSettingsKey[] = "Software\\QuarvWecker";
+constexpr char kRunValue[] = "Quarv Zodora";
+
+// Wine is slow to start programs, never slow to fail: generous limits.
+constexpr auto kProcessLimit = std::chrono::minutes(5);
+constexpr auto kWaitLimit = std::chrono::seconds(90);
+
+struct HandleCloser {
+    void operator()(HANDLE h) const noexcept { CloseHandle(h); }
+};
+using Handle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+struct KeyCloser {
+    void operator()(HKEY k) const noexcept { RegCloseKey(k); }
+};
+using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// A build path as Wine sees it: the Unix root is drive Z:.
+std::string fromUnix(const char* path) {
+    std::string result = std::string("Z:") + path;
+    for (char& c : result) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return result;
+}
+
+const std::string& setupExe() {
+    static const std::string path = fromUnix(QZ_SETUP_EXE);
+    return path;
+}
+
+std::string shellFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    EXPECT_EQ(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path), S_OK) << csidl;
+    return path;
+}
+
+std::string installDir() {
+    return shellFolder(CSIDL_PROGRAM_FILES) + "\\Quarv Zodora";
+}
+std::string installedExe() {
+    return installDir() + "\\belvanto.exe";
+}
+std::string uninstallerExe() {
+    return installDir() + "\\uninstall.exe";
+}
+std::string shortcut() {
+    return shellFolder(CSIDL_COMMON_PROGRAMS) + "\\Quarv Zodora.lnk";
+}
+std::string userBook() {
+    return shellFolder(CSIDL_APPDATA) + "\\quarvwecker.xml";
+}
+std::string sharedBook() {
+    return shellFolder(CSIDL_COMMON_APPDATA) + "\\quarvwecker.xml";
+}
+
+// A path in double quotes, as command lines and registry values hold it.
+std::string quoted(const std::string& path) {
+    std::string result = "\"";
+    result += path;
+    result += '"';
+    return result;
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << path;
+}
+
+Key openKey(HKEY root, const char* path, REGSAM access = KEY_READ) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, access | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return Key(key);
+}
+
+// The value's type and bytes, or nothing when the key or value is missing.
+std::optional<std::pair<DWORD, std::string>> readValue(HKEY root, const char* path,
+                                                       const char* name) {
+    const Key key = openKey(root, path);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!key ||
+        RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::string data(size, '\0');
+    RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    data.resize(size);
+    return std::make_pair(type, data);
+}
+
+std::optional<std::string> readString(HKEY root, const char* path, const char* name) {
+    auto value = readValue(root, path, name);
+    if (!value || value->first != REG_SZ) {
+        return std::nullopt;
+    }
+    std::string text = value->second;
+    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+    return text;
+}
+
+std::optional<DWORD> readDword(HKEY root, const char* path, const char* name) {
+    auto value = readValue(root, path, name);
+    if (!value || value->first != REG_DWORD || value->second.size() != sizeof(DWORD)) {
+        return std::nullopt;
+    }
+    DWORD number = 0;
+    std::memcpy(&number, value->second.data(), sizeof number);
+    return number;
+}
+
+void writeValue(HKEY root, const char* path, const char* name, DWORD type, const void* data,
+                DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    const Key owner(key);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+}
+
+void writeDword(HKEY root, const char* path, const char* name, DWORD value) {
+    writeValue(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+bool waitUntil(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + kWaitLimit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+Handle startProcess(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << commandLine << ": error " << GetLastError();
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    return Handle(info.hProcess);
+}
+
+// Runs a program to its end and gives its exit code (-1 when it did not end in time).
+long long runToEnd(const std::string& commandLine) {
+    const Handle process = startProcess(commandLine);
+    if (!process) {
+        return -1;
+    }
+    const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(kProcessLimit);
+    if (WaitForSingleObject(process.get(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << commandLine << " did not end";
+        TerminateProcess(process.get(), 1);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+void installSilently() {
+    ASSERT_EQ(runToEnd(quoted(setupExe()) + " /S"), 0);
+}
+
+// The uninstaller started with "_?=" runs in place and returns when it is done (it then
+// cannot remove itself and its folder, so the test does).
+void uninstallSilentlyInPlace() {
+    ASSERT_EQ(runToEnd(quoted(uninstallerExe()) + " /S _?=" + installDir()), 0);
+    DeleteFileA(uninstallerExe().c_str());
+    RemoveDirectoryA(installDir().c_str());
+}
+
+HWND programWindow() {
+    return FindWindowA("quarv_wecker", nullptr);
+}
+
+// Under Wine without a desktop window, the shell shows notification icons in a
+// stand-alone tray window, visible exactly while it holds an icon.
+bool trayShowsAnIcon() {
+    const HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    return tray != nullptr && IsWindowVisible(tray);
+}
+
+bool hasEnded(const Handle& process) {
+    return process && WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+// Starts the installed program as the "Run" key would at log-on, and waits until it
+// shows its tray icon.
+Handle startInstalledProgram() {
+    const auto command = readString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+    Handle process = startProcess(command.value_or(quoted(installedExe())));
+    waitUntil([&] { return hasEnded(process) || (programWindow() && trayShowsAnIcon()); });
+    return process;
+}
+
+void endProgram(const Handle& process) {
+    if (const HWND window = programWindow()) {
+        SendMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    }
+    if (process && WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+    }
+}
+
+// A book with one appointment as the program writes it...
+std::string savedBook() {
+    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<quarvwecker>\r\n<version1>\r\n"
+           "<termine>\r\n<date text=\"Zahnarzt\" zeit=\"3012241800\" />\r\n</termine>\r\n"
+           "</version1>\r\n</quarvwecker>\r\n";
+}
+
+// ...and the same book as another editor might have left it: the program reads it
+// without rewriting it, so that only its save at exit turns it into savedBook().
+std::string handWrittenBook() {
+    std::string text = savedBook();
+    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+// Every test starts on a machine without Quarv Zodora, its settings and appointments.
+class Installer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        endProgram(nullptr);
+        if (fileExists(uninstallerExe())) {
+            uninstallSilentlyInPlace();
+        }
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+        DeleteFileA(userBook().c_str());
+        DeleteFileA(sharedBook().c_str());
+        ASSERT_FALSE(fileExists(installDir()));
+    }
+    void TearDown() override { endProgram(program); }
+
+    Handle program;
+};
+
+TEST_F(Installer, SilentInstallPutsEverythingInPlace) {
+    installSilently();
+
+    EXPECT_EQ(readFile(installedExe()), readFile(fromUnix(QZ_PROGRAM_EXE)));
+    EXPECT_TRUE(fileExists(uninstallerExe()));
+    EXPECT_TRUE(fileExists(shortcut()));
+
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), quoted(installedExe()));
+
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quarv Zodora");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "1.2");
+    EXPECT_FALSE(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher").value_or("").empty());
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"), installedExe() + ",0");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              quoted(uninstallerExe()));
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), installDir());
+    // In KiB: the two programs together.
+    const auto expectedSize =
+        (readFile(installedExe()).size() + readFile(uninstallerExe()).size()) / 1024;
+    EXPECT_NEAR(readDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize").value_or(0),
+                expectedSize, 2);
+
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata"), 1u);
+}
+
+TEST_F(Installer, UpdateInPlaceKeepsTheChoicesMadeSince) {
+    installSilently();
+    writeDword(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata", 0);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+    writeFile(installedExe(), "an older belvanto.exe");
+
+    installSilently();
+
+    EXPECT_EQ(readFile(installedExe()), readFile(fromUnix(QZ_PROGRAM_EXE)));
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata"), 0u);
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt)
+        << "an update switched autostart back on";
+
+    // A value the program does not read as 1 is still the administrator's choice.
+    const char text[] = "0";
+    writeValue(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata", REG_SZ, text, sizeof text);
+    installSilently();
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata"), "0");
+}
+
+TEST_F(Installer, InstalledProgramStartsAtLogOnWithItsTrayIcon) {
+    installSilently();
+    ASSERT_FALSE(trayShowsAnIcon());
+
+    program = startInstalledProgram();
+
+    ASSERT_TRUE(program);
+    EXPECT_FALSE(hasEnded(program)) << "belvanto.exe ended by itself";
+    EXPECT_NE(programWindow(), nullptr);
+    EXPECT_TRUE(trayShowsAnIcon()) << "no icon in the notification area";
+}
+
+TEST_F(Installer, InstallingWhileTheProgramRunsEndsItAndItSavesItsBook) {
+    installSilently();
+    writeFile(userBook(), handWrittenBook());
+    program = startInstalledProgram();
+    ASSERT_TRUE(trayShowsAnIcon()) << "the program did not finish starting";
+    ASSERT_EQ(readFile(userBook()), handWrittenBook());
+
+    installSilently();
+
+    EXPECT_TRUE(hasEnded(program)) << "the setup program returned before belvanto.exe ended";
+    EXPECT_EQ(programWindow(), nullptr);
+    EXPECT_EQ(readFile(userBook()), savedBook());
+    EXPECT_EQ(readFile(installedExe()), readFile(fromUnix(QZ_PROGRAM_EXE)));
+}
+
+TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsEveryonesData) {
+    installSilently();
+    writeDword(HKEY_CURRENT_USER, kSettingsKey, "alarmoffset", 17);
+    writeFile(userBook(), handWrittenBook());
+    writeFile(sharedBook(), handWrittenBook());
+    program = startInstalledProgram();
+    ASSERT_TRUE(trayShowsAnIcon()) << "the program did not finish starting";
+
+    uninstallSilentlyInPlace();
+
+    EXPECT_TRUE(hasEnded(program)) << "the uninstaller left belvanto.exe running";
+    EXPECT_FALSE(fileExists(installedExe()));
+    EXPECT_FALSE(fileExists(shortcut()));
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
+    EXPECT_FALSE(openKey(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    EXPECT_EQ(readFile(userBook()), savedBook());
+    EXPECT_EQ(readFile(sharedBook()), handWrittenBook());
+    EXPECT_EQ(readDword(HKEY_CURRENT_USER, kSettingsKey, "alarmoffset"), 17u);
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata"), 1u);
+}
+
+TEST_F(Installer, UninstallerStartedFromAppsAndFeaturesFinishesOnItsOwn) {
+    installSilently();
+    // Without "_?=" the uninstaller hands over to a copy of itself and returns at once.
+    const auto command = readString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    ASSERT_TRUE(command);
+    ASSERT_EQ(runToEnd(*command), 0);
+
+    EXPECT_TRUE(waitUntil([] { return !fileExists(installDir()); }))
+        << "the program folder is still there";
+    EXPECT_TRUE(waitUntil([] { return !openKey(HKEY_LOCAL_MACHINE, kUninstallKey); }));
+    EXPECT_FALSE(fileExists(shortcut()));
+}
+
+} // namespace
