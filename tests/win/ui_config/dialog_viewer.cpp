@@ -1,0 +1,86 @@
+// Opens the configuration dialog, or one of the windows it leads to, and leaves
+// it open, so that a screenshot can show it. Not a test; run it by hand:
+//
+//   wine explorer /desktop=shot,1024x768 qz_dialog_viewer.exe
+//   config|standard|question|refusal|failure
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <thread>
+
+#include "app/program.h"
+#include "store/registry.h"
+#include "store/settings.h"
+#include "ui/dialogs.h"
+#include "ui/sound_selection.h"
+
+namespace {
+
+HWND waitForDialog(const char* title) {
+    for (int i = 0; i < 1500; ++i) {
+        const HWND found = FindWindowA("#32770", title);
+        if (found != nullptr && IsWindowVisible(found)) {
+            return found;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+void seedRegistry() {
+    Registry& registry = systemRegistry();
+    registry.create(RegistryRoot::Machine, "Software\\QuarvWecker")
+        .writeString("defsoundevent", "SystemAsterisk");
+    registry.create(RegistryRoot::User, "AppEvents\\Schemes\\Apps\\belvanto\\QW_Alarm\\.Current")
+        .writeString("", "C:\\Windows\\Media\\Wecker Läuten.wav");
+    const char* const events[][2] = {{".Default", "Standardton"},
+                                     {"SystemAsterisk", "Sternchen"},
+                                     {"SystemExclamation", "Hinweis"},
+                                     {"SystemHand", "Kritischer Abbruch"},
+                                     {"MailBeep", "Neue E-Mail-Benachrichtigung"},
+                                     {"SystemExit", "Windows beenden"},
+                                     {"Minimize", "Minimieren"},
+                                     {"Maximize", "Maximieren"},
+                                     {"Open", "Programm öffnen"},
+                                     {"Close", "Programm schließen"}};
+    for (const auto& [key, label] : events) {
+        registry.create(RegistryRoot::User,
+                        std::string("AppEvents\\Schemes\\Apps\\.Default\\") + key);
+        registry.create(RegistryRoot::User, std::string("AppEvents\\EventLabels\\") + key)
+            .writeString("", label);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string which = argc > 1 ? argv[1] : "config";
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    program::setInstance(GetModuleHandleA(nullptr));
+    seedRegistry();
+    program::settings() = Settings{true, true, false, false, 5, true, 0, 5, 3, true, false};
+
+    if (which == "refusal") {
+        setAdministratorTest([] { return false; });
+    }
+    if (which == "failure") {
+        setSoundControlPanelCommand("C:\\nowhere\\no_such_panel.exe");
+    }
+    std::thread driver([which] {
+        const HWND dialog = waitForDialog("Quarv Zodora - Konfiguration");
+        if (dialog == nullptr || which == "config") {
+            return;
+        }
+        const int button = which == "standard" || which == "refusal" ? 1038 : 1040;
+        PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+        if (which == "failure") {
+            const HWND question = waitForDialog("Alarm-Sound ändern");
+            PostMessageA(question, WM_COMMAND, IDYES, 0);
+        }
+    });
+    showConfiguration(nullptr);
+    driver.join();
+    return 0;
+}
