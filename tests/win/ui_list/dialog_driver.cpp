@@ -1,0 +1,200 @@
+// Drives a modal dialog of the program from a second thread.
+#include "dialog_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr DWORD WAIT_LIMIT_MS = 30000;
+constexpr DWORD POLL_MS = 20;
+constexpr DWORD CLOSE_LIMIT_MS = 5000;
+
+// Each posted notification must outlive its handling; the driver keeps them.
+NMITEMACTIVATE* keptNotification(HWND dialog, int listId, int item) {
+    static NMITEMACTIVATE notifications[64];
+    static int next = 0;
+    NMITEMACTIVATE* activate = &notifications[next++ % 64];
+    *activate = NMITEMACTIVATE{};
+    activate->hdr.hwndFrom = GetDlgItem(dialog, listId);
+    activate->hdr.idFrom = static_cast<UINT_PTR>(listId);
+    activate->hdr.code = NM_DBLCLK;
+    activate->iItem = item;
+    activate->iSubItem = 0;
+    return activate;
+}
+
+// A window on the dialogs' thread that counts the markers posted to it: once a
+// marker is counted, every message posted to that thread before it is handled.
+constexpr UINT MARKER_MESSAGE = WM_APP + 77;
+std::atomic<long> markersSeen{0};
+HWND markerWindow = nullptr;
+
+LRESULT CALLBACK markerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == MARKER_MESSAGE) {
+        ++markersSeen;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void makeMarkerWindow() {
+    if (markerWindow != nullptr) {
+        return;
+    }
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = markerProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "qz_test_marker";
+    RegisterClassA(&windowClass);
+    markerWindow = CreateWindowA("qz_test_marker", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+}
+
+} // namespace
+
+void settle() {
+    const long before = markersSeen;
+    PostMessageA(markerWindow, MARKER_MESSAGE, 0, 0);
+    for (DWORD waited = 0; waited < WAIT_LIMIT_MS && markersSeen == before; waited += 1) {
+        Sleep(1);
+    }
+    EXPECT_NE(markersSeen, before) << "the dialogs' thread did not come back to its message loop";
+}
+
+bool waitUntilDestroyed(HWND window) {
+    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
+        if (!IsWindow(window)) {
+            return true;
+        }
+        Sleep(POLL_MS);
+    }
+    return false;
+}
+
+HWND waitForWindow(const char* title) {
+    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
+        HWND window = FindWindowA(nullptr, title);
+        if (window != nullptr && IsWindowVisible(window)) {
+            return window;
+        }
+        Sleep(POLL_MS);
+    }
+    return nullptr;
+}
+
+bool waitUntilClosed(HWND window, DWORD limitMs) {
+    for (DWORD waited = 0; waited < limitMs; waited += POLL_MS) {
+        if (!IsWindow(window) || !IsWindowVisible(window)) {
+            return true;
+        }
+        Sleep(POLL_MS);
+    }
+    return false;
+}
+
+void driveModal(const char* title, const std::function<void()>& show,
+                const std::function<void(HWND dialog)>& drive) {
+    makeMarkerWindow();
+    std::thread driver([&] {
+        HWND dialog = waitForWindow(title);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no dialog \"" << title << "\" appeared";
+            return;
+        }
+        drive(dialog);
+        if (!waitUntilClosed(dialog, CLOSE_LIMIT_MS)) {
+            ADD_FAILURE() << "dialog \"" << title << "\" is still open";
+            HWND nested = GetLastActivePopup(dialog);
+            if (nested != dialog) {
+                PostMessageA(nested, WM_COMMAND, IDCANCEL, 0);
+                waitUntilClosed(nested, CLOSE_LIMIT_MS);
+            }
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    show();
+    driver.join();
+}
+
+std::string windowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void postCommand(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void sendCommand(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
+        return nullptr;
+    }
+    return info.hwndFocus;
+}
+
+void pressKey(HWND dialog, WPARAM key) {
+    HWND target = focusOf(dialog);
+    if (target == nullptr) {
+        target = dialog;
+    }
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+void postDoubleClick(HWND dialog, int listId, int item) {
+    NMITEMACTIVATE* activate = keptNotification(dialog, listId, item);
+    PostMessageA(dialog, WM_NOTIFY, static_cast<WPARAM>(listId),
+                 reinterpret_cast<LPARAM>(activate));
+}
+
+bool sendDoubleClickAndReturn(HWND dialog, int listId, int item) {
+    NMITEMACTIVATE* activate = keptNotification(dialog, listId, item);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(dialog, WM_NOTIFY, static_cast<WPARAM>(listId),
+                               reinterpret_cast<LPARAM>(activate), SMTO_NORMAL, 5000, &result) != 0;
+}
+
+std::vector<ListRow> listRows(HWND list) {
+    std::vector<ListRow> rows;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        ListRow cells;
+        for (int column = 0; column < 2; ++column) {
+            char text[512] = {};
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            (column == 0 ? cells.text : cells.time) = text;
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::vector<std::string> childTexts(HWND dialog) {
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[64] = {};
+        GetClassNameA(child, className, sizeof className);
+        texts.push_back(std::string(className) + ":" + windowText(child));
+    }
+    return texts;
+}
