@@ -33,11 +33,15 @@ void raiseAlarm() {
     AppointmentBook& book = program::book();
     showStatus(StatusDue);
     const AlarmRecord record = makeAlarmRecord(book.earliest(), program::settings());
-    // The appointment leaves the book before its window exists and never returns to it.
+    // The appointment leaves the book before its window exists and never returns to
+    // it, unless there is no window to hold it: then the next tick tries again.
     book.removeEarliest();
-    if (HWND alarmWindow = openAlarmWindow(program::instance(), program::mainWindow(), record)) {
-        ShowWindow(alarmWindow, SW_SHOW);
+    HWND alarmWindow = openAlarmWindow(program::instance(), program::mainWindow(), record);
+    if (alarmWindow == nullptr) {
+        book.insert(record.alarmTime, record.text);
+        return;
     }
+    ShowWindow(alarmWindow, SW_SHOW);
     program::saveBook();
 }
 

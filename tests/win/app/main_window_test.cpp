@@ -314,6 +314,21 @@ TEST_F(MainWindow, DueAppointmentOpensItsWindowAndLeavesTheFile) {
     EXPECT_EQ(program::book().count(), 1);
 }
 
+TEST_F(MainWindow, AppointmentStaysWhenItsWindowCannotBeMade) {
+    command(IDM_TOGGLE);
+    program::book().insert(monday0930, "Zahnarzt");
+    program::setInstance(GetModuleHandleA("kernel32.dll")); // holds no dialog 114
+    postTick();
+    program::setInstance(GetModuleHandleA(nullptr));
+    EXPECT_TRUE(alarmWindows().empty());
+    ASSERT_EQ(program::book().count(), 1);
+    EXPECT_EQ(program::book().earliest().text, "Zahnarzt");
+
+    postTick(); // the next tick brings it
+    EXPECT_EQ(alarmWindows().size(), 1u);
+    EXPECT_EQ(program::book().count(), 0);
+}
+
 TEST_F(MainWindow, SnoozedWindowOverridesEveryStatus) {
     command(IDM_TOGGLE);
     program::snoozeCount() = 1;
