@@ -24,6 +24,9 @@ constexpr char INSTANCE_MUTEX[] = "quarv_wecker_the_first";
 // ===== The dialogs that the menu and start-up open: one line each. =====
 void fillDialogHooks(program::DialogHooks& hooks) {
     hooks.configuration = showConfiguration;
+    hooks.appointmentList = showAppointmentList;
+    hooks.about = showAbout;
+    hooks.missedAppointments = showMissedAppointments;
 }
 // ===== End of the dialogs. =====
 
