@@ -126,7 +126,6 @@ bool TrayIcon::setIcon(HICON icon) {
     if (!enabled) {
         return false;
     }
-    notifyData.uFlags = NIF_ICON;
     notifyData.hIcon = icon;
     return hidden || callShell(NIM_MODIFY, NIF_ICON);
 }
@@ -135,7 +134,6 @@ bool TrayIcon::setTooltip(const char* text) {
     if (!enabled) {
         return false;
     }
-    notifyData.uFlags = NIF_TIP;
     copyTooltip(notifyData.szTip, text);
     return hidden || callShell(NIM_MODIFY, NIF_TIP);
 }
