@@ -271,6 +271,29 @@ TEST_F(RealProgram, PastAppointmentsAreDroppedAtStartWhenDeleteOld) {
     EXPECT_EQ(program.exitCode(), 0);
 }
 
+TEST_F(RealProgram, MissedAppointmentsAreShownBeforeTheTrayIcon) {
+    const TimeValue now = currentTime();
+    writeFile(appointmentFile(),
+              appointmentXml({{"vorbei", now - 86400}, {"kommt noch", now + 86400}}));
+
+    Program program;
+    ASSERT_TRUE(program.started());
+    HWND missed = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        return (missed = program.window("#32770", "Quarv Zodora - verdaddelte Termine")) != nullptr;
+    }));
+    const HWND mainWindow = program.mainWindow();
+    ASSERT_NE(mainWindow, nullptr);
+    EXPECT_FALSE(program.hasTrayIcon(mainWindow)); // not before the dialog is closed
+    EXPECT_EQ(readFile(appointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
+
+    PostMessageA(missed, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(program.waitUntilStarted(), mainWindow);
+    PostMessageA(mainWindow, WM_COMMAND, COMMAND_EXIT, 0);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(readFile(appointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
+}
+
 TEST_F(RealProgram, StartsAgainAfterTheFirstInstanceWasKilled) {
     Program first;
     ASSERT_NE(first.waitUntilStarted(), nullptr);
