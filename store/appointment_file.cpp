@@ -8,8 +8,8 @@
 namespace {
 
 constexpr int TraceId = 42;
-constexpr int MoveAttempts = 10;
-constexpr int MoveRetryPauseMs = 25;
+constexpr int BusyAttempts = 10;
+constexpr int BusyRetryPauseMs = 25;
 
 bool appointmentFilePath(FileSystem& files, const Settings& settings, std::string& path) {
     std::string folder;
@@ -71,18 +71,19 @@ class WriteHandle {
     bool open_ = true;
 };
 
-// A virus scanner or an indexer may hold the target for a moment.
-bool moveWithRetry(FileSystem& files, const std::string& from, const std::string& to) {
+// A virus scanner or an indexer may hold the file for a moment: ask again a few times.
+template <typename Operation> FileResult retryWhileBusy(FileSystem& files, Operation operation) {
     for (int attempt = 1;; ++attempt) {
-        const FileResult result = files.moveFile(from, to);
-        if (result == FileResult::Ok) {
-            return true;
+        const FileResult result = operation();
+        if (result != FileResult::Busy || attempt == BusyAttempts) {
+            return result;
         }
-        if (result != FileResult::Busy || attempt == MoveAttempts) {
-            return false;
-        }
-        files.pause(MoveRetryPauseMs);
+        files.pause(BusyRetryPauseMs);
     }
+}
+
+bool moveWithRetry(FileSystem& files, const std::string& from, const std::string& to) {
+    return retryWhileBusy(files, [&] { return files.moveFile(from, to); }) == FileResult::Ok;
 }
 
 // Writes the text beside the file first and puts it in place in one step, so that a
@@ -131,7 +132,7 @@ bool loadAppointments(FileSystem& files, const Settings& settings, AppointmentBo
     }
     recoverTemporaryFile(files, path);
     std::string text;
-    if (files.readFile(path, text) != FileResult::Ok) {
+    if (retryWhileBusy(files, [&] { return files.readFile(path, text); }) != FileResult::Ok) {
         return false;
     }
 

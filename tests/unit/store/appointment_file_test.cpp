@@ -322,4 +322,19 @@ TEST_F(AppointmentFileTest, BusyTargetIsRetried) {
     EXPECT_FALSE(fileExists(path() + ".tmp"));
 }
 
+TEST_F(AppointmentFileTest, BusyFileIsReadOnceLetGo) {
+    writeText(path(), Example);
+    files.busyReads(path(), 9);
+    EXPECT_TRUE(load());
+    EXPECT_EQ(book.count(), 2);
+    EXPECT_EQ(files.pauses(), 9);
+
+    // Held for good: nothing is read and nothing is kept aside.
+    book.clear();
+    files.busyReads(path(), 10);
+    EXPECT_FALSE(load());
+    EXPECT_EQ(book.count(), 0);
+    EXPECT_FALSE(fileExists(path() + ".bad"));
+}
+
 } // namespace

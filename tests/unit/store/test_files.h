@@ -1,6 +1,7 @@
 // A throwaway data folder pair and a file system that fails where a test tells it to.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,8 +45,8 @@ inline void writeText(const std::string& path, std::string_view text) {
 }
 
 // Counts every operation but the pause; the chosen one fails, or with `crash` that one
-// and every later one (as if the machine stopped there). Moves can be made to find the
-// target busy a number of times first.
+// and every later one (as if the machine stopped there). Reads and moves can be made to
+// find the file busy a number of times first.
 class FaultyFileSystem : public PosixFileSystem {
   public:
     using PosixFileSystem::PosixFileSystem;
@@ -56,6 +57,10 @@ class FaultyFileSystem : public PosixFileSystem {
         operations_ = 0;
     }
     void busyMoves(int count) { busyMoves_ = count; }
+    void busyReads(const std::string& path, int count) {
+        busyPath_ = slashed(path);
+        busyReads_ = count;
+    }
     int operations() const { return operations_; }
     int pauses() const { return pauses_; }
     int creates() const { return creates_; }
@@ -64,7 +69,14 @@ class FaultyFileSystem : public PosixFileSystem {
         return pass() && PosixFileSystem::dataFolder(perUser, path);
     }
     FileResult readFile(const std::string& path, std::string& content) override {
-        return pass() ? PosixFileSystem::readFile(path, content) : FileResult::Failed;
+        if (!pass()) {
+            return FileResult::Failed;
+        }
+        if (busyReads_ > 0 && slashed(path) == busyPath_) {
+            --busyReads_;
+            return FileResult::Busy;
+        }
+        return PosixFileSystem::readFile(path, content);
     }
     bool createFile(const std::string& path, std::uintptr_t& file) override {
         ++creates_;
@@ -97,6 +109,10 @@ class FaultyFileSystem : public PosixFileSystem {
     void pause(int) override { ++pauses_; }
 
   private:
+    static std::string slashed(std::string path) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return path;
+    }
     bool pass() {
         ++operations_;
         return failing_ == 0 || (crash_ ? operations_ < failing_ : operations_ != failing_);
@@ -106,6 +122,8 @@ class FaultyFileSystem : public PosixFileSystem {
     bool crash_ = false;
     int operations_ = 0;
     int busyMoves_ = 0;
+    int busyReads_ = 0;
+    std::string busyPath_;
     int pauses_ = 0;
     int creates_ = 0;
 };

@@ -166,6 +166,19 @@ TEST_F(Win32FileTest, SaveWaitsForAnotherHandleToLetGo) {
     EXPECT_FALSE(exists(path + ".tmp"));
 }
 
+TEST_F(Win32FileTest, LoadWaitsForAnotherHandleToLetGo) {
+    writeAll(path, Example);
+    TestFolderFileSystem files(folder);
+    files.held.reset(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(files.held);
+    AppointmentBook book;
+    AppointmentBook missed;
+    EXPECT_TRUE(loadAppointments(files, settings, book, missed));
+    EXPECT_EQ(files.pauses, 1);
+    EXPECT_EQ(book.count(), 2);
+}
+
 TEST_F(Win32FileTest, FileHeldThroughEveryRetryStaysAsItWas) {
     AppointmentBook book;
     book.insert(fileKeyToTime("9912071530"), "Zahnarzt");
