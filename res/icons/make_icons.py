@@ -173,7 +173,7 @@ def clock(rim, face_colour, marks, outline=None, ring=False):
               (face(), face_colour, 1.0)]
     layers += marks
     if ring:
-        layers.append((ringing(), outline, 1.0))
+        layers.append((ringing(), rim, 1.0))
         # A little smaller, so that the lines fit, and tilted: it shakes.
         layers = [(transformed(s, -8, 0.8), c, a) for s, c, a in layers]
     return layers
