@@ -40,8 +40,9 @@ std::string_view field(std::string_view text, std::size_t offset, std::size_t le
     return text.substr(offset, length);
 }
 
-// mktime of local calendar values with seconds 0, or -1.
-TimeValue localToTime(int year, int month, int day, int hour, int minute) {
+// mktime of local calendar values with seconds 0, or -1. With inRangeOnly, a
+// date that mktime normalises to outside 2000-2099 also gives -1.
+TimeValue localToTime(int year, int month, int day, int hour, int minute, bool inRangeOnly) {
     std::tm local{};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
@@ -51,15 +52,14 @@ TimeValue localToTime(int year, int month, int day, int hour, int minute) {
     local.tm_sec = 0;
     local.tm_isdst = -1;
     const std::time_t result = std::mktime(&local);
-    return static_cast<TimeValue>(result);
-}
-
-// The converted time, or -1 when it lies outside the valid range.
-TimeValue inRangeOrFailure(TimeValue time) {
-    if (time == -1 || time < earliestAlarmTime() || time > latestAlarmTime()) {
+    if (result == -1) {
         return -1;
     }
-    return time;
+    // mktime has normalised the fields: they name the year the time falls in.
+    if (inRangeOnly && (local.tm_year < 100 || local.tm_year > 199)) {
+        return -1;
+    }
+    return static_cast<TimeValue>(result);
 }
 
 bool timeToLocal(TimeValue time, std::tm& local) {
@@ -90,11 +90,11 @@ std::string_view weekdayName(int dayOfWeek) {
 
 // The bounds follow the time zone, so they are computed at each call.
 TimeValue earliestAlarmTime() {
-    return localToTime(2000, 1, 1, 0, 0);
+    return localToTime(2000, 1, 1, 0, 0, false);
 }
 
 TimeValue latestAlarmTime() {
-    return localToTime(2099, 12, 31, 23, 59);
+    return localToTime(2099, 12, 31, 23, 59, false);
 }
 
 TimeValue fileKeyToTime(std::string_view key) {
@@ -106,7 +106,7 @@ TimeValue fileKeyToTime(std::string_view key) {
     const int day = readNumber(key.substr(4, 2));
     const int hour = readNumber(key.substr(6, 2));
     const int minute = readNumber(key.substr(8));
-    return inRangeOrFailure(localToTime(year, month, day, hour, minute));
+    return localToTime(year, month, day, hour, minute, true);
 }
 
 std::string timeToFileKey(TimeValue time) {
@@ -139,7 +139,7 @@ TimeValue displayToTime(std::string_view display) {
     const int year = 2000 + readNumber(field(display, 13, 2));
     const int hour = readNumber(field(display, 16, 2));
     const int minute = readNumber(field(display, 19, std::string_view::npos));
-    return inRangeOrFailure(localToTime(year, month, day, hour, minute));
+    return localToTime(year, month, day, hour, minute, true);
 }
 
 void displayToCalendar(std::string_view display, CalendarFields& fields) {
