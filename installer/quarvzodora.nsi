@@ -88,13 +88,18 @@ Function ${UN}EndRunningProgram
         System::Call "user32::GetWindowThreadProcessId(p r0, *i 0 r1) i"
         System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2"
         SendMessage $0 ${WM_COMMAND} ${PROGRAM_EXIT_COMMAND} 0 /TIMEOUT=10000
-        StrCpy $3 1
         ${If} $2 P<> 0
             System::Call "kernel32::WaitForSingleObject(p r2, i 30000) i .r3"
             System::Call "kernel32::CloseHandle(p r2)"
-        ${EndIf}
-        ${If} $3 = ${WAIT_OBJECT_0}
-            Goto next
+            ${If} $3 = ${WAIT_OBJECT_0}
+                Goto next
+            ${EndIf}
+        ${Else}
+            ; Without access to the process, its window going away has to do.
+            ${For} $3 1 120
+                IsWindow $0 0 next
+                Sleep 250
+            ${Next}
         ${EndIf}
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} läuft noch und konnte nicht \
 beendet werden.$\r$\nBitte beenden Sie es im Tray-Menü mit $\"Beenden$\" und klicken Sie \
