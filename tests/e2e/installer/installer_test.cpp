@@ -1,10 +1,11 @@
-// The setup program and its uninstaller, run silently against the real (Wine) registry,
-// file system and a running belvanto.exe.
+// The setup program and its uninstaller, run silently and through the wizard, against
+// the real (Wine) registry, file system and a running belvanto.exe.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -111,9 +112,9 @@ void writeFile(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(out.good()) << path;
 }
 
-Key openKey(HKEY root, const char* path, REGSAM access = KEY_READ) {
+Key openKey(HKEY root, const char* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, access | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
         return nullptr;
     }
     return Key(key);
@@ -141,7 +142,7 @@ std::optional<std::string> readString(HKEY root, const char* path, const char* n
         return std::nullopt;
     }
     std::string text = value->second;
-    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+    text.erase(std::min(text.find('\0'), text.size()));
     return text;
 }
 
@@ -295,7 +296,10 @@ bool clickThroughSetup() {
         lastPage = page;
         PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(next));
     }
-    EXPECT_TRUE(hasEnded(setup)) << "the wizard did not come to an end";
+    if (setup && !hasEnded(setup)) {
+        ADD_FAILURE() << "the wizard did not come to an end";
+        TerminateProcess(setup.get(), 1);
+    }
     return startNowChecked;
 }
 
