@@ -108,6 +108,7 @@ int runProgram(HINSTANCE instance) {
     program::saveBook();
     program::setTray(nullptr);
     tray.reset();
+    ReleaseMutex(mutex.get());
     return static_cast<int>(message.wParam);
 }
 
