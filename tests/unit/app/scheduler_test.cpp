@@ -113,13 +113,6 @@ TEST_F(Scheduler, PendingAppointmentNamesItself) {
     EXPECT_EQ(status.tooltip, "Termin:\r\nMo., 07.12.2026 09:30\r\nZahnarzt");
 }
 
-TEST_F(Scheduler, EqualTimesFirstInsertedIsEarliest) {
-    book_.insert(now, "erster");
-    book_.insert(now, "zweiter");
-    EXPECT_EQ(decideTick(book_, settings_, now).action, TickAction::Alarm);
-    EXPECT_EQ(book_.earliest().text, "erster");
-}
-
 TEST_F(Scheduler, TooltipTexts) {
     EXPECT_EQ(composeStatus(StatusOff, nullptr, 0), (TrayStatus{IDI_OFF, "Zodora ist aus"}));
     EXPECT_EQ(composeStatus(StatusDue, nullptr, 0), (TrayStatus{IDI_DUE, "du musst los"}));

@@ -271,12 +271,6 @@ TEST_F(MainWindow, StatusFollowsTheDistance) {
     postTick();
     EXPECT_EQ(shownInTray().iconId, IDI_WITHIN_TEN_MINUTES);
     EXPECT_EQ(program::book().count(), 1);
-
-    // A text longer than the tooltip is cut to 63 characters.
-    program::book().clear();
-    program::book().insert(monday0930 + 2 * 3600, std::string(40, 'x'));
-    postTick();
-    EXPECT_EQ(shownInTray().tooltip, "Termin:\r\n" + display + "\r\n" + std::string(31, 'x'));
 }
 
 TEST_F(MainWindow, DueAppointmentOpensItsWindowAndLeavesTheFile) {
