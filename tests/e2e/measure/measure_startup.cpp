@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/calendar.h"
+#include "tests/win/app/user_appointment_file.h"
 
 namespace {
 
@@ -88,12 +89,6 @@ void setSetting(HKEY root, const char* name, DWORD value) {
     RegCloseKey(key);
 }
 
-std::string appointmentFile() {
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
-    return std::string(folder) + "\\quarvwecker.xml";
-}
-
 void writeAppointments(int count) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<quarvwecker>\r\n"
                       "<version1>\r\n<termine>\r\n";
@@ -103,7 +98,7 @@ void writeAppointments(int count) {
                timeToFileKey(first + static_cast<TimeValue>(i) * 3600) + "\" />\r\n";
     }
     xml += "</termine>\r\n</version1>\r\n</quarvwecker>\r\n";
-    std::ofstream(appointmentFile(), std::ios::binary) << xml;
+    std::ofstream(userAppointmentFile(), std::ios::binary) << xml;
 }
 
 SIZE_T privateBytes(HANDLE process) {
@@ -129,7 +124,7 @@ int main(int argc, char** argv) {
     setSetting(HKEY_LOCAL_MACHINE, "userdata", 1);
     setSetting(HKEY_CURRENT_USER, "onafterstart", 1);
     setSetting(HKEY_CURRENT_USER, "deleteold", 1);
-    DeleteFileA(appointmentFile().c_str());
+    DeleteFileA(userAppointmentFile().c_str());
 
     // One start of each first, so that neither pays for Wine's first loads.
     Run warm = startAndWait(floor, "qz_tray_floor");
@@ -154,7 +149,7 @@ int main(int argc, char** argv) {
         fullMemory = privateBytes(run.process.hProcess);
         end(run, WM_COMMAND, 40004);
 
-        DeleteFileA(appointmentFile().c_str());
+        DeleteFileA(userAppointmentFile().c_str());
         run = startAndWait(belvanto, "quarv_wecker");
         emptyTimes.push_back(run.milliseconds);
         end(run, WM_COMMAND, 40004);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/calendar.h"
+#include "tests/win/app/user_appointment_file.h"
 
 namespace {
 
@@ -126,19 +127,6 @@ class Program {
     bool started_ = false;
 };
 
-std::string appointmentFile() {
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
-    return std::string(folder) + "\\quarvwecker.xml";
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
@@ -187,7 +175,7 @@ class RealProgram : public ::testing::Test {
         for (const auto& [name, value] : values) {
             setValue(HKEY_CURRENT_USER, name, value);
         }
-        DeleteFileA(appointmentFile().c_str());
+        DeleteFileA(userAppointmentFile().c_str());
         ASSERT_EQ(FindWindowA("quarv_wecker", nullptr), nullptr) << "another instance runs";
     }
 };
@@ -221,13 +209,14 @@ TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
     const TimeValue now = currentTime();
     const TimeValue soon = now + 120 - now % 60;
     const TimeValue later = now + 3 * 3600;
-    writeFile(appointmentFile(), appointmentXml({{"Zahnarzt", soon}, {"Geburtstag Oma", later}}));
+    writeFile(userAppointmentFile(),
+              appointmentXml({{"Zahnarzt", soon}, {"Geburtstag Oma", later}}));
 
     Program program;
     ASSERT_TRUE(program.started());
     const HWND mainWindow = program.waitUntilStarted();
     ASSERT_NE(mainWindow, nullptr);
-    EXPECT_EQ(readFile(appointmentFile()),
+    EXPECT_EQ(readWholeFile(userAppointmentFile()),
               appointmentXml({{"Zahnarzt", soon}, {"Geburtstag Oma", later}}));
 
     PostMessageA(mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
@@ -243,22 +232,22 @@ TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
 
     // The alarm rewrote the file without the due appointment.
     const std::string remaining = appointmentXml({{"Geburtstag Oma", later}});
-    EXPECT_TRUE(waitFor([&] { return readFile(appointmentFile()) == remaining; }))
-        << readFile(appointmentFile());
+    EXPECT_TRUE(waitFor([&] { return readWholeFile(userAppointmentFile()) == remaining; }))
+        << readWholeFile(userAppointmentFile());
 
     // "Beenden": the program saves once more (here into a removed file), ends with 0,
     // and its icon is gone.
-    ASSERT_TRUE(DeleteFileA(appointmentFile().c_str()));
+    ASSERT_TRUE(DeleteFileA(userAppointmentFile().c_str()));
     PostMessageA(mainWindow, WM_COMMAND, COMMAND_EXIT, 0);
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_FALSE(program.hasTrayIcon(mainWindow));
-    EXPECT_EQ(readFile(appointmentFile()), remaining);
+    EXPECT_EQ(readWholeFile(userAppointmentFile()), remaining);
 }
 
 TEST_F(RealProgram, PastAppointmentsAreDroppedAtStartWhenDeleteOld) {
     setValue(HKEY_CURRENT_USER, "deleteold", 1);
     const TimeValue now = currentTime();
-    writeFile(appointmentFile(),
+    writeFile(userAppointmentFile(),
               appointmentXml({{"vorbei", now - 86400}, {"kommt noch", now + 86400}}));
 
     Program program;
@@ -266,14 +255,14 @@ TEST_F(RealProgram, PastAppointmentsAreDroppedAtStartWhenDeleteOld) {
     const HWND mainWindow = program.waitUntilStarted();
     ASSERT_NE(mainWindow, nullptr);
     EXPECT_EQ(program.window("#32770"), nullptr); // no missed-appointments dialog
-    EXPECT_EQ(readFile(appointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
+    EXPECT_EQ(readWholeFile(userAppointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
     PostMessageA(mainWindow, WM_COMMAND, COMMAND_EXIT, 0);
     EXPECT_EQ(program.exitCode(), 0);
 }
 
 TEST_F(RealProgram, MissedAppointmentsAreShownBeforeTheTrayIcon) {
     const TimeValue now = currentTime();
-    writeFile(appointmentFile(),
+    writeFile(userAppointmentFile(),
               appointmentXml({{"vorbei", now - 86400}, {"kommt noch", now + 86400}}));
 
     Program program;
@@ -285,13 +274,13 @@ TEST_F(RealProgram, MissedAppointmentsAreShownBeforeTheTrayIcon) {
     const HWND mainWindow = program.mainWindow();
     ASSERT_NE(mainWindow, nullptr);
     EXPECT_FALSE(program.hasTrayIcon(mainWindow)); // not before the dialog is closed
-    EXPECT_EQ(readFile(appointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
+    EXPECT_EQ(readWholeFile(userAppointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
 
     PostMessageA(missed, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(program.waitUntilStarted(), mainWindow);
     PostMessageA(mainWindow, WM_COMMAND, COMMAND_EXIT, 0);
     EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_EQ(readFile(appointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
+    EXPECT_EQ(readWholeFile(userAppointmentFile()), appointmentXml({{"kommt noch", now + 86400}}));
 }
 
 TEST_F(RealProgram, StartsAgainAfterTheFirstInstanceWasKilled) {

@@ -14,6 +14,7 @@
 #include "app/program.h"
 #include "app/tray_status.h"
 #include "core/calendar.h"
+#include "tests/win/app/user_appointment_file.h"
 #include "res/resource.h"
 #include "tray/csytemtry.h"
 
@@ -40,19 +41,6 @@ std::vector<ShellCall> shellCalls;
 BOOL WINAPI recordingShell(DWORD message, PNOTIFYICONDATAA data) {
     shellCalls.push_back({message, data->uFlags, data->hIcon, data->szTip});
     return TRUE;
-}
-
-std::string appointmentFile() {
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
-    return std::string(folder) + "\\quarvwecker.xml";
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
 }
 
 std::string zeit(TimeValue time) {
@@ -98,7 +86,7 @@ class MainWindow : public ::testing::Test {
                                        loadTrayIcon(program::instance(), IDI_ON), IDM_TRAY, false);
         program::setTray(tray_.get());
         shellCalls.clear();
-        DeleteFileA(appointmentFile().c_str());
+        DeleteFileA(userAppointmentFile().c_str());
     }
 
     void TearDown() override {
@@ -290,7 +278,7 @@ TEST_F(MainWindow, DueAppointmentOpensItsWindowAndLeavesTheFile) {
     EXPECT_EQ(program::book().count(), 2);
 
     // Saved at once: the file no longer holds the first of the two.
-    std::string saved = readFile(appointmentFile());
+    std::string saved = readWholeFile(userAppointmentFile());
     EXPECT_NE(saved.find("text=\"zweiter\""), std::string::npos);
     EXPECT_EQ(saved.find("text=\"erster\""), std::string::npos);
 
@@ -299,7 +287,7 @@ TEST_F(MainWindow, DueAppointmentOpensItsWindowAndLeavesTheFile) {
     ASSERT_EQ(windows.size(), 2u);
     int second = windowText(GetDlgItem(windows[0], 1027)) == "zweiter" ? 0 : 1;
     EXPECT_EQ(windowText(GetDlgItem(windows[second], 1027)), "zweiter");
-    saved = readFile(appointmentFile());
+    saved = readWholeFile(userAppointmentFile());
     EXPECT_EQ(saved.find("text=\"zweiter\""), std::string::npos);
     EXPECT_NE(saved.find(zeit(monday0930 + 3 * 3600)), std::string::npos);
 
@@ -374,9 +362,9 @@ TEST_F(MainWindow, QueuedTickAfterSwitchingOffDoesNothing) {
 TEST_F(MainWindow, EndOfSessionSavesTheBook) {
     program::book().insert(monday0930 + 3600, "Zahnarzt");
     SendMessageA(window_, WM_ENDSESSION, FALSE, 0); // cancelled: nothing to do
-    EXPECT_EQ(GetFileAttributesA(appointmentFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(userAppointmentFile().c_str()), INVALID_FILE_ATTRIBUTES);
     SendMessageA(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    const std::string saved = readFile(appointmentFile());
+    const std::string saved = readWholeFile(userAppointmentFile());
     EXPECT_NE(saved.find("text=\"Zahnarzt\" " + zeit(monday0930 + 3600)), std::string::npos);
 }
 
