@@ -176,7 +176,12 @@ class RealProgram : public ::testing::Test {
             setValue(HKEY_CURRENT_USER, name, value);
         }
         DeleteFileA(userAppointmentFile().c_str());
-        ASSERT_EQ(FindWindowA("quarv_wecker", nullptr), nullptr) << "another instance runs";
+        // An instance left by an earlier test of this prefix is asked to end first.
+        if (const HWND stray = FindWindowA("quarv_wecker", nullptr)) {
+            PostMessageA(stray, WM_COMMAND, COMMAND_EXIT, 0);
+        }
+        ASSERT_TRUE(waitFor([] { return FindWindowA("quarv_wecker", nullptr) == nullptr; }, 30))
+            << "another instance runs";
     }
 };
 
