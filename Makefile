@@ -50,6 +50,7 @@ fuzz: bootstrap
 
 installer: windows
 	@cmake --build --preset windows --target installer
+	@echo "The setup program: $$(ls build/windows/QuarvZodora-*-setup.exe)"
 
 clean:
 	rm -rf build
