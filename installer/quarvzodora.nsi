@@ -6,6 +6,7 @@
 ;   VERSION_QUAD   the same with four numbers, e.g. 1.2.0.0
 ;   PROGRAM_EXE    the built belvanto.exe
 ;   ICON           the program's icon (.ico)
+;   WIZARD_BITMAP  the picture of the first and last page (.bmp, 164 x 314)
 ;   OUTFILE        the setup program to write
 
 Unicode true
@@ -49,6 +50,8 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 

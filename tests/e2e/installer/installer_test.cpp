@@ -217,12 +217,15 @@ void installSilently() {
     ASSERT_EQ(runToEnd(quoted(setupExe()) + " /S"), 0);
 }
 
-// The uninstaller started with "_?=" runs in place and returns when it is done (it then
-// cannot remove itself and its folder, so the test does).
+// The uninstaller started with "_?=" runs in place and returns when it is done. It cannot
+// remove itself and its folder, so the test does, once Wine has let go of the folder.
 void uninstallSilentlyInPlace() {
     ASSERT_EQ(runToEnd(quoted(uninstallerExe()) + " /S _?=" + installDir()), 0);
-    DeleteFileA(uninstallerExe().c_str());
-    RemoveDirectoryA(installDir().c_str());
+    waitUntil([] {
+        DeleteFileA(uninstallerExe().c_str());
+        RemoveDirectoryA(installDir().c_str());
+        return !fileExists(installDir()) || fileExists(installedExe());
+    });
 }
 
 HWND programWindow() {
