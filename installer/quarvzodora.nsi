@@ -119,8 +119,7 @@ FunctionEnd
 !insertmacro DEFINE_END_RUNNING_PROGRAM "un."
 
 ; Installing into Program Files and writing machine-wide keys needs an administrator.
-!macro DEFINE_REQUIRE_ADMIN UN
-Function ${UN}.onInit
+!macro REQUIRE_ADMINISTRATOR
     UserInfo::GetAccountType
     Pop $0
     ${If} $0 != "Admin"
@@ -129,12 +128,18 @@ erforderlich." /SD IDOK
         SetErrorLevel 740
         Quit
     ${EndIf}
-    SetShellVarContext all
-    !if "${UN}" == ""
-        Call KeepAutostartChoice
-    !endif
-FunctionEnd
 !macroend
+
+Function .onInit
+    !insertmacro REQUIRE_ADMINISTRATOR
+    SetShellVarContext all
+    Call KeepAutostartChoice
+FunctionEnd
+
+Function un.onInit
+    !insertmacro REQUIRE_ADMINISTRATOR
+    SetShellVarContext all
+FunctionEnd
 
 Section "${PRODUCT} (erforderlich)" SecProgram
     SectionIn RO
@@ -152,8 +157,6 @@ SectionEnd
 Section "Bei jeder Anmeldung starten" SecAutostart
     WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT}" "$\"$INSTDIR\belvanto.exe$\""
 SectionEnd
-
-!insertmacro DEFINE_REQUIRE_ADMIN ""
 
 ; An update keeps a user's earlier "no autostart"; a first installation starts at log-on.
 Function KeepAutostartChoice
@@ -208,8 +211,6 @@ FunctionEnd
 Function StartProgramAsUser
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\belvanto.exe"'
 FunctionEnd
-
-!insertmacro DEFINE_REQUIRE_ADMIN "un"
 
 ; Appointment files and every user's settings (HKLM and HKCU "Software\QuarvWecker") stay.
 Section "Uninstall"
