@@ -11,7 +11,6 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +19,7 @@
 #include <type_traits>
 
 #include "res/resource.h"
+#include "tests/win/app/user_appointment_file.h"
 
 namespace {
 
@@ -77,9 +77,6 @@ std::string uninstallerExe() {
 std::string shortcut() {
     return shellFolder(CSIDL_COMMON_PROGRAMS) + "\\Quarv Zodora.lnk";
 }
-std::string userBook() {
-    return shellFolder(CSIDL_APPDATA) + "\\quarvwecker.xml";
-}
 std::string sharedBook() {
     return shellFolder(CSIDL_COMMON_APPDATA) + "\\quarvwecker.xml";
 }
@@ -96,15 +93,10 @@ bool fileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The installed program is the one just built (compared without printing either).
 bool installedProgramIsTheBuiltOne() {
-    const std::string installed = readFile(installedExe());
-    return !installed.empty() && installed == readFile(fromUnix(QZ_PROGRAM_EXE));
+    const std::string installed = readWholeFile(installedExe());
+    return !installed.empty() && installed == readWholeFile(fromUnix(QZ_PROGRAM_EXE));
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
@@ -346,7 +338,7 @@ class Installer : public ::testing::Test {
         }
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
         RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-        DeleteFileA(userBook().c_str());
+        DeleteFileA(userAppointmentFile().c_str());
         DeleteFileA(sharedBook().c_str());
         ASSERT_FALSE(fileExists(installDir()));
     }
@@ -361,7 +353,7 @@ TEST_F(Installer, SilentInstallPutsEverythingInPlace) {
     EXPECT_TRUE(installedProgramIsTheBuiltOne());
     EXPECT_TRUE(fileExists(uninstallerExe()));
     // The shortcut's link information holds the target's path.
-    EXPECT_NE(readFile(shortcut()).find(installedExe()), std::string::npos);
+    EXPECT_NE(readWholeFile(shortcut()).find(installedExe()), std::string::npos);
 
     EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), quoted(installedExe()));
 
@@ -374,7 +366,7 @@ TEST_F(Installer, SilentInstallPutsEverythingInPlace) {
     EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), installDir());
     // In KiB: the two programs together.
     const auto expectedSize =
-        (readFile(installedExe()).size() + readFile(uninstallerExe()).size()) / 1024;
+        (readWholeFile(installedExe()).size() + readWholeFile(uninstallerExe()).size()) / 1024;
     EXPECT_NEAR(readDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize").value_or(0),
                 expectedSize, 2);
 
@@ -425,23 +417,23 @@ TEST_F(Installer, WizardInstallsWithTheDefaultsAndStartsTheProgramAtTheEnd) {
 
 TEST_F(Installer, InstallingWhileTheProgramRunsEndsItAndItSavesItsBook) {
     installSilently();
-    writeFile(userBook(), handWrittenBook());
+    writeFile(userAppointmentFile(), handWrittenBook());
     program = startInstalledProgram();
     ASSERT_TRUE(trayShowsTheIcon()) << "the program did not finish starting";
-    ASSERT_EQ(readFile(userBook()), handWrittenBook());
+    ASSERT_EQ(readWholeFile(userAppointmentFile()), handWrittenBook());
 
     installSilently();
 
     EXPECT_TRUE(hasEnded(program)) << "the setup program returned before belvanto.exe ended";
     EXPECT_EQ(programWindow(), nullptr);
-    EXPECT_EQ(readFile(userBook()), savedBook());
+    EXPECT_EQ(readWholeFile(userAppointmentFile()), savedBook());
     EXPECT_TRUE(installedProgramIsTheBuiltOne());
 }
 
 TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsEveryonesData) {
     installSilently();
     writeDword(HKEY_CURRENT_USER, kSettingsKey, "alarmoffset", 17);
-    writeFile(userBook(), handWrittenBook());
+    writeFile(userAppointmentFile(), handWrittenBook());
     writeFile(sharedBook(), handWrittenBook());
     program = startInstalledProgram();
     ASSERT_TRUE(trayShowsTheIcon()) << "the program did not finish starting";
@@ -454,8 +446,8 @@ TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsEveryonesData) {
     EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
     EXPECT_FALSE(openKey(HKEY_LOCAL_MACHINE, kUninstallKey));
 
-    EXPECT_EQ(readFile(userBook()), savedBook());
-    EXPECT_EQ(readFile(sharedBook()), handWrittenBook());
+    EXPECT_EQ(readWholeFile(userAppointmentFile()), savedBook());
+    EXPECT_EQ(readWholeFile(sharedBook()), handWrittenBook());
     EXPECT_EQ(readDword(HKEY_CURRENT_USER, kSettingsKey, "alarmoffset"), 17u);
     EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata"), 1u);
 }
