@@ -33,7 +33,7 @@ test-windows: windows
 test-fuzz: bootstrap
 	@scripts/run-fuzzer 60
 
-test: test-native test-windows test-fuzz
+test: test-native test-fuzz test-windows
 
 # Starts belvanto.exe under Wine in a prefix that is kept between runs.
 run: windows
