@@ -64,7 +64,8 @@ void registerAlarmSound(Registry& registry) {
         return; // registered at an earlier start
     }
 
-    // The first sound: the standard event's current one, else the default beep's.
+    // The first sound: the standard event's current one, else the default beep's. Both
+    // are only read, so read access is all that is asked for.
     std::string file;
     RegistryType type = RegistryType::String;
     const std::string standard = readDefaultSoundEvent(registry);
