@@ -50,6 +50,12 @@ class Win32FileSystem final : public FileSystem {
         if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0) {
             return FileResult::Failed;
         }
+        // No appointment file comes near this; reading a huge stranger whole
+        // would only exhaust memory at start-up.
+        constexpr DWORD largestReadableFile = 256u << 20;
+        if (size > largestReadableFile) {
+            return FileResult::Failed;
+        }
         std::string text(size, '\0');
         DWORD total = 0;
         while (total < size) {
