@@ -1,6 +1,7 @@
 // The program-wide state of the running reminder and the operations on it.
 #include "app/program.h"
 
+#include "app/tray_status.h"
 #include "store/appointment_file.h"
 
 namespace program {
@@ -64,9 +65,14 @@ void requestImmediateTick() {
 
 void wakeAfterBookChange() {
     if (theAlarmTimer == AlarmSleeping && theBook.count() > 0) {
-        // A failed SetTimer gives 0: the alarm is then off.
         theAlarmTimer = static_cast<std::uint32_t>(
             SetTimer(theMainWindow, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr));
+        if (theAlarmTimer == AlarmOff) {
+            // Without a timer the alarm is off now, and the tray must not go on
+            // showing the sleeping alarm's row.
+            showStatus(StatusOff);
+            return;
+        }
     }
     requestImmediateTick();
 }

@@ -204,6 +204,16 @@ TEST_F(MainWindow, FailedTimerLeavesTheAlarmOffAndSaysSo) {
     EXPECT_EQ(program::alarmTimer(), AlarmOff);
     EXPECT_EQ(shownInTray(), row(StatusOff));
     EXPECT_EQ(menuLabel(), "Zodora EIN");
+
+    // Waking a sleeping alarm for a new appointment fails the same way.
+    program::alarmTimer() = AlarmSleeping;
+    showStatus(StatusNothingToDo);
+    program::book().insert(monday0930 + 3600, "Zahnarzt");
+    program::setMainWindow(gone);
+    program::wakeAfterBookChange();
+    program::setMainWindow(window_);
+    EXPECT_EQ(program::alarmTimer(), AlarmOff);
+    EXPECT_EQ(shownInTray(), row(StatusOff));
 }
 
 TEST_F(MainWindow, SleepsOnAnEmptyBookAndWakesForANewAppointment) {
