@@ -21,14 +21,13 @@ namespace {
 
 constexpr char INSTANCE_MUTEX[] = "quarv_wecker_the_first";
 
-// ===== The dialogs that the menu and start-up open: one line each. =====
+// The dialogs that the menu and start-up open.
 void fillDialogHooks(program::DialogHooks& hooks) {
     hooks.configuration = showConfiguration;
     hooks.appointmentList = showAppointmentList;
     hooks.about = showAbout;
     hooks.missedAppointments = showMissedAppointments;
 }
-// ===== End of the dialogs. =====
 
 int startFailure(const char* text) {
     MessageBoxA(nullptr, text, PROGRAM_TITLE, MB_ICONERROR);

@@ -47,7 +47,8 @@ void requestImmediateTick();
 void wakeAfterBookChange();
 
 // The dialogs that the menu and start-up open. main.cpp fills these in with the
-// dialogs of ui/; until then the commands open nothing.
+// dialogs of ui/ (which build on this library); while one is empty, its command
+// opens nothing.
 struct DialogHooks {
     void (*appointmentList)(HWND owner) = nullptr;                                   // 40002
     void (*configuration)(HWND owner) = nullptr;                                     // 40003
