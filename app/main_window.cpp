@@ -27,6 +27,8 @@ HWND createMainWindow(HINSTANCE instance) {
                            CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
 }
 
+static_assert(MSG_TRAY_MENU == TrayIcon::menuMessage);
+
 namespace {
 
 void raiseAlarm() {

@@ -69,6 +69,9 @@ TrayIcon::TrayIcon(HINSTANCE module, HWND notifyWindow, UINT notifyMessage, cons
     // A top-level window, never shown: only those receive "TaskbarCreated".
     ownWindow = CreateWindowExA(0, className, "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
+    // The shell runs with less privilege than a program started as administrator,
+    // whose windows would not hear the taskbar's return without this.
+    ChangeWindowMessageFilterEx(ownWindow, taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
 
     notifyData.cbSize = NOTIFYICONDATAA_V1_SIZE;
     notifyData.hWnd = notifyWindow != nullptr ? notifyWindow : ownWindow;
