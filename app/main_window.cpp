@@ -47,10 +47,21 @@ void raiseAlarm() {
     program::saveBook();
 }
 
+// The tray's menu and double click still reach the main window while a dialog
+// from the menu is open (modal loops dispatch them). One such dialog at a time:
+// two appointment lists would each commit their own copy of the book.
 void runDialog(void (*dialog)(HWND owner), HWND owner) {
-    if (dialog != nullptr) {
-        dialog(owner);
+    static bool dialogOpen = false;
+    if (dialog == nullptr) {
+        return;
     }
+    if (dialogOpen) {
+        SetForegroundWindow(GetLastActivePopup(owner));
+        return;
+    }
+    dialogOpen = true;
+    dialog(owner);
+    dialogOpen = false;
 }
 
 void quit(HWND window) {

@@ -422,6 +422,26 @@ TEST_F(MainWindow, MenuCommandsOpenTheirDialogs) {
     EXPECT_EQ(program::alarmTimer(), AlarmOff);
 }
 
+TEST_F(MainWindow, OnlyOneMenuDialogAtATime) {
+    // While the list is open, the tray's commands arrive through its modal loop.
+    program::DialogHooks& hooks = program::dialogHooks();
+    hooks.appointmentList = [](HWND owner) {
+        ++hookCalls.appointmentList;
+        SendMessageA(owner, WM_COMMAND, IDM_APPOINTMENTS, 0);
+        SendMessageA(owner, WM_COMMAND, IDM_SETTINGS, 0);
+        SendMessageA(owner, MSG_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONDBLCLK);
+    };
+    hooks.configuration = [](HWND) { ++hookCalls.configuration; };
+
+    command(IDM_APPOINTMENTS);
+    EXPECT_EQ(hookCalls.appointmentList, 1);
+    EXPECT_EQ(hookCalls.configuration, 0);
+
+    // Once it is closed, the next command opens a dialog again.
+    command(IDM_SETTINGS);
+    EXPECT_EQ(hookCalls.configuration, 1);
+}
+
 TEST_F(MainWindow, MenuResourceLabels) {
     HMENU menu = LoadMenuA(program::instance(), MAKEINTRESOURCEA(IDM_TRAY));
     ASSERT_NE(menu, nullptr);
