@@ -81,6 +81,8 @@ void writeRow(HWND dialog) {
     const HWND list = ownerList(dialog);
     int row = 0;
     if (IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE))) {
+        // The row the editor was opened for, not the list's selection mark: a
+        // double click on the time column opens a row without selecting it.
         row = static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER));
         setListCell(list, row, 0, text);
     } else {
