@@ -1,10 +1,12 @@
 # The two commands a newcomer needs: `make run` and `make test`.
-# Besides them: `make build`, `make bench`, `make fuzz`, `make installer`.
+# Besides them: `make build`, `make bench`, `make fuzz`, `make installer`, `make screenshots`.
 
 JOBS ?= $(shell nproc)
+# The builds' own makes run below this one: no "Entering directory" lines from them.
+MAKEFLAGS += --no-print-directory
 WINE_RUN := scripts/wine-run
 
-.PHONY: all bootstrap build native windows test test-native test-windows test-fuzz run bench fuzz installer clean
+.PHONY: all bootstrap build native windows test test-native test-windows test-fuzz run bench screenshots fuzz installer clean
 
 all: build
 
@@ -44,6 +46,10 @@ bench: bootstrap
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS)
 	@scripts/run-benchmarks
+
+# A PNG of every window of the program, in build/screenshots.
+screenshots: windows
+	@scripts/screenshot-dialogs
 
 fuzz: bootstrap
 	@scripts/run-fuzzer 600
