@@ -4,27 +4,11 @@
 #include <ctime>
 
 #include "core/calendar.h"
+#include "tests/support/fixed_clock.h"
 
 namespace {
 
-// 2026-12-06 14:30:00 CET = 13:30 UTC.
-constexpr TimeValue sunday1430 = 1796563800;
-
-LocalDate fixedToday() {
-    return LocalDate{2026, 12, 6, 0};
-}
-TimeValue fixedNow() {
-    return sunday1430;
-}
-
-class Calendar : public ::testing::Test {
-  protected:
-    void SetUp() override { previous_ = setClock(ClockSource{fixedNow, fixedToday}); }
-    void TearDown() override { setClock(previous_); }
-
-  private:
-    ClockSource previous_{};
-};
+class Calendar : public FixedClockTest {};
 
 TEST_F(Calendar, TestZoneIsBerlin) {
     // Every expectation below assumes Europe/Berlin.

@@ -5,30 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fixed_clock.h"
 #include "ui/appointment_rows.h"
 
 namespace {
 
-// 2026-12-06 14:30:00 CET, a Sunday.
-constexpr TimeValue sunday1430 = 1796563800;
 constexpr TimeValue minute = 60;
 constexpr TimeValue day = 24 * 60 * minute;
 
-LocalDate fixedToday() {
-    return LocalDate{2026, 12, 6, 0};
-}
-TimeValue fixedNow() {
-    return sunday1430;
-}
-
-class AppointmentRows : public ::testing::Test {
-  protected:
-    void SetUp() override { previous_ = setClock(ClockSource{fixedNow, fixedToday}); }
-    void TearDown() override { setClock(previous_); }
-
-  private:
-    ClockSource previous_{};
-};
+class AppointmentRows : public FixedClockTest {};
 
 std::vector<Appointment> contents(const AppointmentBook& book) {
     std::vector<Appointment> all;
