@@ -1,6 +1,8 @@
-// Helpers of the dialog tests: a modal dialog runs on the test thread while a
-// second thread finds it by its title and drives it with messages.
+// Helpers of the configuration dialog's tests, on top of the shared dialog
+// driver: control states, clicks, message boxes.
 #pragma once
+
+#include "tests/support/dialog_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +11,6 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace dialog_driver {
 
@@ -50,12 +50,6 @@ inline HWND findHiddenDialog(const char* title) {
     return found;
 }
 
-inline std::string windowText(HWND window) {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 inline std::string itemText(HWND dialog, int id) {
     return windowText(GetDlgItem(dialog, id));
 }
@@ -92,24 +86,8 @@ inline void answer(HWND box, int button) {
     PostMessageA(box, WM_COMMAND, button, 0);
 }
 
-// Runs `open`, which shows a modal dialog, while `drive` gets that dialog on a
-// second thread. Whatever `drive` leaves open is cancelled, so a failing test
-// never hangs.
-inline void driveModal(const char* title, const std::function<void()>& open,
-                       const std::function<void(HWND)>& drive) {
-    std::thread driver([&] {
-        const HWND dialog = findDialog(title);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "no dialog \"" << title << "\" appeared";
-            return;
-        }
-        drive(dialog);
-        if (IsWindow(dialog)) {
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    });
-    open();
-    driver.join();
-}
+// The shared driver: modal dialogs driven from a second thread, window texts.
+using ::driveModal;
+using ::windowText;
 
 } // namespace dialog_driver

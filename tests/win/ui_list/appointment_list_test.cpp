@@ -9,7 +9,7 @@
 #include "app/program.h"
 #include "app/tray_status.h"
 #include "core/calendar.h"
-#include "dialog_driver.h"
+#include "tests/support/dialog_driver.h"
 #include "program_fixture.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"

@@ -4,7 +4,7 @@
 
 #include "app/program.h"
 #include "core/calendar.h"
-#include "dialog_driver.h"
+#include "tests/support/dialog_driver.h"
 #include "program_fixture.h"
 #include "res/version.h"
 #include "ui/appointment_list_dialog_ids.h"

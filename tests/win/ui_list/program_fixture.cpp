@@ -9,7 +9,7 @@
 #include "core/calendar.h"
 #include "store/appointment_file.h"
 #include "ui/appointment_list_dialog_ids.h"
-#include "dialog_driver.h"
+#include "tests/support/dialog_driver.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Drives a modal dialog of the program from a second thread.
-#include "dialog_driver.h"
+#include "tests/support/dialog_driver.h"
 
 #include <gtest/gtest.h>
 
