@@ -5,20 +5,31 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
+
+#include "core/recurrence.h"
 
 // Seconds since 1970-01-01 00:00:00 UTC, as time() gives it.
 using TimeValue = std::int64_t;
 
+// An appointment is identified by all three: two programs that share one file
+// recognise the same appointment by them.
 struct Appointment {
     TimeValue alarmTime = 0;
     std::string text; // Windows-1252 bytes
+    Recurrence recurrence;
+
+    bool operator==(const Appointment&) const = default;
 };
 
 // Appointments ordered by alarm time, ascending. Equal times are kept in the
 // order of insertion: a new appointment goes after every one of the same time.
 class AppointmentBook {
   public:
-    void insert(TimeValue alarmTime, std::string text);
+    void insert(Appointment appointment);
+    void insert(TimeValue alarmTime, std::string text) {
+        insert(Appointment{alarmTime, std::move(text), {}});
+    }
     int count() const { return static_cast<int>(entries_.size()); }
 
     // Only valid while count() > 0.
@@ -28,9 +39,8 @@ class AppointmentBook {
     void clear() { entries_.clear(); }
 
     // Visits every appointment in book order without changing the book.
-    void
-    forEach(const std::function<void(TimeValue alarmTime, const std::string& text)>& visit) const;
+    void forEach(const std::function<void(const Appointment&)>& visit) const;
 
   private:
-    std::multimap<TimeValue, std::string> entries_;
+    std::multimap<TimeValue, Appointment> entries_;
 };

@@ -32,10 +32,10 @@ std::string bookToText(const AppointmentBook& book) {
     XmlElement* appointments = document.addElement("quarvwecker", false)
                                    ->addChild("version1", false)
                                    ->addChild("termine", false);
-    book.forEach([appointments](TimeValue alarmTime, const std::string& text) {
+    book.forEach([appointments](const Appointment& appointment) {
         XmlElement* date = appointments->addChild("date", true);
-        date->addAttribute("text", text);
-        date->addAttribute("zeit", timeToFileKey(alarmTime));
+        date->addAttribute("text", appointment.text);
+        date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
     });
     return XmlTranslator(TraceId).buildDocument(document);
 }

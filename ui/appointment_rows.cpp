@@ -9,8 +9,9 @@ std::string cutText(std::string_view text, std::size_t maxChars) {
 
 std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_t cellChars) {
     std::vector<AppointmentRow> rows;
-    book.forEach([&](TimeValue alarmTime, const std::string& text) {
-        rows.push_back({cutText(text, cellChars), cutText(timeToDisplay(alarmTime), cellChars)});
+    book.forEach([&](const Appointment& appointment) {
+        rows.push_back({cutText(appointment.text, cellChars),
+                        cutText(timeToDisplay(appointment.alarmTime), cellChars)});
     });
     return rows;
 }

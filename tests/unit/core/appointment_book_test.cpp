@@ -9,7 +9,7 @@ namespace {
 
 std::vector<Appointment> contents(const AppointmentBook& book) {
     std::vector<Appointment> all;
-    book.forEach([&](TimeValue t, const std::string& text) { all.push_back({t, text}); });
+    book.forEach([&](const Appointment& a) { all.push_back(a); });
     return all;
 }
 

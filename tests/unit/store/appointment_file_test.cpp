@@ -39,7 +39,7 @@ using Entries = std::vector<std::pair<TimeValue, std::string>>;
 
 Entries entries(const AppointmentBook& book) {
     Entries all;
-    book.forEach([&all](TimeValue time, const std::string& text) { all.emplace_back(time, text); });
+    book.forEach([&all](const Appointment& a) { all.emplace_back(a.alarmTime, a.text); });
     return all;
 }
 
@@ -122,7 +122,7 @@ TEST_F(AppointmentFileTest, EqualTimesComeOutReversedAndAnyOrderIsSorted) {
                                "<date text=\"C\" zeit=\"2612020700\" />\r\n"));
     EXPECT_TRUE(load());
     std::string order;
-    book.forEach([&order](TimeValue, const std::string& text) { order += text; });
+    book.forEach([&order](const Appointment& a) { order += a.text; });
     EXPECT_EQ(order, "CBAZ");
     EXPECT_TRUE(saveAppointments(files, settings, book));
     EXPECT_EQ(fileText(path()), fileWith("<date text=\"C\" zeit=\"2612020700\" />\r\n"

@@ -118,7 +118,7 @@ TimeValue thisMinute() {
 
 std::vector<Appointment> contents(const AppointmentBook& book) {
     std::vector<Appointment> all;
-    book.forEach([&](TimeValue t, const std::string& text) { all.push_back({t, text}); });
+    book.forEach([&](const Appointment& a) { all.push_back(a); });
     return all;
 }
 
