@@ -9,22 +9,35 @@
 
 #include "app/alarm_logic.h"
 #include "app/alarm_window_ids.h"
-#include "app/program.h"
-#include "app/scheduler.h"
-#include "app/tray_status.h"
 #include "core/calendar.h"
+#include "core/no_throw.h"
 #include "res/resource.h"
 
 namespace {
 
-AlarmWindowCalls platform;
+// What WM_INITDIALOG gets: the record and the window's host.
+struct AlarmWindowStart {
+    const AlarmRecord& record;
+    AlarmHost& host;
+};
 
-void startSound(bool repeat) {
-    platform.playSound(ALARM_SOUND_ALIAS, nullptr, ALARM_SOUND_FLAGS | (repeat ? SND_LOOP : 0));
+// The host, kept in the window data from initialisation on.
+AlarmHost& hostOf(HWND window) {
+    return *reinterpret_cast<AlarmHost*>(GetWindowLongPtrA(window, DWLP_USER));
 }
 
-void stopSound() {
-    platform.playSound(nullptr, nullptr, SND_ASYNC);
+void startSound(HWND window, bool repeat) {
+    hostOf(window).alarmWindowCalls().playSound(ALARM_SOUND_ALIAS, nullptr,
+                                                ALARM_SOUND_FLAGS | (repeat ? SND_LOOP : 0));
+}
+
+void stopSound(HWND window) {
+    hostOf(window).alarmWindowCalls().playSound(nullptr, nullptr, SND_ASYNC);
+}
+
+UINT_PTR setTimer(HWND window, UINT_PTR id, std::uint32_t minutes) {
+    return hostOf(window).alarmWindowCalls().setTimer(window, id, timerMilliseconds(minutes),
+                                                      nullptr);
 }
 
 void showControl(HWND window, int id, bool show) {
@@ -56,9 +69,12 @@ void showReminderLine(HWND window, bool show) {
     showControl(window, IDC_ALARM_REMINDER_LABEL, show);
 }
 
-void initialise(HWND window, const AlarmRecord& record) {
+void initialise(HWND window, const AlarmWindowStart& start) {
+    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&start.host));
+    const AlarmRecord& record = start.record;
     SetDlgItemTextA(window, IDC_ALARM_TEXT, record.text.c_str());
-    SetDlgItemTextA(window, IDC_ALARM_TIME, timeToDisplay(record.alarmTime).c_str());
+    SetDlgItemTextA(window, IDC_ALARM_TIME,
+                    timeToDisplay(record.alarmTime, start.host.today()).c_str());
 
     const bool shownBefore = record.reminderNumber > 1;
     SetDlgItemInt(window, IDC_ALARM_REMINDER_NUMBER, shownBefore ? record.reminderNumber : 1, TRUE);
@@ -71,9 +87,7 @@ void initialise(HWND window, const AlarmRecord& record) {
     SendMessageA(spin, UDM_SETRANGE32, 1, 60);
 
     if (record.autoEndMinutes > 0) {
-        platform.setTimer(window, AUTO_END_TIMER_ID,
-                          timerMilliseconds(static_cast<std::uint32_t>(record.autoEndMinutes)),
-                          nullptr);
+        setTimer(window, AUTO_END_TIMER_ID, static_cast<std::uint32_t>(record.autoEndMinutes));
     }
 
     placeAlarmWindow(window, record.position);
@@ -83,7 +97,7 @@ void initialise(HWND window, const AlarmRecord& record) {
     showControl(window, IDC_ALARM_DONE_WITH_SOUND, record.playSound);
     if (record.playSound) {
         SetDlgItemInt(window, IDC_ALARM_REPEAT_FLAG, record.repeatSound ? 1 : 0, FALSE);
-        startSound(record.repeatSound);
+        startSound(window, record.repeatSound);
     }
 }
 
@@ -93,22 +107,20 @@ void snooze(HWND window) {
     }
     KillTimer(window, AUTO_END_TIMER_ID);
     if (inSoundMode(window)) {
-        stopSound();
+        stopSound(window);
     }
     const std::uint32_t minutes =
         snoozeMinutesFromText(controlText(window, IDC_ALARM_SNOOZE_MINUTES));
-    if (platform.setTimer(window, SNOOZE_TIMER_ID, timerMilliseconds(minutes), nullptr) == 0) {
+    if (setTimer(window, SNOOZE_TIMER_ID, minutes) == 0) {
         return; // without a timer the window could never come back: it stays shown
     }
     ShowWindow(window, SW_HIDE);
-    std::int32_t& snoozed = program::snoozeCount();
-    snoozed = snoozed > 0 ? snoozed + 1 : 1;
-    showStatus(StatusSnoozed);
+    hostOf(window).alarmSnoozed();
 }
 
 void finish(HWND window) {
     if (inSoundMode(window)) {
-        stopSound();
+        stopSound(window);
     }
     KillTimer(window, AUTO_END_TIMER_ID);
     DestroyWindow(window);
@@ -122,21 +134,10 @@ void returnFromSnooze(HWND window) {
     showReminderLine(window, true);
     nudgeAlarmWindow(window);
     ShowWindow(window, SW_SHOW);
-    --program::snoozeCount();
+    hostOf(window).alarmReturned();
     if (inSoundMode(window)) {
-        startSound(static_cast<int>(GetDlgItemInt(window, IDC_ALARM_REPEAT_FLAG, nullptr, TRUE)) >
-                   0);
-    }
-}
-
-// Every timer of an alarm window brings the tray up to date: a running alarm
-// ticks at once, otherwise the status of the alarm state is shown.
-void refreshTrayStatus() {
-    const std::uint32_t state = program::alarmTimer();
-    if (alarmIsRunning(state)) {
-        program::requestImmediateTick();
-    } else {
-        showStatus(state == AlarmSleeping ? StatusNothingToDo : StatusOff);
+        startSound(window, static_cast<int>(
+                               GetDlgItemInt(window, IDC_ALARM_REPEAT_FLAG, nullptr, TRUE)) > 0);
     }
 }
 
@@ -144,7 +145,7 @@ void onTimer(HWND window, UINT_PTR id) {
     if (id == SNOOZE_TIMER_ID && isSnoozed(window)) {
         returnFromSnooze(window);
     }
-    refreshTrayStatus();
+    hostOf(window).alarmTimerFired();
     if (id == AUTO_END_TIMER_ID) {
         finish(window);
     }
@@ -156,7 +157,7 @@ bool onCommand(HWND window, int id) {
         snooze(window);
         return true;
     case IDC_ALARM_SOUND_OFF:
-        stopSound();
+        stopSound(window);
         return true;
     case IDC_ALARM_DONE_WITH_SOUND:
     case IDOK:
@@ -168,18 +169,24 @@ bool onCommand(HWND window, int id) {
 }
 
 INT_PTR CALLBACK alarmWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    switch (message) {
-    case WM_INITDIALOG:
-        initialise(window, *reinterpret_cast<const AlarmRecord*>(lParam));
-        return TRUE;
-    case WM_COMMAND:
-        return onCommand(window, LOWORD(wParam)) ? TRUE : FALSE;
-    case WM_TIMER:
-        onTimer(window, wParam);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return noThrow<INT_PTR>(FALSE, [&]() -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+            initialise(window, *reinterpret_cast<const AlarmWindowStart*>(lParam));
+            return TRUE;
+        }
+        if (GetWindowLongPtrA(window, DWLP_USER) == 0) {
+            return FALSE; // before initialisation there is nothing to act on
+        }
+        switch (message) {
+        case WM_COMMAND:
+            return onCommand(window, LOWORD(wParam)) ? TRUE : FALSE;
+        case WM_TIMER:
+            onTimer(window, wParam);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    });
 }
 
 void moveTopmostTo(HWND window, ScreenPoint at) {
@@ -188,9 +195,10 @@ void moveTopmostTo(HWND window, ScreenPoint at) {
 
 } // namespace
 
-HWND openAlarmWindow(HINSTANCE instance, HWND owner, const AlarmRecord& record) {
+HWND openAlarmWindow(HINSTANCE instance, HWND owner, const AlarmRecord& record, AlarmHost& host) {
+    const AlarmWindowStart start{record, host};
     return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ALARM), owner, alarmWindowProc,
-                              reinterpret_cast<LPARAM>(&record));
+                              reinterpret_cast<LPARAM>(&start));
 }
 
 void placeAlarmWindow(HWND window, int position) {
@@ -207,10 +215,4 @@ void nudgeAlarmWindow(HWND window) {
     moveTopmostTo(window, nudgedAlarmWindowPlace(GetSystemMetrics(SM_CXSCREEN),
                                                  GetSystemMetrics(SM_CYSCREEN), rect.left, rect.top,
                                                  rect.bottom));
-}
-
-AlarmWindowCalls setAlarmWindowCalls(AlarmWindowCalls calls) {
-    const AlarmWindowCalls previous = platform;
-    platform = calls;
-    return previous;
 }

@@ -2,39 +2,26 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <memory>
-#include <new>
-
 #include "app/main_window.h"
 #include "app/program.h"
-#include "app/tray_status.h"
-#include "res/resource.h"
 #include "store/appointment_file.h"
-#include "store/registry.h"
-#include "store/settings.h"
+#include "store/services_win32.h"
+#include "store/settings_store.h"
 #include "store/sound_event.h"
 #include "store/win32_handle.h"
-#include "tray/csytemtry.h"
 #include "ui/dialogs.h"
 
 namespace {
 
 constexpr char INSTANCE_MUTEX[] = "quarv_wecker_the_first";
 
-// The dialogs that the menu and start-up open.
-void fillDialogHooks(program::DialogHooks& hooks) {
-    hooks.configuration = showConfiguration;
-    hooks.appointmentList = showAppointmentList;
-    hooks.about = showAbout;
-    hooks.missedAppointments = showMissedAppointments;
-}
-
 int startFailure(const char* text) {
     MessageBoxA(nullptr, text, PROGRAM_TITLE, MB_ICONERROR);
     return 0;
 }
 
-int runProgram(HINSTANCE instance) {
+// Start-up in its order, the message loop, and the last save.
+int runProgram(HINSTANCE instance, Services& services) {
     const UniqueHandle mutex(CreateMutexA(nullptr, FALSE, INSTANCE_MUTEX));
     if (!mutex) {
         return startFailure("Startfehler!\r\nKonnte Mutex nicht erzeugen");
@@ -45,11 +32,9 @@ int runProgram(HINSTANCE instance) {
         return startFailure("Programm läuft schon!\r\nGuck mal im Tray nach.");
     }
 
-    Settings& settings = program::settings();
-    settings = Settings{};
-    registerAlarmSound(systemRegistry());
-    loadSettings(systemRegistry(), settings);
-    program::snoozeCount() = 0;
+    Program program(instance, services);
+    registerAlarmSound(services.registry);
+    loadSettings(services.registry, program.settings);
 
     // The dialogs use list views, up-down controls and date and time pickers.
     INITCOMMONCONTROLSEX controls{sizeof controls,
@@ -59,42 +44,26 @@ int runProgram(HINSTANCE instance) {
     if (!registerMainWindowClass(instance)) {
         return startFailure("Startfehler!\r\nRegisterClass fehlgeschlagen");
     }
-    program::setInstance(instance);
-    HWND mainWindow = createMainWindow(instance);
-    if (mainWindow == nullptr) {
+    if (!program.createMainWindow()) {
         return startFailure("Startfehler!\r\nCreateWindow fehlgeschlagen");
     }
-    program::setMainWindow(mainWindow);
 
     AppointmentBook missed;
-    loadAppointments(systemFileSystem(), settings, program::book(), missed);
+    loadAppointments(services.files, program.settings, services.clock.currentTime(), program.book,
+                     missed);
     if (missed.count() > 0) {
-        if (program::dialogHooks().missedAppointments != nullptr) {
-            program::dialogHooks().missedAppointments(mainWindow, missed);
-        }
+        showMissedAppointments(program.mainWindow, missed, services.clock.today());
         missed.clear();
     }
 
-    std::unique_ptr<TrayIcon> tray(
-        new (std::nothrow) TrayIcon(instance, mainWindow, MSG_TRAY_NOTIFY, PROGRAM_TITLE,
-                                    loadTrayIcon(instance, IDI_ON), IDM_TRAY, false));
-    if (!tray) {
+    if (!program.createTray()) {
         return startFailure("Startfehler!\r\nCreateTrayIcon fehlgeschlagen");
     }
-    program::setTray(tray.get());
-    ShowWindow(mainWindow, SW_HIDE);
+    ShowWindow(program.mainWindow, SW_HIDE);
 
-    if (settings.onafterstart) {
-        program::alarmTimer() = static_cast<std::uint32_t>(
-            SetTimer(mainWindow, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr));
-        if (program::alarmTimer() == AlarmOff) {
-            program::setTray(nullptr);
-            return startFailure("Startfehler!\r\nCreate Timer fehlgeschlagen");
-        }
-        showStatus(StatusOn);
-    } else {
-        program::alarmTimer() = AlarmOff;
-        showStatus(StatusOff);
+    if (!program.startAlarm()) {
+        program.tray.reset();
+        return startFailure("Startfehler!\r\nCreate Timer fehlgeschlagen");
     }
 
     // No dialog keyboard handling: Tab, Enter and Escape mean nothing in the alarm windows.
@@ -104,9 +73,8 @@ int runProgram(HINSTANCE instance) {
         DispatchMessageA(&message);
     }
 
-    program::saveBook();
-    program::setTray(nullptr);
-    tray.reset();
+    program.saveBook();
+    program.tray.reset();
     ReleaseMutex(mutex.get());
     return static_cast<int>(message.wParam);
 }
@@ -114,6 +82,6 @@ int runProgram(HINSTANCE instance) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    fillDialogHooks(program::dialogHooks());
-    return runProgram(instance);
+    Services services = systemServices();
+    return runProgram(instance, services);
 }

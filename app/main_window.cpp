@@ -1,13 +1,78 @@
-// The hidden main window: tick timer, menu commands and tray notifications.
+// The hidden main window: its class, and its procedure handing each message to
+// the program that made the window.
 #include "app/main_window.h"
 
-#include "app/alarm_window.h"
 #include "app/program.h"
-#include "app/scheduler.h"
-#include "app/tray_status.h"
-#include "core/clock.h"
+#include "core/no_throw.h"
 #include "res/resource.h"
-#include "tray/csytemtry.h"
+
+namespace {
+
+// The program of a main window: set when the window is created.
+Program* programOf(HWND window) {
+    return reinterpret_cast<Program*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+LRESULT handleMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        // A tick already queued when the alarm was switched off must not switch it on again.
+        if (alarmIsOn(program.alarmTimer)) {
+            program.tick();
+        }
+        return 1;
+    case WM_COMMAND:
+        if (program.command(LOWORD(wParam))) {
+            return 1;
+        }
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 1;
+    case MSG_TRAY_NOTIFY:
+        if (program.tray) {
+            program.tray->onNotification(wParam, lParam);
+        }
+        return 1;
+    case MSG_TRAY_MENU:
+        program.prepareMenu(reinterpret_cast<HMENU>(lParam));
+        return 1;
+    case WM_POWERBROADCAST:
+        // After sleep, an appointment that fell due meanwhile alarms at once.
+        if (wParam == PBT_APMRESUMEAUTOMATIC) {
+            program.requestImmediateTick();
+        }
+        return TRUE;
+    case WM_TIMECHANGE:
+        program.requestImmediateTick();
+        return 0;
+    case WM_ENDSESSION:
+        // The session ends without the message loop coming back: save now.
+        if (wParam != 0) {
+            program.saveBook();
+        }
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    Program* const program = programOf(window);
+    if (program == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return noThrow<LRESULT>(
+        0, [&] { return handleMessage(*program, window, message, wParam, lParam); });
+}
+
+} // namespace
 
 bool registerMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
@@ -22,156 +87,13 @@ bool registerMainWindowClass(HINSTANCE instance) {
     return RegisterClassExA(&windowClass) != 0;
 }
 
-HWND createMainWindow(HINSTANCE instance) {
+HWND createMainWindow(HINSTANCE instance, Program& program) {
     return CreateWindowExA(0, MAIN_WINDOW_CLASS, PROGRAM_TITLE, WS_DISABLED, CW_USEDEFAULT, 0,
-                           CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+                           CW_USEDEFAULT, 0, nullptr, nullptr, instance, &program);
 }
 
-static_assert(MSG_TRAY_MENU == TrayIcon::menuMessage);
-
-namespace {
-
-void raiseAlarm() {
-    AppointmentBook& book = program::book();
-    showStatus(StatusDue);
-    const AlarmRecord record = makeAlarmRecord(book.earliest(), program::settings());
-    // The appointment leaves the book before its window exists and never returns to
-    // it, unless there is no window to hold it: then the next tick tries again.
-    book.removeEarliest();
-    HWND alarmWindow = openAlarmWindow(program::instance(), program::mainWindow(), record);
-    if (alarmWindow == nullptr) {
-        book.insert(record.alarmTime, record.text);
-        return;
+void forgetProgram(HWND window, const Program& program) {
+    if (window != nullptr && programOf(window) == &program) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     }
-    ShowWindow(alarmWindow, SW_SHOW);
-    program::saveBook();
-}
-
-// The tray's menu and double click still reach the main window while a dialog
-// from the menu is open (modal loops dispatch them). One such dialog at a time:
-// two appointment lists would each commit their own copy of the book.
-void runDialog(void (*dialog)(HWND owner), HWND owner) {
-    static bool dialogOpen = false;
-    if (dialog == nullptr) {
-        return;
-    }
-    if (dialogOpen) {
-        SetForegroundWindow(GetLastActivePopup(owner));
-        return;
-    }
-    dialogOpen = true;
-    dialog(owner);
-    dialogOpen = false;
-}
-
-void quit(HWND window) {
-    if (TrayIcon* tray = program::tray()) {
-        tray->hide();
-    }
-    DestroyWindow(window);
-}
-
-// One of the five menu commands; false for any other identifier.
-bool onCommand(HWND window, WORD command) {
-    const program::DialogHooks& hooks = program::dialogHooks();
-    switch (command) {
-    case IDM_TOGGLE:
-        toggleAlarm();
-        return true;
-    case IDM_APPOINTMENTS:
-        runDialog(hooks.appointmentList, window);
-        return true;
-    case IDM_SETTINGS:
-        runDialog(hooks.configuration, window);
-        return true;
-    case IDM_EXIT:
-        quit(window);
-        return true;
-    case IDM_ABOUT:
-        runDialog(hooks.about, window);
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
-void tick() {
-    const TickDecision decision = decideTick(program::book(), program::settings(), currentTime());
-    switch (decision.action) {
-    case TickAction::Sleep:
-        KillTimer(program::mainWindow(), program::alarmTimer());
-        program::alarmTimer() = AlarmSleeping;
-        showStatus(StatusNothingToDo);
-        break;
-    case TickAction::ShowStatus:
-        showStatus(decision.row, decision.detail ? &*decision.detail : nullptr);
-        break;
-    case TickAction::Alarm:
-        raiseAlarm();
-        break;
-    }
-}
-
-void toggleAlarm() {
-    std::uint32_t& alarmTimer = program::alarmTimer();
-    if (alarmTimer == AlarmOff) {
-        alarmTimer = static_cast<std::uint32_t>(
-            SetTimer(program::mainWindow(), TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr));
-        // Without a timer the alarm stays off, and the status says so.
-        showStatus(alarmIsOn(alarmTimer) ? StatusOn : StatusOff);
-        return;
-    }
-    if (alarmIsRunning(alarmTimer)) {
-        KillTimer(program::mainWindow(), alarmTimer);
-    }
-    alarmTimer = AlarmOff;
-    showStatus(StatusOff);
-}
-
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    switch (message) {
-    case WM_TIMER:
-        // A tick already queued when the alarm was switched off must not switch it on again.
-        if (alarmIsOn(program::alarmTimer())) {
-            tick();
-        }
-        return 1;
-    case WM_COMMAND:
-        if (onCommand(window, LOWORD(wParam))) {
-            return 1;
-        }
-        break;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 1;
-    case MSG_TRAY_NOTIFY:
-        if (TrayIcon* tray = program::tray()) {
-            tray->onNotification(wParam, lParam);
-        }
-        return 1;
-    case MSG_TRAY_MENU:
-        ModifyMenuA(reinterpret_cast<HMENU>(lParam), IDM_TOGGLE, MF_BYCOMMAND | MF_STRING,
-                    IDM_TOGGLE, toggleMenuLabel(program::alarmTimer()));
-        return 1;
-    case WM_POWERBROADCAST:
-        // After sleep, an appointment that fell due meanwhile alarms at once.
-        if (wParam == PBT_APMRESUMEAUTOMATIC) {
-            program::requestImmediateTick();
-        }
-        return TRUE;
-    case WM_TIMECHANGE:
-        program::requestImmediateTick();
-        return 0;
-    case WM_ENDSESSION:
-        // The session ends without the message loop coming back: save now.
-        if (wParam != 0) {
-            program::saveBook();
-        }
-        return 0;
-    default:
-        break;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,73 +1,178 @@
-// The program-wide state of the running reminder and the operations on it.
+// The running reminder: the tick, the alarm switch, the menu's commands and
+// what the alarm windows report.
 #include "app/program.h"
 
+#include <new>
+
+#include "app/main_window.h"
 #include "app/tray_status.h"
+#include "res/resource.h"
 #include "store/appointment_file.h"
+#include "store/settings_store.h"
+#include "ui/dialogs.h"
 
-namespace program {
-namespace {
+Program::Program(HINSTANCE module, Services& platform, WindowCalls calls)
+    : instance(module), services(platform), calls_(calls) {}
 
-HINSTANCE theInstance = nullptr;
-HWND theMainWindow = nullptr;
-Settings theSettings;
-AppointmentBook theBook;
-std::uint32_t theAlarmTimer = AlarmOff;
-std::int32_t theSnoozeCount = 0;
-TrayIcon* theTray = nullptr;
-DialogHooks theHooks;
-
-} // namespace
-
-HINSTANCE instance() {
-    return theInstance;
-}
-HWND mainWindow() {
-    return theMainWindow;
-}
-Settings& settings() {
-    return theSettings;
-}
-AppointmentBook& book() {
-    return theBook;
-}
-std::uint32_t& alarmTimer() {
-    return theAlarmTimer;
-}
-std::int32_t& snoozeCount() {
-    return theSnoozeCount;
-}
-TrayIcon* tray() {
-    return theTray;
-}
-DialogHooks& dialogHooks() {
-    return theHooks;
+Program::~Program() {
+    // A message that still arrives must not find this object.
+    forgetProgram(mainWindow, *this);
 }
 
-void setInstance(HINSTANCE instance) {
-    theInstance = instance;
-}
-void setMainWindow(HWND window) {
-    theMainWindow = window;
-}
-void setTray(TrayIcon* tray) {
-    theTray = tray;
+bool Program::createMainWindow() {
+    mainWindow = ::createMainWindow(instance, *this);
+    return mainWindow != nullptr;
 }
 
-void saveBook() {
-    saveAppointments(systemFileSystem(), theSettings, theBook);
+bool Program::createTray() {
+    tray.reset(new (std::nothrow)
+                   TrayIcon(instance, mainWindow, MSG_TRAY_NOTIFY, PROGRAM_TITLE,
+                            loadTrayIcon(instance, IDI_ON), IDM_TRAY, false, calls_.shell));
+    return tray != nullptr;
 }
 
-void requestImmediateTick() {
-    if (alarmIsRunning(theAlarmTimer)) {
-        PostMessageA(theMainWindow, WM_TIMER, theAlarmTimer, 0);
+bool Program::startAlarm() {
+    if (!settings.onafterstart) {
+        alarmTimer = AlarmOff;
+        showStatus(StatusOff);
+        return true;
+    }
+    alarmTimer =
+        static_cast<std::uint32_t>(SetTimer(mainWindow, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr));
+    if (alarmTimer == AlarmOff) {
+        return false;
+    }
+    showStatus(StatusOn);
+    return true;
+}
+
+void Program::tick() {
+    const TickDecision decision = decideTick(book, settings, services.clock);
+    switch (decision.action) {
+    case TickAction::Sleep:
+        KillTimer(mainWindow, alarmTimer);
+        alarmTimer = AlarmSleeping;
+        showStatus(StatusNothingToDo);
+        break;
+    case TickAction::ShowStatus:
+        showStatus(decision.row, decision.detail ? &*decision.detail : nullptr);
+        break;
+    case TickAction::Alarm:
+        raiseAlarm();
+        break;
     }
 }
 
-void wakeAfterBookChange() {
-    if (theAlarmTimer == AlarmSleeping && theBook.count() > 0) {
-        theAlarmTimer = static_cast<std::uint32_t>(
-            SetTimer(theMainWindow, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr));
-        if (theAlarmTimer == AlarmOff) {
+void Program::raiseAlarm() {
+    showStatus(StatusDue);
+    const AlarmRecord record = makeAlarmRecord(book.earliest(), settings);
+    // The appointment leaves the book before its window exists and never returns to
+    // it, unless there is no window to hold it: then the next tick tries again.
+    book.removeEarliest();
+    const HWND alarmWindow = openAlarmWindow(instance, mainWindow, record, *this);
+    if (alarmWindow == nullptr) {
+        book.insert(record.alarmTime, record.text);
+        return;
+    }
+    ShowWindow(alarmWindow, SW_SHOW);
+    saveBook();
+}
+
+void Program::toggleAlarm() {
+    if (alarmTimer == AlarmOff) {
+        alarmTimer = static_cast<std::uint32_t>(
+            SetTimer(mainWindow, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr));
+        // Without a timer the alarm stays off, and the status says so.
+        showStatus(alarmIsOn(alarmTimer) ? StatusOn : StatusOff);
+        return;
+    }
+    if (alarmIsRunning(alarmTimer)) {
+        KillTimer(mainWindow, alarmTimer);
+    }
+    alarmTimer = AlarmOff;
+    showStatus(StatusOff);
+}
+
+bool Program::command(WORD id) {
+    switch (id) {
+    case IDM_TOGGLE:
+        toggleAlarm();
+        return true;
+    case IDM_APPOINTMENTS:
+        runMenuDialog([this] { openAppointmentList(); });
+        return true;
+    case IDM_SETTINGS:
+        runMenuDialog([this] { openConfiguration(); });
+        return true;
+    case IDM_EXIT:
+        quit();
+        return true;
+    case IDM_ABOUT:
+        runMenuDialog([this] { showAbout(mainWindow); });
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Program::prepareMenu(HMENU menu) const {
+    ModifyMenuA(menu, IDM_TOGGLE, MF_BYCOMMAND | MF_STRING, IDM_TOGGLE,
+                toggleMenuLabel(alarmTimer));
+}
+
+// The tray's menu and double click still reach the main window while a dialog
+// from the menu is open (modal loops dispatch them). One such dialog at a time:
+// two appointment lists would each commit their own copy of the book.
+template <typename Dialog> void Program::runMenuDialog(Dialog dialog) {
+    if (menuDialogOpen_) {
+        SetForegroundWindow(GetLastActivePopup(mainWindow));
+        return;
+    }
+    menuDialogOpen_ = true;
+    dialog();
+    menuDialogOpen_ = false;
+}
+
+// OK of the list replaced the book: it is saved, a sleeping alarm wakes when
+// there is something to watch again, and the status follows at once.
+void Program::openAppointmentList() {
+    if (editAppointments(mainWindow, book, services.clock.today())) {
+        saveBook();
+        wakeAfterBookChange();
+    }
+}
+
+// The record changed in place on OK, and every reader sees it from now on.
+void Program::openConfiguration() {
+    const ConfigurationResult result = editSettings(mainWindow, settings, services);
+    if (result.confirmed) {
+        saveSettings(services.registry, settings,
+                     result.standardSoundEvent ? &*result.standardSoundEvent : nullptr);
+    }
+}
+
+void Program::quit() {
+    if (tray) {
+        tray->hide();
+    }
+    DestroyWindow(mainWindow);
+}
+
+void Program::saveBook() {
+    saveAppointments(services.files, settings, book);
+}
+
+void Program::requestImmediateTick() {
+    if (alarmIsRunning(alarmTimer)) {
+        PostMessageA(mainWindow, WM_TIMER, alarmTimer, 0);
+    }
+}
+
+void Program::wakeAfterBookChange() {
+    if (alarmTimer == AlarmSleeping && book.count() > 0) {
+        alarmTimer = static_cast<std::uint32_t>(
+            SetTimer(mainWindow, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr));
+        if (alarmTimer == AlarmOff) {
             // Without a timer the alarm is off now, and the tray must not go on
             // showing the sleeping alarm's row.
             showStatus(StatusOff);
@@ -77,4 +182,25 @@ void wakeAfterBookChange() {
     requestImmediateTick();
 }
 
-} // namespace program
+void Program::alarmSnoozed() {
+    snoozeCount = snoozeCount > 0 ? snoozeCount + 1 : 1;
+    showStatus(StatusSnoozed);
+}
+
+void Program::alarmReturned() {
+    --snoozeCount;
+}
+
+// Every timer of an alarm window brings the tray up to date: a running alarm
+// ticks at once, otherwise the status of the alarm state is shown.
+void Program::alarmTimerFired() {
+    if (alarmIsRunning(alarmTimer)) {
+        requestImmediateTick();
+    } else {
+        showStatus(alarmTimer == AlarmSleeping ? StatusNothingToDo : StatusOff);
+    }
+}
+
+LocalDate Program::today() const {
+    return services.clock.today();
+}

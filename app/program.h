@@ -1,60 +1,111 @@
-// Program-wide state of the running reminder, owned by the entry for the whole
-// run and touched only on the user-interface thread, and the few operations
-// that the windows and dialogs share.
+// The running reminder: the state of one run (settings, book, alarm state, tray
+// icon, main window) and what the windows do with it. Created by the entry,
+// reached by the main window through its window data, and touched only on the
+// user-interface thread.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
+#include "app/alarm_window.h"
 #include "app/scheduler.h"
 #include "core/appointment_book.h"
-#include "store/settings.h"
-
-class TrayIcon;
+#include "core/settings.h"
+#include "store/services.h"
+#include "tray/csytemtry.h"
 
 constexpr UINT_PTR TICK_TIMER_ID = 11;
 constexpr UINT TICK_INTERVAL_MS = 10000;
 
-constexpr UINT MSG_TRAY_NOTIFY = 32778; // WM_APP + 10
-constexpr UINT MSG_TRAY_MENU = 32779;   // WM_APP + 11
+constexpr UINT MSG_TRAY_NOTIFY = WM_APP + 10; // 32778
+constexpr UINT MSG_TRAY_MENU = WM_APP + 11;   // 32779
+static_assert(MSG_TRAY_MENU == TrayIcon::MENU_MESSAGE);
 
-namespace program {
+constexpr char PROGRAM_TITLE[] = "Quarv Zodora";
 
-HINSTANCE instance();
-HWND mainWindow();
-Settings& settings();
-AppointmentBook& book();
-std::uint32_t& alarmTimer();
-std::int32_t& snoozeCount();
-// The notification-area icon; nullptr until start-up has made it.
-TrayIcon* tray();
-
-// Set once by start-up (and by tests that build the windows themselves).
-void setInstance(HINSTANCE instance);
-void setMainWindow(HWND window);
-void setTray(TrayIcon* tray);
-
-// Writes the global book to the appointment file with the current settings.
-void saveBook();
-
-// Posts WM_TIMER to the main window when the alarm is running, so that the
-// status (or a due alarm) follows at once instead of within ten seconds.
-void requestImmediateTick();
-
-// After the appointment list replaced the book: wakes a sleeping alarm when the
-// book is no longer empty (new tick timer), then asks for an immediate tick.
-void wakeAfterBookChange();
-
-// The dialogs that the menu and start-up open. main.cpp fills these in with the
-// dialogs of ui/ (which build on this library); while one is empty, its command
-// opens nothing.
-struct DialogHooks {
-    void (*appointmentList)(HWND owner) = nullptr;                                   // 40002
-    void (*configuration)(HWND owner) = nullptr;                                     // 40003
-    void (*about)(HWND owner) = nullptr;                                             // 40005
-    void (*missedAppointments)(HWND owner, const AppointmentBook& missed) = nullptr; // start-up
+// The platform calls of the windows the program makes: the program uses the
+// system's own, tests hand in recorders.
+struct WindowCalls {
+    AlarmWindowCalls alarm;
+    TrayShell shell;
 };
-DialogHooks& dialogHooks();
 
-} // namespace program
+class Program final : public AlarmHost {
+  public:
+    Program(HINSTANCE module, Services& platform, WindowCalls calls = {});
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // --- start-up ---------------------------------------------------------------
+
+    // The hidden main window, which reaches this object through its window data;
+    // false when it cannot be made.
+    bool createMainWindow();
+    // The notification-area icon on the main window; false when it cannot be made.
+    bool createTray();
+    // The tick timer when the alarm is to be on after start; false when it is to
+    // be on and no timer could be had.
+    bool startAlarm();
+
+    // --- what the main window carries out ---------------------------------------
+
+    // Looks at the earliest appointment: shows its status, sleeps on an empty book,
+    // or opens the alarm window of a due appointment and saves the book.
+    void tick();
+    // Menu command 40001: Off to Running, Running or Sleeping to Off.
+    void toggleAlarm();
+    // One of the five menu commands; false for any other identifier.
+    bool command(WORD id);
+    // The tray's menu is about to open: item 40001 names what choosing it does.
+    void prepareMenu(HMENU menu) const;
+    // Posts WM_TIMER to the main window when the alarm is running, so that the
+    // status (or a due alarm) follows at once instead of within ten seconds.
+    void requestImmediateTick();
+
+    // Writes the book to the appointment file with the current settings.
+    void saveBook();
+    // After the book changed outside the tick: wakes a sleeping alarm when the
+    // book is no longer empty (new tick timer), then asks for an immediate tick.
+    void wakeAfterBookChange();
+
+    // Sets the tray icon and tooltip to a status row, or to the snooze row while
+    // an alarm window is snoozed. With a detail, the tooltip names it.
+    void showStatus(StatusRow row, const std::string* detail = nullptr);
+    // What showStatus last gave the tray.
+    const TrayStatus& shownStatus() const { return shown_; }
+
+    // --- the run's state ----------------------------------------------------------
+
+    HINSTANCE instance;
+    Services& services;
+    Settings settings;
+    AppointmentBook book;
+    std::uint32_t alarmTimer = AlarmOff;
+    std::int32_t snoozeCount = 0;
+    std::unique_ptr<TrayIcon> tray;
+    HWND mainWindow = nullptr;
+
+  private:
+    // AlarmHost: what the alarm windows report.
+    void alarmSnoozed() override;
+    void alarmReturned() override;
+    void alarmTimerFired() override;
+    LocalDate today() const override;
+    const AlarmWindowCalls& alarmWindowCalls() const override { return calls_.alarm; }
+
+    void raiseAlarm();
+    void quit();
+
+    // The dialogs of the menu, one at a time (see runMenuDialog).
+    void openAppointmentList();
+    void openConfiguration();
+    template <typename Dialog> void runMenuDialog(Dialog dialog);
+
+    WindowCalls calls_;
+    TrayStatus shown_;
+    bool menuDialogOpen_ = false;
+};

@@ -4,7 +4,7 @@
 #include "core/calendar.h"
 #include "res/resource.h"
 
-const std::array<StatusEntry, 8> statusTable = {{
+const std::array<StatusEntry, 8> STATUS_TABLE = {{
     {0, IDI_OFF, "Zodora ist aus"},
     {0, IDI_ON, "keine Termine in der nächsten Stunde"},
     {0, IDI_NOTHING_TO_DO, "keine Termine"},
@@ -15,12 +15,12 @@ const std::array<StatusEntry, 8> statusTable = {{
     {0, IDI_DUE, "du musst los"},
 }};
 
-TrayStatus composeStatus(int row, const std::string* detail, std::int32_t snoozeCount) {
+TrayStatus composeStatus(StatusRow row, const std::string* detail, std::int32_t snoozeCount) {
     if (snoozeCount > 0) {
-        const StatusEntry& snoozed = statusTable[StatusSnoozed];
+        const StatusEntry& snoozed = STATUS_TABLE[StatusSnoozed];
         return {snoozed.iconId, snoozed.text};
     }
-    const StatusEntry& entry = statusTable[row];
+    const StatusEntry& entry = STATUS_TABLE[row];
     if (detail == nullptr) {
         return {entry.iconId, entry.text};
     }
@@ -31,8 +31,8 @@ TrayStatus composeStatus(int row, const std::string* detail, std::int32_t snooze
     return {entry.iconId, std::move(tooltip)};
 }
 
-std::string appointmentDetail(const Appointment& appointment) {
-    return timeToDisplay(appointment.alarmTime) + "\r\n" + appointment.text;
+std::string appointmentDetail(const Appointment& appointment, const LocalDate& today) {
+    return timeToDisplay(appointment.alarmTime, today) + "\r\n" + appointment.text;
 }
 
 bool isDue(TimeValue alarmTime, TimeValue now, std::int32_t alarmOffsetMinutes) {
@@ -40,16 +40,17 @@ bool isDue(TimeValue alarmTime, TimeValue now, std::int32_t alarmOffsetMinutes) 
     return alarmTime <= now + static_cast<TimeValue>(alarmOffsetMinutes) * 60;
 }
 
-int rowForDistance(TimeValue alarmTime, TimeValue now) {
-    for (int row : {StatusWithinTenMinutes, StatusWithinHalfHour, StatusWithinHour}) {
-        if (alarmTime < now + static_cast<TimeValue>(statusTable[row].thresholdMinutes) * 60) {
+StatusRow rowForDistance(TimeValue alarmTime, TimeValue now) {
+    for (StatusRow row : {StatusWithinTenMinutes, StatusWithinHalfHour, StatusWithinHour}) {
+        if (alarmTime < now + static_cast<TimeValue>(STATUS_TABLE[row].thresholdMinutes) * 60) {
             return row;
         }
     }
     return StatusOn;
 }
 
-TickDecision decideTick(const AppointmentBook& book, const Settings& settings, TimeValue now) {
+TickDecision decideTick(const AppointmentBook& book, const Settings& settings, const Clock& clock) {
+    const TimeValue now = clock.currentTime();
     if (book.count() == 0) {
         if (settings.onondemand) {
             return {TickAction::Sleep, StatusNothingToDo, std::nullopt};
@@ -61,7 +62,7 @@ TickDecision decideTick(const AppointmentBook& book, const Settings& settings, T
         return {TickAction::Alarm, StatusDue, std::nullopt};
     }
     return {TickAction::ShowStatus, rowForDistance(earliest.alarmTime, now),
-            appointmentDetail(earliest)};
+            appointmentDetail(earliest, clock.today())};
 }
 
 AlarmRecord makeAlarmRecord(const Appointment& appointment, const Settings& settings) {

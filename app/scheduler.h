@@ -9,7 +9,8 @@
 
 #include "app/alarm_record.h"
 #include "core/appointment_book.h"
-#include "store/settings.h"
+#include "core/clock.h"
+#include "core/settings.h"
 
 // Alarm state: 0 off, 1 sleeping, otherwise running (the tick timer's id, 11).
 enum : std::uint32_t { AlarmOff = 0, AlarmSleeping = 1 };
@@ -35,12 +36,12 @@ enum StatusRow : int {
 };
 
 struct StatusEntry {
-    int thresholdMinutes; // only rows 3, 4 and 5 have one
+    int thresholdMinutes; // only the rows within the hour, half hour and ten minutes have one
     int iconId;
     const char* text;
 };
 
-extern const std::array<StatusEntry, 8> statusTable;
+extern const std::array<StatusEntry, 8> STATUS_TABLE;
 
 // What the tray shows: an icon resource and the tooltip.
 struct TrayStatus {
@@ -54,17 +55,17 @@ constexpr std::size_t TOOLTIP_MAX_CHARS = 63;
 
 // The status for a row, or the snooze row while any alarm window is snoozed.
 // With a detail the tooltip is "Termin:\r\n" and the detail instead of the row's text.
-TrayStatus composeStatus(int row, const std::string* detail, std::int32_t snoozeCount);
+TrayStatus composeStatus(StatusRow row, const std::string* detail, std::int32_t snoozeCount);
 
 // The display form of the time, a line break and the text.
-std::string appointmentDetail(const Appointment& appointment);
+std::string appointmentDetail(const Appointment& appointment, const LocalDate& today);
 
 // Due at now + offset minutes or earlier.
 bool isDue(TimeValue alarmTime, TimeValue now, std::int32_t alarmOffsetMinutes);
 
 // The row by the distance from now (not from the offset): 10, 30 and 60 minutes,
 // strict comparisons; an hour or more gives row 1.
-int rowForDistance(TimeValue alarmTime, TimeValue now);
+StatusRow rowForDistance(TimeValue alarmTime, TimeValue now);
 
 enum class TickAction {
     ShowStatus, // show row (and detail, when there is one)
@@ -74,11 +75,11 @@ enum class TickAction {
 
 struct TickDecision {
     TickAction action = TickAction::ShowStatus;
-    int row = StatusOn;
+    StatusRow row = StatusOn;
     std::optional<std::string> detail;
 };
 
-TickDecision decideTick(const AppointmentBook& book, const Settings& settings, TimeValue now);
+TickDecision decideTick(const AppointmentBook& book, const Settings& settings, const Clock& clock);
 
 // The record a new alarm window gets: the appointment and the current settings.
 AlarmRecord makeAlarmRecord(const Appointment& appointment, const Settings& settings);

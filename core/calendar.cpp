@@ -120,12 +120,11 @@ std::string timeToFileKey(TimeValue time) {
     return buffer;
 }
 
-std::string timeToDisplay(TimeValue time) {
+std::string timeToDisplay(TimeValue time, const LocalDate& today) {
     std::tm local{};
     if (!timeToLocal(time, local)) {
         return {};
     }
-    const LocalDate today = todayLocalDate();
     const bool isToday = today.dayOfWeek == local.tm_wday && today.day == local.tm_mday &&
                          today.month == local.tm_mon + 1 && today.year == local.tm_year + 1900;
     return formatDisplay(isToday ? std::string_view("ht") : weekdayName(local.tm_wday),

@@ -41,7 +41,7 @@ std::string timeToFileKey(TimeValue time);
 
 // The display form; "ht" instead of the weekday on today's local date.
 // Empty when the time cannot be converted to local time.
-std::string timeToDisplay(TimeValue time);
+std::string timeToDisplay(TimeValue time, const LocalDate& today);
 
 // Reads day, month, two-digit year, hour and minute of a display form;
 // -1 for a date outside the valid range.

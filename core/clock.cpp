@@ -1,4 +1,4 @@
-// The clock seam. The Windows build asks GetLocalTime for today's date
+// The platform's clock. The Windows build asks GetLocalTime for today's date
 // (clock_win32.cpp), every other build asks the C library.
 #include "core/clock.h"
 
@@ -17,31 +17,15 @@ LocalDate platformToday(); // clock_win32.cpp
 
 namespace {
 
-TimeValue platformNow() {
-    return static_cast<TimeValue>(std::time(nullptr));
-}
-
-ClockSource& activeClock() {
-    static ClockSource clock = systemClock();
-    return clock;
-}
+class SystemClock final : public Clock {
+  public:
+    TimeValue currentTime() const override { return static_cast<TimeValue>(std::time(nullptr)); }
+    LocalDate today() const override { return platformToday(); }
+};
 
 } // namespace
 
-ClockSource systemClock() {
-    return ClockSource{platformNow, platformToday};
-}
-
-ClockSource setClock(ClockSource clock) {
-    ClockSource previous = activeClock();
-    activeClock() = clock;
-    return previous;
-}
-
-TimeValue currentTime() {
-    return activeClock().now();
-}
-
-LocalDate todayLocalDate() {
-    return activeClock().today();
+const Clock& systemClock() {
+    static const SystemClock clock;
+    return clock;
 }

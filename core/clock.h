@@ -1,4 +1,5 @@
-// The clock seam: the current time and today's local date, settable by tests.
+// The clock seam: the current time and today's local date. The program asks the
+// platform's clock; tests hand in one that stands still.
 #pragma once
 
 #include "core/appointment_book.h"
@@ -10,19 +11,14 @@ struct LocalDate {
     int dayOfWeek = 0; // 0 = Sunday
 };
 
-struct ClockSource {
-    TimeValue (*now)() = nullptr;
-    LocalDate (*today)() = nullptr;
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    // The current time value, as time() gives it.
+    virtual TimeValue currentTime() const = 0;
+    // Today's local date, as the platform reports it.
+    virtual LocalDate today() const = 0;
 };
 
 // The platform's clock: time() and, on Windows, GetLocalTime.
-ClockSource systemClock();
-
-// Replaces the clock for every helper; returns the one that was in use.
-ClockSource setClock(ClockSource clock);
-
-// The current time value, as time() gives it.
-TimeValue currentTime();
-
-// Today's local date, as the platform reports it.
-LocalDate todayLocalDate();
+const Clock& systemClock();

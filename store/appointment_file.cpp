@@ -2,14 +2,13 @@
 #include "store/appointment_file.h"
 
 #include "core/calendar.h"
-#include "core/clock.h"
 #include "xml/xml.h"
 
 namespace {
 
-constexpr int TraceId = 42;
-constexpr int BusyAttempts = 10;
-constexpr int BusyRetryPauseMs = 25;
+constexpr int TRACE_ID = 42;
+constexpr int BUSY_ATTEMPTS = 10;
+constexpr int BUSY_RETRY_PAUSE_MS = 25;
 
 bool appointmentFilePath(FileSystem& files, const Settings& settings, std::string& path) {
     std::string folder;
@@ -28,7 +27,7 @@ const XmlElement* findAppointments(const XmlDocument& document) {
 }
 
 std::string bookToText(const AppointmentBook& book) {
-    XmlDocument document(TraceId);
+    XmlDocument document(TRACE_ID);
     XmlElement* appointments = document.addElement("quarvwecker", false)
                                    ->addChild("version1", false)
                                    ->addChild("termine", false);
@@ -37,14 +36,14 @@ std::string bookToText(const AppointmentBook& book) {
         date->addAttribute("text", appointment.text);
         date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
     });
-    return XmlTranslator(TraceId).buildDocument(document);
+    return XmlTranslator(TRACE_ID).buildDocument(document);
 }
 
 // A whole appointment file as the save writes it: it reads, and nothing was cut off.
 bool isCompleteFile(const std::string& text) {
-    XmlDocument document(TraceId);
+    XmlDocument document(TRACE_ID);
     return text.ends_with("</quarvwecker>\r\n") &&
-           XmlTranslator(TraceId).buildStructure(text, document) &&
+           XmlTranslator(TRACE_ID).buildStructure(text, document) &&
            findAppointments(document) != nullptr;
 }
 
@@ -75,10 +74,10 @@ class WriteHandle {
 template <typename Operation> FileResult retryWhileBusy(FileSystem& files, Operation operation) {
     for (int attempt = 1;; ++attempt) {
         const FileResult result = operation();
-        if (result != FileResult::Busy || attempt == BusyAttempts) {
+        if (result != FileResult::Busy || attempt == BUSY_ATTEMPTS) {
             return result;
         }
-        files.pause(BusyRetryPauseMs);
+        files.pause(BUSY_RETRY_PAUSE_MS);
     }
 }
 
@@ -124,8 +123,8 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path) {
 
 } // namespace
 
-bool loadAppointments(FileSystem& files, const Settings& settings, AppointmentBook& book,
-                      AppointmentBook& missed) {
+bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
+                      AppointmentBook& book, AppointmentBook& missed) {
     std::string path;
     if (!appointmentFilePath(files, settings, path)) {
         return false;
@@ -136,8 +135,8 @@ bool loadAppointments(FileSystem& files, const Settings& settings, AppointmentBo
         return false;
     }
 
-    XmlDocument document(TraceId);
-    const XmlElement* appointments = XmlTranslator(TraceId).buildStructure(text, document)
+    XmlDocument document(TRACE_ID);
+    const XmlElement* appointments = XmlTranslator(TRACE_ID).buildStructure(text, document)
                                          ? findAppointments(document)
                                          : nullptr;
     if (appointments == nullptr) {
@@ -150,7 +149,6 @@ bool loadAppointments(FileSystem& files, const Settings& settings, AppointmentBo
 
     // From the last to the first: appointments of equal time come out of the book in
     // the reverse of their order in the file.
-    const TimeValue now = currentTime();
     bool pastFound = false;
     for (int i = appointments->childCount() - 1; i >= 0; --i) {
         const XmlElement& date = *appointments->childAt(i);

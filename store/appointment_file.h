@@ -1,56 +1,16 @@
-// The appointment file "quarvwecker.xml" and the file-system seam it is read and written through.
+// The appointment file "quarvwecker.xml" in the application-data folder.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
 #include "core/appointment_book.h"
-#include "store/settings.h"
+#include "core/settings.h"
+#include "store/file_system.h"
 
-enum class FileResult {
-    Ok,
-    Missing, // the file (or its folder) does not exist
-    Busy,    // another process holds it: a sharing or lock violation
-    Failed,
-};
-
-// Data folders and plain file input and output: the platform's or a stand-in.
-// File handles are the implementation's own.
-class FileSystem {
-  public:
-    virtual ~FileSystem() = default;
-
-    // The current user's application-data folder (perUser) or the one shared by all
-    // users, without a trailing backslash.
-    virtual bool dataFolder(bool perUser, std::string& path) = 0;
-
-    // The whole file: opened for reading with read sharing only, then one read.
-    virtual FileResult readFile(const std::string& path, std::string& content) = 0;
-
-    // A new empty file for writing, without sharing, replacing an existing one.
-    virtual bool createFile(const std::string& path, std::uintptr_t& file) = 0;
-    virtual bool writeFile(std::uintptr_t file, std::string_view data) = 0;
-    virtual bool flushFile(std::uintptr_t file) = 0;
-    virtual bool closeFile(std::uintptr_t file) = 0;
-
-    // Replaces `to` by `from` in one step, written through to the disk.
-    virtual FileResult moveFile(const std::string& from, const std::string& to) = 0;
-    virtual bool removeFile(const std::string& path) = 0;
-
-    // Waits before a retry.
-    virtual void pause(int milliseconds) = 0;
-};
-
-// The platform's file system (Windows build only).
-FileSystem& systemFileSystem();
-
-// Fills the book with the file's future appointments and the missed book with its
+// Fills the book with the file's appointments after `now` and the missed book with its
 // past ones (or drops them when `deleteold`), then rewrites the file without the past
 // ones. False when the file was not read; an unreadable file is kept aside as
 // "quarvwecker.xml.bad".
-bool loadAppointments(FileSystem& files, const Settings& settings, AppointmentBook& book,
-                      AppointmentBook& missed);
+bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
+                      AppointmentBook& book, AppointmentBook& missed);
 
 // Writes the whole book over the file, in the folder that `userdata` chooses now. The
 // old file stays whole until the new one is complete; true once the new one is in place.

@@ -3,7 +3,7 @@
 
 #include <shlobj.h>
 
-#include "store/appointment_file.h"
+#include "store/services_win32.h"
 #include "store/win32_handle.h"
 
 namespace {

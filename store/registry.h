@@ -99,6 +99,3 @@ class Registry {
                             std::string& name) = 0;
     virtual bool closeKey(std::uintptr_t key) = 0;
 };
-
-// The platform's registry (Windows build only).
-Registry& systemRegistry();

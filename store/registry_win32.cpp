@@ -1,7 +1,7 @@
 // The platform's registry: RegOpenKeyExA and friends.
 #include <windows.h>
 
-#include "store/registry.h"
+#include "store/services_win32.h"
 
 namespace {
 

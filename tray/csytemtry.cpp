@@ -8,15 +8,12 @@
 
 namespace {
 
-constexpr char className[] = "TrayIconClass";
-constexpr UINT addFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-
-// The one object whose own window the window procedure serves.
-TrayIcon* current = nullptr;
+constexpr char CLASS_NAME[] = "TrayIconClass";
+constexpr UINT ADD_FLAGS = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 // Sent to every top-level window when the taskbar is (re-)created. Registered
 // before the entry runs, so that the broadcast is known from the first message.
-const UINT taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+const UINT TASKBAR_CREATED_MESSAGE = RegisterWindowMessageA("TaskbarCreated");
 
 struct MenuDestroyer {
     void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
@@ -33,26 +30,21 @@ HMENU firstSubmenu(const MenuHandle& menu) {
 }
 
 // The record's first form holds a tooltip of 64 bytes: 63 characters and a zero.
-constexpr std::size_t tooltipCapacity = 64;
-static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + tooltipCapacity);
+constexpr std::size_t TOOLTIP_CAPACITY = 64;
+static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + TOOLTIP_CAPACITY);
 
 // Copies text into the tooltip, zero-filled; a longer text is cut to 63 characters.
 void copyTooltip(char* tip, const char* text) {
-    std::strncpy(tip, text != nullptr ? text : "", tooltipCapacity - 1);
-    tip[tooltipCapacity - 1] = '\0';
+    std::strncpy(tip, text != nullptr ? text : "", TOOLTIP_CAPACITY - 1);
+    tip[TOOLTIP_CAPACITY - 1] = '\0';
 }
 
 } // namespace
 
-TrayShell& trayShell() {
-    static TrayShell shell;
-    return shell;
-}
-
 TrayIcon::TrayIcon(HINSTANCE module, HWND notifyWindow, UINT notifyMessage, const char* tooltip,
-                   HICON icon, UINT iconId, bool startHidden) {
-    current = this;
-    enabled = LOBYTE(LOWORD(trayShell().version())) >= 4;
+                   HICON icon, UINT iconId, bool startHidden, TrayShell platformShell)
+    : shell(platformShell) {
+    enabled = LOBYTE(LOWORD(shell.version())) >= 4;
     if (!enabled) {
         return;
     }
@@ -63,15 +55,16 @@ TrayIcon::TrayIcon(HINSTANCE module, HWND notifyWindow, UINT notifyMessage, cons
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = module;
-    windowClass.lpszClassName = className;
+    windowClass.lpszClassName = CLASS_NAME;
     RegisterClassExA(&windowClass); // fails harmlessly when already registered
 
-    // A top-level window, never shown: only those receive "TaskbarCreated".
-    ownWindow = CreateWindowExA(0, className, "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
+    // A top-level window, never shown: only those receive "TaskbarCreated". It
+    // finds this object through its window data.
+    ownWindow = CreateWindowExA(0, CLASS_NAME, "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module, this);
     // The shell runs with less privilege than a program started as administrator,
     // whose windows would not hear the taskbar's return without this.
-    ChangeWindowMessageFilterEx(ownWindow, taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
+    ChangeWindowMessageFilterEx(ownWindow, TASKBAR_CREATED_MESSAGE, MSGFLT_ALLOW, nullptr);
 
     notifyData.cbSize = NOTIFYICONDATAA_V1_SIZE;
     notifyData.hWnd = notifyWindow != nullptr ? notifyWindow : ownWindow;
@@ -82,11 +75,11 @@ TrayIcon::TrayIcon(HINSTANCE module, HWND notifyWindow, UINT notifyMessage, cons
 
     targetWindow = notifyData.hWnd;
     hidden = startHidden;
-    creationFlags = addFlags;
+    creationFlags = ADD_FLAGS;
     if (startHidden) {
         return;
     }
-    const bool added = callShell(NIM_ADD, addFlags);
+    const bool added = callShell(NIM_ADD, ADD_FLAGS);
     removed = hidden = addPending = !added;
 }
 
@@ -95,14 +88,11 @@ TrayIcon::~TrayIcon() {
     if (ownWindow != nullptr) {
         DestroyWindow(ownWindow);
     }
-    if (current == this) {
-        current = nullptr;
-    }
 }
 
 bool TrayIcon::callShell(DWORD message, UINT flags) {
     notifyData.uFlags = flags;
-    return trayShell().notifyIcon(message, &notifyData) != FALSE;
+    return shell.notifyIcon(message, &notifyData) != FALSE;
 }
 
 bool TrayIcon::remove() {
@@ -183,7 +173,7 @@ LRESULT TrayIcon::showMenu(HWND receiver) {
         return 0;
     }
     SetMenuDefaultItem(popup, defaultMenuItem, defaultByPosition);
-    SendMessageA(receiver, menuMessage, 0, reinterpret_cast<LPARAM>(popup));
+    SendMessageA(receiver, MENU_MESSAGE, 0, reinterpret_cast<LPARAM>(popup));
 
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -215,9 +205,14 @@ LRESULT TrayIcon::sendDefaultCommand(HWND receiver) {
 
 LRESULT CALLBACK TrayIcon::windowProc(HWND window, UINT message, WPARAM wParam,
                                       LPARAM lParam) noexcept {
-    TrayIcon* const icon = current;
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* const icon = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (icon != nullptr && window == icon->ownWindow) {
-        if (message == taskbarCreatedMessage) {
+        if (message == TASKBAR_CREATED_MESSAGE) {
             icon->addAgain();
             return 0;
         }

@@ -5,25 +5,24 @@
 #include <shellapi.h>
 
 // The platform calls through which the component meets the shell. The program
-// uses the platform's own; tests put in theirs to script the shell's answers.
+// uses the platform's own; tests hand in theirs to script the shell's answers.
 struct TrayShell {
     BOOL(WINAPI* notifyIcon)(DWORD message, PNOTIFYICONDATAA data) = Shell_NotifyIconA;
     DWORD(WINAPI* version)() = GetVersion;
 };
-TrayShell& trayShell();
 
 class TrayIcon {
   public:
     // Sent (not posted) to the target window just before the pop-up menu opens,
     // wParam 0, lParam the menu: the receiver may still change its items.
-    static constexpr UINT menuMessage = 32779;
+    static constexpr UINT MENU_MESSAGE = WM_APP + 11; // 32779
 
     // Adds the icon (unless startHidden); a refused add is recorded in the
     // flags, not reported. notifyWindow may be nullptr: then the component's
     // own window receives the notifications. The pop-up menu is the menu
     // resource whose id is iconId.
     TrayIcon(HINSTANCE module, HWND notifyWindow, UINT notifyMessage, const char* tooltip,
-             HICON icon, UINT iconId, bool startHidden);
+             HICON icon, UINT iconId, bool startHidden, TrayShell platformShell = {});
     // Removes the icon if it is shown and destroys the own window.
     virtual ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
@@ -50,6 +49,7 @@ class TrayIcon {
     LRESULT showMenu(HWND receiver);
     LRESULT sendDefaultCommand(HWND receiver);
 
+    TrayShell shell; // the calls through which the shell is reached
     // The record handed to the shell, in its first form (cbSize
     // NOTIFYICONDATAA_V1_SIZE); uFlags is set anew before every call.
     NOTIFYICONDATAA notifyData{};

@@ -2,11 +2,11 @@
 // OK closes it.
 #include <windows.h>
 
-#include "app/program.h"
 #include "res/resource.h"
 #include "ui/dialogs.h"
 #include "ui/ok_only_dialog.h"
+#include "ui/template_module.h"
 
 void showAbout(HWND owner) {
-    DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_ABOUT), owner, okOnlyDialogProc, 0);
+    DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_ABOUT), owner, okOnlyDialogProc, 0);
 }

@@ -3,13 +3,14 @@
 
 #include <commctrl.h>
 
-#include "app/program.h"
 #include "core/calendar.h"
+#include "core/no_throw.h"
 #include "res/resource.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/appointment_rows.h"
 #include "ui/list_view_cells.h"
+#include "ui/template_module.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ void writeRow(HWND dialog) {
     setListCell(list, row, 1, calendarToDisplay(moment));
 }
 
-INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+INT_PTR handleEditorMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
         const int row = static_cast<int>(lParam);
@@ -118,9 +119,15 @@ INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
+INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return noThrow<INT_PTR>(FALSE,
+                            [&] { return handleEditorMessage(dialog, message, wParam, lParam); });
+}
+
 } // namespace
 
 int editAppointmentRow(HWND listDialog, int row) {
-    return static_cast<int>(DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_EDITOR),
-                                            listDialog, editorProc, static_cast<LPARAM>(row)));
+    return static_cast<int>(DialogBoxParamA(templateModule(listDialog),
+                                            MAKEINTRESOURCEA(IDD_EDITOR), listDialog, editorProc,
+                                            static_cast<LPARAM>(row)));
 }

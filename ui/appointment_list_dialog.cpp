@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "app/program.h"
+#include "core/no_throw.h"
 #include "res/resource.h"
 #include "ui/appointment_editor.h"
 #include "ui/appointment_editor_ids.h"
@@ -13,11 +13,25 @@
 #include "ui/dialogs.h"
 #include "ui/list_view_cells.h"
 #include "ui/ok_only_dialog.h"
+#include "ui/template_module.h"
 
 namespace {
 
 // Committed cells are read through 64-byte buffers: 63 characters survive.
 constexpr std::size_t COMMIT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
+
+// What the list works on: the book its OK replaces, and today for "ht".
+struct ListDialogData {
+    AppointmentBook& book;
+    LocalDate today;
+    bool committed = false;
+};
+
+// What the missed appointments show.
+struct MissedDialogData {
+    const AppointmentBook& missed;
+    LocalDate today;
+};
 
 void insertColumn(HWND list, int column, int width, const char* header) {
     LVCOLUMNA info{};
@@ -30,12 +44,13 @@ void insertColumn(HWND list, int column, int width, const char* header) {
 }
 
 // The two columns and one row per appointment, in book order.
-void fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars) {
+void fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
+              const LocalDate& today) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
     insertColumn(list, 0, 250, "Text");
     insertColumn(list, 1, 80, "Alarmzeit");
     int row = 0;
-    for (const AppointmentRow& cells : rowsFromBook(book, cellChars)) {
+    for (const AppointmentRow& cells : rowsFromBook(book, cellChars, today)) {
         insertListRow(list, row, cells.text);
         setListCell(list, row, 1, cells.display);
         ++row;
@@ -54,12 +69,10 @@ std::vector<AppointmentRow> readRows(HWND list) {
     return rows;
 }
 
-// OK: the rows replace the book, which is saved; a sleeping alarm wakes when
-// there is something to watch again, and the status follows at once.
-void commit(HWND dialog) {
-    commitRows(readRows(GetDlgItem(dialog, IDC_APPOINTMENTS)), program::book());
-    program::saveBook();
-    program::wakeAfterBookChange();
+// OK: the rows replace the book.
+void commit(HWND dialog, ListDialogData& data) {
+    commitRows(readRows(GetDlgItem(dialog, IDC_APPOINTMENTS)), data.book);
+    data.committed = true;
 }
 
 void editRow(HWND dialog, int row) {
@@ -68,12 +81,18 @@ void editRow(HWND dialog, int row) {
     }
 }
 
-INT_PTR CALLBACK appointmentListProc(HWND dialog, UINT message, WPARAM wParam,
-                                     LPARAM lParam) noexcept {
-    switch (message) {
-    case WM_INITDIALOG:
-        fillList(dialog, program::book(), LIST_CELL_CHARS);
+INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        const auto& data = *reinterpret_cast<const ListDialogData*>(lParam);
+        fillList(dialog, data.book, LIST_CELL_CHARS, data.today);
         return TRUE;
+    }
+    auto* data = reinterpret_cast<ListDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (data == nullptr) {
+        return FALSE;
+    }
+    switch (message) {
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == IDC_APPOINTMENTS && header->code == NM_DBLCLK) {
@@ -88,7 +107,7 @@ INT_PTR CALLBACK appointmentListProc(HWND dialog, UINT message, WPARAM wParam,
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            commit(dialog);
+            commit(dialog, *data);
             EndDialog(dialog, 1);
             return TRUE;
         case IDCANCEL:
@@ -103,28 +122,40 @@ INT_PTR CALLBACK appointmentListProc(HWND dialog, UINT message, WPARAM wParam,
     return FALSE;
 }
 
+INT_PTR CALLBACK appointmentListProc(HWND dialog, UINT message, WPARAM wParam,
+                                     LPARAM lParam) noexcept {
+    return noThrow<INT_PTR>(FALSE,
+                            [&] { return handleListMessage(dialog, message, wParam, lParam); });
+}
+
 // Read-only: no editing, and nothing but OK (or Enter) closes it.
 INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam,
                                         LPARAM lParam) noexcept {
-    if (message == WM_INITDIALOG) {
+    if (message != WM_INITDIALOG) {
+        return okOnlyDialogProc(dialog, message, wParam, lParam);
+    }
+    return noThrow<INT_PTR>(FALSE, [&] {
         SetWindowTextA(dialog, "Quarv Zodora - verdaddelte Termine");
-        fillList(dialog, *reinterpret_cast<const AppointmentBook*>(lParam), MISSED_CELL_CHARS);
+        const auto& data = *reinterpret_cast<const MissedDialogData*>(lParam);
+        fillList(dialog, data.missed, MISSED_CELL_CHARS, data.today);
         EnableWindow(GetDlgItem(dialog, IDC_NEW), FALSE);
         EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         ShowWindow(GetDlgItem(dialog, IDC_LIST_HINT), SW_HIDE);
         return TRUE;
-    }
-    return okOnlyDialogProc(dialog, message, wParam, lParam);
+    });
 }
 
 } // namespace
 
-void showAppointmentList(HWND owner) {
-    DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
-                    appointmentListProc, 0);
+bool editAppointments(HWND owner, AppointmentBook& book, const LocalDate& today) {
+    ListDialogData data{book, today};
+    DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
+                    appointmentListProc, reinterpret_cast<LPARAM>(&data));
+    return data.committed;
 }
 
-void showMissedAppointments(HWND owner, const AppointmentBook& missed) {
-    DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
-                    missedAppointmentsProc, reinterpret_cast<LPARAM>(&missed));
+void showMissedAppointments(HWND owner, const AppointmentBook& missed, const LocalDate& today) {
+    MissedDialogData data{missed, today};
+    DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
+                    missedAppointmentsProc, reinterpret_cast<LPARAM>(&data));
 }

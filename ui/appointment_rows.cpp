@@ -7,11 +7,12 @@ std::string cutText(std::string_view text, std::size_t maxChars) {
     return std::string(text.substr(0, maxChars));
 }
 
-std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_t cellChars) {
+std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_t cellChars,
+                                         const LocalDate& today) {
     std::vector<AppointmentRow> rows;
     book.forEach([&](const Appointment& appointment) {
         rows.push_back({cutText(appointment.text, cellChars),
-                        cutText(timeToDisplay(appointment.alarmTime), cellChars)});
+                        cutText(timeToDisplay(appointment.alarmTime, today), cellChars)});
     });
     return rows;
 }

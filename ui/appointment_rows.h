@@ -24,8 +24,10 @@ constexpr std::size_t APPOINTMENT_TEXT_CHARS = 63;
 // At most the first maxChars bytes of a text.
 std::string cutText(std::string_view text, std::size_t maxChars);
 
-// One row per appointment in book order, cells cut to cellChars.
-std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_t cellChars);
+// One row per appointment in book order, cells cut to cellChars; today's
+// appointments show "ht" for their weekday.
+std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_t cellChars,
+                                         const LocalDate& today);
 
 // Replaces the book with the rows, inserting from the last row up, so that rows
 // of equal time come out of the book in reverse list order. Texts are cut to

@@ -1,22 +1,19 @@
 // The configuration dialog (template 102): edits the program's settings and
 // leads to the two ways of changing the alarm sound.
-#include "ui/config_dialog.h"
-
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "app/program.h"
+#include "core/no_throw.h"
 #include "res/resource.h"
-#include "store/registry.h"
-#include "store/settings.h"
 #include "store/sound_event.h"
 #include "ui/config_dialog_ids.h"
 #include "ui/config_rules.h"
 #include "ui/dialog_text.h"
 #include "ui/dialogs.h"
 #include "ui/sound_selection.h"
+#include "ui/template_module.h"
 
 namespace {
 
@@ -27,16 +24,16 @@ const char* const NO_RIGHTS_TEXT =
     "Sorry!\r\nKeine ausreichenden Rechte.\r\nUm diese Option zu ändern, sind "
     "Administrationsrechte erforderlich.";
 
-std::optional<std::string> systemLoginName() {
-    char name[LOGIN_NAME_CHARS + 1];
-    DWORD size = sizeof name;
-    if (!GetUserNameA(name, &size)) {
-        return std::nullopt;
-    }
-    return std::string(name);
-}
+// What the dialog works on, kept in its window data.
+struct ConfigDialogData {
+    Settings& settings;
+    Services& services;
+    ConfigurationResult result;
+};
 
-LoginNameQuery loginNameQuery = systemLoginName;
+ConfigDialogData& dataOf(HWND dialog) {
+    return *reinterpret_cast<ConfigDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 bool isChecked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -51,8 +48,8 @@ void enable(HWND dialog, int id, bool on) {
 }
 
 void showUserGroupCaption(HWND dialog, bool userdata) {
-    const std::string caption =
-        userGroupCaption(userdata, userdata ? loginNameQuery() : std::nullopt);
+    const std::string caption = userGroupCaption(
+        userdata, userdata ? dataOf(dialog).services.account.loginName() : std::nullopt);
     SetDlgItemTextA(dialog, IDC_CFG_USER_GROUP, caption.c_str());
 }
 
@@ -79,8 +76,8 @@ void refuseWithoutRights(HWND dialog, const char* title) {
 }
 
 void open(HWND dialog) {
-    const Settings& settings = program::settings();
-    Registry& registry = systemRegistry();
+    const Settings& settings = dataOf(dialog).settings;
+    Registry& registry = dataOf(dialog).services.registry;
 
     check(dialog, IDC_CFG_USERDATA, settings.userdata);
     showUserGroupCaption(dialog, settings.userdata);
@@ -126,9 +123,10 @@ void open(HWND dialog) {
                ALARM_REPEAT_RANGE);
 }
 
-// OK: the record first (the running program uses it at once), then the save.
+// OK: the record takes what the dialog shows; the caller stores it.
 void confirm(HWND dialog) {
-    Settings& settings = program::settings();
+    ConfigDialogData& data = dataOf(dialog);
+    Settings& settings = data.settings;
     settings.userdata = isChecked(dialog, IDC_CFG_USERDATA);
     settings.onafterstart = isChecked(dialog, IDC_CFG_ON_AFTER_START);
     settings.deleteold = isChecked(dialog, IDC_CFG_DELETE_OLD);
@@ -143,9 +141,9 @@ void confirm(HWND dialog) {
 
     const bool modified =
         SendDlgItemMessageA(dialog, IDC_CFG_STANDARD_SOUND_KEY, EM_GETMODIFY, 0, 0) != 0;
-    const std::optional<std::string> standardEvent = standardSoundEventToSave(
+    data.result.standardSoundEvent = standardSoundEventToSave(
         modified, dialogItemText(dialog, IDC_CFG_STANDARD_SOUND_KEY, SOUND_EVENT_CHARS));
-    saveSettings(systemRegistry(), settings, standardEvent ? &*standardEvent : nullptr);
+    data.result.confirmed = true;
 }
 
 // Abbrechen: a sound file changed in the control panel during this visit goes back.
@@ -153,12 +151,12 @@ void cancel(HWND dialog) {
     const std::string shown = dialogItemText(dialog, IDC_CFG_SOUND_FILE, SOUND_FILE_CHARS);
     const std::string atOpening =
         dialogItemText(dialog, IDC_CFG_SOUND_FILE_AT_OPENING, SOUND_FILE_CHARS);
-    restoreAlarmSoundFile(systemRegistry(), atOpening, &shown);
+    restoreAlarmSoundFile(dataOf(dialog).services.registry, atOpening, &shown);
 }
 
 void userdataClicked(HWND dialog) {
     const bool nowChecked = isChecked(dialog, IDC_CFG_USERDATA);
-    if (isAdministrator()) {
+    if (dataOf(dialog).services.account.isAdministrator()) {
         showUserGroupCaption(dialog, nowChecked);
         return;
     }
@@ -167,17 +165,18 @@ void userdataClicked(HWND dialog) {
 }
 
 void standardSoundClicked(HWND dialog) {
-    if (isAdministrator()) {
-        showStandardSoundDialog(dialog);
+    if (dataOf(dialog).services.account.isAdministrator()) {
+        showStandardSoundDialog(dialog, dataOf(dialog).services.registry);
         return;
     }
     refuseWithoutRights(dialog, "Standard Alarm-Sound");
 }
 
 void soundFileClicked(HWND dialog) {
+    const Services& services = dataOf(dialog).services;
     ControlPanelProcess panel;
-    if (launchSoundControlPanel(dialog, panel)) {
-        waitForSoundControlPanel(dialog, panel);
+    if (launchSoundControlPanel(dialog, panel, services.soundControlPanelCommand)) {
+        waitForSoundControlPanel(dialog, panel, services.registry);
     }
 }
 
@@ -214,10 +213,12 @@ bool command(HWND dialog, int id, int notification) {
     }
 }
 
-INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) noexcept {
-    try {
+INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept {
+    return noThrow<INT_PTR>(FALSE, [&]() -> INT_PTR {
         switch (message) {
         case WM_INITDIALOG:
+            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             open(dialog);
             return TRUE; // the platform puts the focus on the first control that takes it
         case WM_COMMAND:
@@ -225,20 +226,14 @@ INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         default:
             return FALSE;
         }
-    } catch (...) {
-        return FALSE; // nothing may unwind into the dialog manager
-    }
+    });
 }
 
 } // namespace
 
-LoginNameQuery setLoginNameQuery(LoginNameQuery query) {
-    const LoginNameQuery previous = loginNameQuery;
-    loginNameQuery = query ? query : systemLoginName;
-    return previous;
-}
-
-void showConfiguration(HWND owner) {
-    DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_CONFIGURATION), owner,
-                    configDialogProc, 0);
+ConfigurationResult editSettings(HWND owner, Settings& settings, Services& services) {
+    ConfigDialogData data{settings, services, {}};
+    DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_CONFIGURATION), owner,
+                    configDialogProc, reinterpret_cast<LPARAM>(&data));
+    return data.result;
 }

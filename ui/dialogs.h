@@ -1,21 +1,36 @@
 // The dialogs of the reminder, one function each: every one opens its dialog
-// modally, owned by the given window, and returns when it is closed.
+// modally, owned by the given window, works on what it is given, and returns
+// when it is closed. Saving and refreshing are the caller's.
 #pragma once
 
 #include <windows.h>
 
-#include "core/appointment_book.h"
+#include <optional>
+#include <string>
 
-// The user's appointments: edits rows with the editor and, on OK, replaces the
-// book with them, saves it and wakes the alarm.
-void showAppointmentList(HWND owner);
+#include "core/appointment_book.h"
+#include "core/clock.h"
+#include "core/settings.h"
+#include "store/services.h"
+
+// The user's appointments: the rows are edited with the editor and, on OK,
+// replace the book. True after OK.
+bool editAppointments(HWND owner, AppointmentBook& book, const LocalDate& today);
 
 // The read-only list of the appointments that fell due while the program was
 // not running; only OK (or Enter) closes it.
-void showMissedAppointments(HWND owner, const AppointmentBook& missed);
+void showMissedAppointments(HWND owner, const AppointmentBook& missed, const LocalDate& today);
 
-// The settings of the program, written to the registry on OK.
-void showConfiguration(HWND owner);
+// What OK of the configuration dialog changed besides the record.
+struct ConfigurationResult {
+    bool confirmed = false;
+    // The standard sound event chosen in the standard sound dialog, to be stored.
+    std::optional<std::string> standardSoundEvent;
+};
+
+// The settings of the program: on OK the record holds what the dialog shows.
+// The sound scheme is read and, on "Abbrechen", restored through the services.
+ConfigurationResult editSettings(HWND owner, Settings& settings, Services& services);
 
 // Program name, purpose, version and copyright; Escape leaves it open.
 void showAbout(HWND owner);

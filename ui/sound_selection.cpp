@@ -4,9 +4,7 @@
 
 #include <versionhelpers.h>
 
-#include <utility>
-
-#include "app/program.h"
+#include "core/no_throw.h"
 #include "res/resource.h"
 #include "store/registry.h"
 #include "store/sound_event.h"
@@ -14,6 +12,7 @@
 #include "ui/config_rules.h"
 #include "ui/dialog_text.h"
 #include "ui/sound_selection_ids.h"
+#include "ui/template_module.h"
 
 namespace {
 
@@ -27,19 +26,18 @@ const char* const PANEL_QUESTION =
 const char* const PANEL_FAILED =
     "Sorry!\r\nKann Systemsteuerungsmodul \"Sounds und Audiogeräte\" nicht starten";
 
-std::string panelCommandOverride;
-
 // --- Standard sound dialog ---------------------------------------------------
 
 struct StandardSoundState {
     HWND configDialog;
+    Registry& registry;
     SoundEventList list; // the entries' key names; each list entry holds its index here
 };
 
 void fillSoundEvents(HWND dialog, StandardSoundState& state) {
     std::string wanted =
         dialogItemText(state.configDialog, IDC_CFG_STANDARD_SOUND, SOUND_EVENT_CHARS);
-    state.list = listSoundEvents(systemRegistry(), wanted);
+    state.list = listSoundEvents(state.registry, wanted);
 
     const HWND list = GetDlgItem(dialog, IDC_SOUND_EVENTS);
     for (std::size_t i = 0; i < state.list.events.size(); ++i) {
@@ -75,7 +73,7 @@ void takeSelectedEvent(HWND dialog, const StandardSoundState& state) {
 
 INT_PTR CALLBACK standardSoundDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                          LPARAM lParam) noexcept {
-    try {
+    return noThrow<INT_PTR>(FALSE, [&]() -> INT_PTR {
         auto* state = reinterpret_cast<StandardSoundState*>(GetWindowLongPtrA(dialog, DWLP_USER));
         switch (message) {
         case WM_INITDIALOG:
@@ -97,88 +95,92 @@ INT_PTR CALLBACK standardSoundDialogProc(HWND dialog, UINT message, WPARAM wPara
         default:
             return FALSE;
         }
-    } catch (...) {
-        return FALSE; // nothing may unwind into the dialog manager
-    }
+    });
 }
 
 // --- Control panel wait dialog ---------------------------------------------
+
+// What the wait dialog watches, and where it reads the new sound file.
+struct WaitState {
+    ControlPanelProcess& process;
+    Registry& registry;
+};
 
 UINT_PTR pollTimerId(const ControlPanelProcess& process) {
     return reinterpret_cast<UINT_PTR>(process.process());
 }
 
-void endWait(HWND dialog, ControlPanelProcess& process) {
-    KillTimer(dialog, pollTimerId(process));
+void endWait(HWND dialog, WaitState& state) {
+    KillTimer(dialog, pollTimerId(state.process));
     const HWND configDialog = GetWindow(dialog, GW_OWNER);
     const std::string event =
         dialogItemText(configDialog, IDC_CFG_STANDARD_SOUND_KEY, SOUND_EVENT_CHARS);
-    const std::string file = readAlarmSoundFile(systemRegistry(), event);
+    const std::string file = readAlarmSoundFile(state.registry, event);
     SetDlgItemTextA(configDialog, IDC_CFG_SOUND_FILE, file.c_str());
-    process.release();
+    state.process.release();
     EndDialog(dialog, IDOK);
 }
 
-INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        auto* process =
-            reinterpret_cast<ControlPanelProcess*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        switch (message) {
-        case WM_INITDIALOG: {
-            SetWindowPos(dialog, HWND_BOTTOM, 0, 0, 10, 10, SWP_HIDEWINDOW);
-            process = reinterpret_cast<ControlPanelProcess*>(lParam);
-            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            if (process == nullptr || process->process() == nullptr ||
-                process->process() == INVALID_HANDLE_VALUE) {
-                EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            SetTimer(dialog, pollTimerId(*process), CONTROL_PANEL_POLL_MS, nullptr);
-            SetDlgItemInt(dialog, IDC_WAIT_RAISE_WINDOW, 0, FALSE);
+INT_PTR handleWaitMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<WaitState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowPos(dialog, HWND_BOTTOM, 0, 0, 10, 10, SWP_HIDEWINDOW);
+        state = reinterpret_cast<WaitState*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        const HANDLE process = state != nullptr ? state->process.process() : nullptr;
+        if (process == nullptr || process == INVALID_HANDLE_VALUE) {
+            EndDialog(dialog, IDCANCEL);
             return TRUE;
         }
-        case WM_WINDOWPOSCHANGING:
-            // The dialog manager shows a modal dialog once its queue is idle;
-            // this one stays unseen.
-            reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
-            return TRUE;
-        case WM_TIMER: {
-            if (process == nullptr || wParam != pollTimerId(*process)) {
-                return FALSE;
-            }
-            DWORD exitCode = 0;
-            if (GetExitCodeProcess(process->process(), &exitCode) && exitCode == STILL_ACTIVE) {
-                return TRUE;
-            }
-            endWait(dialog, *process);
-            return TRUE;
-        }
-        case WM_NCACTIVATE: {
-            const UINT raise = GetDlgItemInt(dialog, IDC_WAIT_RAISE_WINDOW, nullptr, FALSE);
-            if (wParam != 0 && raise != 0) {
-                const HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(raise));
-                ShowWindow(window, SW_SHOWDEFAULT);
-                SetForegroundWindow(window);
-            }
-            return FALSE;
-        }
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK) {
-                EndDialog(dialog, IDOK);
-                return TRUE;
-            }
-            return FALSE;
-        case WM_DESTROY:
-            if (process != nullptr) {
-                KillTimer(dialog, pollTimerId(*process));
-            }
-            return FALSE;
-        default:
-            return FALSE;
-        }
-    } catch (...) {
-        return FALSE; // nothing may unwind into the dialog manager
+        SetTimer(dialog, pollTimerId(state->process), CONTROL_PANEL_POLL_MS, nullptr);
+        SetDlgItemInt(dialog, IDC_WAIT_RAISE_WINDOW, 0, FALSE);
+        return TRUE;
     }
+    case WM_WINDOWPOSCHANGING:
+        // The dialog manager shows a modal dialog once its queue is idle;
+        // this one stays unseen.
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+        return TRUE;
+    case WM_TIMER: {
+        if (state == nullptr || wParam != pollTimerId(state->process)) {
+            return FALSE;
+        }
+        DWORD exitCode = 0;
+        if (GetExitCodeProcess(state->process.process(), &exitCode) && exitCode == STILL_ACTIVE) {
+            return TRUE;
+        }
+        endWait(dialog, *state);
+        return TRUE;
+    }
+    case WM_NCACTIVATE: {
+        const UINT raise = GetDlgItemInt(dialog, IDC_WAIT_RAISE_WINDOW, nullptr, FALSE);
+        if (wParam != 0 && raise != 0) {
+            const HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(raise));
+            ShowWindow(window, SW_SHOWDEFAULT);
+            SetForegroundWindow(window);
+        }
+        return FALSE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        if (state != nullptr) {
+            KillTimer(dialog, pollTimerId(state->process));
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return noThrow<INT_PTR>(FALSE,
+                            [&] { return handleWaitMessage(dialog, message, wParam, lParam); });
 }
 
 } // namespace
@@ -193,13 +195,14 @@ void ControlPanelProcess::release() noexcept {
     info_ = PROCESS_INFORMATION{};
 }
 
-void showStandardSoundDialog(HWND configDialog) {
-    StandardSoundState state{configDialog, {}};
-    DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_STANDARD_SOUND), configDialog,
-                    standardSoundDialogProc, reinterpret_cast<LPARAM>(&state));
+void showStandardSoundDialog(HWND configDialog, Registry& registry) {
+    StandardSoundState state{configDialog, registry, {}};
+    DialogBoxParamA(templateModule(configDialog), MAKEINTRESOURCEA(IDD_STANDARD_SOUND),
+                    configDialog, standardSoundDialogProc, reinterpret_cast<LPARAM>(&state));
 }
 
-bool launchSoundControlPanel(HWND owner, ControlPanelProcess& process) {
+bool launchSoundControlPanel(HWND owner, ControlPanelProcess& process,
+                             const std::string& commandOverride) {
     process.release();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -214,9 +217,9 @@ bool launchSoundControlPanel(HWND owner, ControlPanelProcess& process) {
         return false;
     }
 
-    std::string commandLine = panelCommandOverride.empty()
+    std::string commandLine = commandOverride.empty()
                                   ? soundControlPanelCommand(IsWindowsVistaOrGreater())
-                                  : panelCommandOverride;
+                                  : commandOverride;
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                         nullptr, systemDirectory[0] != '\0' ? systemDirectory : nullptr, &startup,
                         &process.info())) {
@@ -227,11 +230,8 @@ bool launchSoundControlPanel(HWND owner, ControlPanelProcess& process) {
     return true;
 }
 
-void waitForSoundControlPanel(HWND configDialog, ControlPanelProcess& process) {
-    DialogBoxParamA(program::instance(), MAKEINTRESOURCEA(IDD_CONTROL_PANEL_WAIT), configDialog,
-                    waitDialogProc, reinterpret_cast<LPARAM>(&process));
-}
-
-std::string setSoundControlPanelCommand(std::string commandLine) {
-    return std::exchange(panelCommandOverride, std::move(commandLine));
+void waitForSoundControlPanel(HWND configDialog, ControlPanelProcess& process, Registry& registry) {
+    WaitState state{process, registry};
+    DialogBoxParamA(templateModule(configDialog), MAKEINTRESOURCEA(IDD_CONTROL_PANEL_WAIT),
+                    configDialog, waitDialogProc, reinterpret_cast<LPARAM>(&state));
 }

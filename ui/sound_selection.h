@@ -6,6 +6,8 @@
 
 #include <string>
 
+class Registry;
+
 // The handles of a started control panel process; closes what it still holds.
 class ControlPanelProcess {
   public:
@@ -26,19 +28,17 @@ class ControlPanelProcess {
 // Lets the user pick a Windows sound event as the standard alarm sound; on OK
 // its label goes into the configuration dialog's field 1037 and its key name
 // into field 1045, marked as modified.
-void showStandardSoundDialog(HWND configDialog);
+void showStandardSoundDialog(HWND configDialog, Registry& registry);
 
-// Asks the user and starts the sound control panel. True when it runs; a start
-// that failed has been reported to the user.
-bool launchSoundControlPanel(HWND owner, ControlPanelProcess& process);
+// Asks the user and starts the sound control panel (the given command line, or
+// the system's own when it is empty). True when it runs; a start that failed has
+// been reported to the user.
+bool launchSoundControlPanel(HWND owner, ControlPanelProcess& process,
+                             const std::string& commandOverride);
 
 // Blocks the configuration dialog, unseen, until the control panel has ended,
 // then shows the alarm's sound file anew in its field 1042.
-void waitForSoundControlPanel(HWND configDialog, ControlPanelProcess& process);
-
-// Replaces the command that starts the control panel (empty: the platform's own);
-// returns the one in use before.
-std::string setSoundControlPanelCommand(std::string commandLine);
+void waitForSoundControlPanel(HWND configDialog, ControlPanelProcess& process, Registry& registry);
 
 // The wait dialog's poll interval.
 constexpr UINT CONTROL_PANEL_POLL_MS = 500;

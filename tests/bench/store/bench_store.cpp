@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "core/calendar.h"
+#include "core/clock.h"
 #include "store/appointment_file.h"
-#include "store/posix_file_system.h"
+#include "tests/support/posix_file_system.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ double medianLoadSave(FileSystem& files, const Settings& settings, int count, in
         const auto begin = std::chrono::steady_clock::now();
         AppointmentBook book;
         AppointmentBook missed;
-        const bool loaded = loadAppointments(files, settings, book, missed);
+        const bool loaded =
+            loadAppointments(files, settings, systemClock().currentTime(), book, missed);
         const bool saved = saveAppointments(files, settings, book);
         const auto end = std::chrono::steady_clock::now();
         if (!loaded || !saved || book.count() != count) {

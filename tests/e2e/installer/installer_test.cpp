@@ -19,7 +19,7 @@
 #include <type_traits>
 
 #include "res/resource.h"
-#include "tests/win/app/user_appointment_file.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -89,10 +89,6 @@ std::string quoted(const std::string& path) {
     return result;
 }
 
-bool fileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // The installed program is the one just built (compared without printing either).
 bool installedProgramIsTheBuiltOne() {
     const std::string installed = readWholeFile(installedExe());
@@ -100,9 +96,7 @@ bool installedProgramIsTheBuiltOne() {
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
+    ASSERT_TRUE(writeWholeFile(path, bytes)) << path;
 }
 
 Key openKey(HKEY root, const char* path) {

@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "core/calendar.h"
-#include "tests/win/app/user_appointment_file.h"
+#include "core/clock.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ void setSetting(HKEY root, const char* name, DWORD value) {
 void writeAppointments(int count) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<quarvwecker>\r\n"
                       "<version1>\r\n<termine>\r\n";
-    const TimeValue first = currentTime() + 86400;
+    const TimeValue first = systemClock().currentTime() + 86400;
     for (int i = 0; i < count; ++i) {
         xml += "<date text=\"Termin Nummer " + std::to_string(i) + " mit etwas Text\" zeit=\"" +
                timeToFileKey(first + static_cast<TimeValue>(i) * 3600) + "\" />\r\n";

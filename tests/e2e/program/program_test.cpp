@@ -13,7 +13,8 @@
 #include <thread>
 
 #include "core/calendar.h"
-#include "tests/win/app/user_appointment_file.h"
+#include "core/clock.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ class Program {
 };
 
 void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
+    ASSERT_TRUE(writeWholeFile(path, content)) << path;
 }
 
 struct Entry {
@@ -211,7 +212,7 @@ TEST_F(RealProgram, SecondStartShowsAMessageAndEndsWithZero) {
 
 TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
     // Due within the 5 minutes ahead, but still in the future when the file is read.
-    const TimeValue now = currentTime();
+    const TimeValue now = systemClock().currentTime();
     const TimeValue soon = now + 120 - now % 60;
     const TimeValue later = now + 3 * 3600;
     writeFile(userAppointmentFile(),
@@ -251,7 +252,7 @@ TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
 
 TEST_F(RealProgram, PastAppointmentsAreDroppedAtStartWhenDeleteOld) {
     setValue(HKEY_CURRENT_USER, "deleteold", 1);
-    const TimeValue now = currentTime();
+    const TimeValue now = systemClock().currentTime();
     writeFile(userAppointmentFile(),
               appointmentXml({{"vorbei", now - 86400}, {"kommt noch", now + 86400}}));
 
@@ -266,7 +267,7 @@ TEST_F(RealProgram, PastAppointmentsAreDroppedAtStartWhenDeleteOld) {
 }
 
 TEST_F(RealProgram, MissedAppointmentsAreShownBeforeTheTrayIcon) {
-    const TimeValue now = currentTime();
+    const TimeValue now = systemClock().currentTime();
     writeFile(userAppointmentFile(),
               appointmentXml({{"vorbei", now - 86400}, {"kommt noch", now + 86400}}));
 

@@ -4,31 +4,24 @@
 #include "app/scheduler.h"
 #include "core/calendar.h"
 #include "res/resource.h"
+#include "tests/support/fixed_clock.h"
 
 namespace {
 
-// Sunday 2026-12-06 14:30:00 CET.
-constexpr TimeValue now = 1796563800;
+constexpr TimeValue now = sunday1430;
 // Monday 2026-12-07 09:30 CET.
 constexpr TimeValue monday0930 = now + 19 * 3600;
 
-TimeValue fixedNow() {
-    return now;
-}
-LocalDate fixedToday() {
-    return LocalDate{2026, 12, 6, 0};
-}
-
-class Scheduler : public ::testing::Test {
+class Scheduler : public FixedClockTest {
   protected:
-    void SetUp() override { previous_ = setClock(ClockSource{fixedNow, fixedToday}); }
-    void TearDown() override { setClock(previous_); }
+    // The tick's decision at a moment of the same Sunday.
+    TickDecision decideAt(TimeValue moment) {
+        clock.set(moment);
+        return decideTick(book_, settings_, clock);
+    }
 
     Settings settings_;
     AppointmentBook book_;
-
-  private:
-    ClockSource previous_{};
 };
 
 TEST_F(Scheduler, RowByDistanceWithStrictThresholds) {
@@ -50,15 +43,15 @@ TEST_F(Scheduler, RowByDistanceWithStrictThresholds) {
 TEST_F(Scheduler, StatusTableRows) {
     const int expectedIds[] = {118, 117, 120, 103, 105, 106, 119, 107};
     for (int row = 0; row < 8; ++row) {
-        EXPECT_EQ(statusTable[row].iconId, expectedIds[row]);
+        EXPECT_EQ(STATUS_TABLE[row].iconId, expectedIds[row]);
     }
-    EXPECT_STREQ(statusTable[StatusOn].text, "keine Termine in der n\xe4"
-                                             "chsten Stunde");
-    EXPECT_STREQ(statusTable[StatusSnoozed].text, "Termin mit Schlummertaste weggedr\xfc"
-                                                  "ckt");
-    EXPECT_STREQ(statusTable[StatusOff].text, "Zodora ist aus");
-    EXPECT_STREQ(statusTable[StatusNothingToDo].text, "keine Termine");
-    EXPECT_STREQ(statusTable[StatusDue].text, "du musst los");
+    EXPECT_STREQ(STATUS_TABLE[StatusOn].text, "keine Termine in der n\xe4"
+                                              "chsten Stunde");
+    EXPECT_STREQ(STATUS_TABLE[StatusSnoozed].text, "Termin mit Schlummertaste weggedr\xfc"
+                                                   "ckt");
+    EXPECT_STREQ(STATUS_TABLE[StatusOff].text, "Zodora ist aus");
+    EXPECT_STREQ(STATUS_TABLE[StatusNothingToDo].text, "keine Termine");
+    EXPECT_STREQ(STATUS_TABLE[StatusDue].text, "du musst los");
 }
 
 TEST_F(Scheduler, DueExactlyAtOffsetNotOneSecondLater) {
@@ -71,11 +64,11 @@ TEST_F(Scheduler, DueExactlyAtOffsetNotOneSecondLater) {
 
     // One second after due, the row comes from the distance to now: 301 s is row 5.
     book_.insert(now + 301, "Zahnarzt");
-    const TickDecision pending = decideTick(book_, settings_, now);
+    const TickDecision pending = decideAt(now);
     EXPECT_EQ(pending.action, TickAction::ShowStatus);
     EXPECT_EQ(pending.row, StatusWithinTenMinutes);
 
-    const TickDecision due = decideTick(book_, settings_, now + 1);
+    const TickDecision due = decideAt(now + 1);
     EXPECT_EQ(due.action, TickAction::Alarm);
     EXPECT_EQ(due.row, StatusDue);
 }
@@ -87,13 +80,13 @@ TEST_F(Scheduler, HugeOffsetDoesNotOverflow) {
 
 TEST_F(Scheduler, EmptyBookSleepsOnlyOnDemand) {
     settings_.onondemand = true;
-    const TickDecision sleep = decideTick(book_, settings_, now);
+    const TickDecision sleep = decideAt(now);
     EXPECT_EQ(sleep.action, TickAction::Sleep);
     EXPECT_EQ(sleep.row, StatusNothingToDo);
     EXPECT_FALSE(sleep.detail);
 
     settings_.onondemand = false;
-    const TickDecision stay = decideTick(book_, settings_, now);
+    const TickDecision stay = decideAt(now);
     EXPECT_EQ(stay.action, TickAction::ShowStatus);
     EXPECT_EQ(stay.row, StatusOn);
     EXPECT_FALSE(stay.detail);
@@ -102,7 +95,7 @@ TEST_F(Scheduler, EmptyBookSleepsOnlyOnDemand) {
 TEST_F(Scheduler, PendingAppointmentNamesItself) {
     book_.insert(monday0930, "Zahnarzt");
     book_.insert(monday0930 + 60, "später");
-    const TickDecision decision = decideTick(book_, settings_, now);
+    const TickDecision decision = decideAt(now);
     EXPECT_EQ(decision.action, TickAction::ShowStatus);
     EXPECT_EQ(decision.row, StatusOn); // icon of row 1, but the tooltip names the appointment
     ASSERT_TRUE(decision.detail);
@@ -118,17 +111,19 @@ TEST_F(Scheduler, TooltipTexts) {
     EXPECT_EQ(composeStatus(StatusDue, nullptr, 0), (TrayStatus{IDI_DUE, "du musst los"}));
 
     // An empty text leaves the trailing line break.
-    const std::string empty = appointmentDetail(Appointment{now + 7200, ""});
+    const std::string empty = appointmentDetail(Appointment{now + 7200, "", {}}, sunday1430Date);
     EXPECT_EQ(composeStatus(StatusOn, &empty, 0).tooltip, "Termin:\r\nht., 06.12.2026 16:30\r\n");
 
     // 32 characters of frame leave 31 of the text.
     const std::string longText(70, 'x');
-    const std::string detail = appointmentDetail(Appointment{monday0930, longText});
+    const std::string detail =
+        appointmentDetail(Appointment{monday0930, longText, {}}, sunday1430Date);
     const std::string tooltip = composeStatus(StatusWithinHour, &detail, 0).tooltip;
     EXPECT_EQ(tooltip.size(), 63u);
     EXPECT_EQ(tooltip, "Termin:\r\nMo., 07.12.2026 09:30\r\n" + std::string(31, 'x'));
 
-    const std::string exact = appointmentDetail(Appointment{monday0930, std::string(31, 'y')});
+    const std::string exact =
+        appointmentDetail(Appointment{monday0930, std::string(31, 'y'), {}}, sunday1430Date);
     EXPECT_EQ(composeStatus(StatusOn, &exact, 0).tooltip.size(), 63u);
 }
 
@@ -137,8 +132,8 @@ TEST_F(Scheduler, SnoozeOverridesEveryRow) {
     const TrayStatus snoozed{IDI_SNOOZED, "Termin mit Schlummertaste weggedr\xfc"
                                           "ckt"};
     for (int row = 0; row < 8; ++row) {
-        EXPECT_EQ(composeStatus(row, nullptr, 1), snoozed);
-        EXPECT_EQ(composeStatus(row, &detail, 2), snoozed);
+        EXPECT_EQ(composeStatus(StatusRow(row), nullptr, 1), snoozed);
+        EXPECT_EQ(composeStatus(StatusRow(row), &detail, 2), snoozed);
     }
     EXPECT_EQ(composeStatus(StatusOff, nullptr, 0).iconId, IDI_OFF);
     EXPECT_EQ(composeStatus(StatusOff, nullptr, -1).iconId, IDI_OFF); // only > 0 counts
@@ -150,7 +145,7 @@ TEST_F(Scheduler, AlarmRecordCopiesSettings) {
     settings_.alarmpos = 3;
     settings_.playsound = true;
     settings_.repeatsound = true;
-    const AlarmRecord record = makeAlarmRecord(Appointment{monday0930, "Zahnarzt"}, settings_);
+    const AlarmRecord record = makeAlarmRecord(Appointment{monday0930, "Zahnarzt", {}}, settings_);
     EXPECT_EQ(record.alarmTime, monday0930);
     EXPECT_EQ(record.text, "Zahnarzt");
     EXPECT_EQ(record.reminderNumber, 1);

@@ -71,10 +71,10 @@ TEST_F(Calendar, DaylightSavingChanges) {
 }
 
 TEST_F(Calendar, DisplayShowsTodayAsHt) {
-    EXPECT_EQ(timeToDisplay(sunday1430), "ht., 06.12.2026 14:30");
-    EXPECT_EQ(timeToDisplay(sunday1430 + 7 * 86400), "So., 13.12.2026 14:30");
-    EXPECT_EQ(timeToDisplay(sunday1430 + 86400 - 5 * 60), "Mo., 07.12.2026 14:25");
-    EXPECT_EQ(timeToDisplay(sunday1430).size(), 21u);
+    EXPECT_EQ(timeToDisplay(sunday1430, sunday1430Date), "ht., 06.12.2026 14:30");
+    EXPECT_EQ(timeToDisplay(sunday1430 + 7 * 86400, sunday1430Date), "So., 13.12.2026 14:30");
+    EXPECT_EQ(timeToDisplay(sunday1430 + 86400 - 5 * 60, sunday1430Date), "Mo., 07.12.2026 14:25");
+    EXPECT_EQ(timeToDisplay(sunday1430, sunday1430Date).size(), 21u);
 }
 
 TEST_F(Calendar, DisplayToTimeIgnoresWeekdayLetters) {

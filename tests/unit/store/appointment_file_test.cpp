@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/calendar.h"
-#include "core/clock.h"
 #include "store/appointment_file.h"
 #include "test_files.h"
 
@@ -27,14 +26,6 @@ std::string fileWith(std::string_view dates) {
            std::string(dates) + "</termine>\r\n</version1>\r\n</quarvwecker>\r\n";
 }
 
-TimeValue fixedNow = 0;
-TimeValue clockNow() {
-    return fixedNow;
-}
-LocalDate clockToday() {
-    return LocalDate{2026, 12, 1, 2};
-}
-
 using Entries = std::vector<std::pair<TimeValue, std::string>>;
 
 Entries entries(const AppointmentBook& book) {
@@ -46,23 +37,19 @@ Entries entries(const AppointmentBook& book) {
 class AppointmentFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fixedNow = fileKeyToTime("2612010000");
-        previous_ = setClock(ClockSource{clockNow, clockToday});
+        now = fileKeyToTime("2612010000");
         settings.userdata = true;
     }
-    void TearDown() override { setClock(previous_); }
 
     std::string path() const { return folders.user() + "/quarvwecker.xml"; }
-    bool load() { return loadAppointments(files, settings, book, missed); }
+    bool load() { return loadAppointments(files, settings, now, book, missed); }
 
     TempFolders folders;
     FaultyFileSystem files{folders.user(), folders.common()};
     Settings settings;
     AppointmentBook book;
     AppointmentBook missed;
-
-  private:
-    ClockSource previous_;
+    TimeValue now = 0;
 };
 
 TEST_F(AppointmentFileTest, ExampleReadsAndWritesBackByteForByte) {
@@ -197,7 +184,7 @@ TEST_F(AppointmentFileTest, UserdataChoosesTheFolderAtEverySave) {
 
 TEST_F(AppointmentFileTest, NoDataFolderTouchesNothing) {
     FaultyFileSystem noFolders{"", ""};
-    EXPECT_FALSE(loadAppointments(noFolders, settings, book, missed));
+    EXPECT_FALSE(loadAppointments(noFolders, settings, now, book, missed));
     EXPECT_FALSE(saveAppointments(noFolders, settings, book));
     EXPECT_EQ(noFolders.creates(), 0);
 }
@@ -213,7 +200,7 @@ TEST_F(AppointmentFileTest, TextsOfAnyLengthAndMarkupCharactersReadBack) {
     EXPECT_NE(fileText(path()).find("text=\"" + umlauts + "\""), std::string::npos);
 
     AppointmentBook loaded;
-    EXPECT_TRUE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_TRUE(loadAppointments(files, settings, now, loaded, missed));
     EXPECT_EQ(entries(loaded), entries(book));
 }
 
@@ -241,7 +228,7 @@ TEST_F(AppointmentFileTest, FailedSaveLeavesTheOldFileWhole) {
         EXPECT_FALSE(fileExists(path() + ".tmp")) << "operation " << n;
         AppointmentBook loaded;
         AppointmentBook none;
-        EXPECT_TRUE(loadAppointments(files, settings, loaded, none)) << "operation " << n;
+        EXPECT_TRUE(loadAppointments(files, settings, now, loaded, none)) << "operation " << n;
         EXPECT_EQ(entries(loaded), entries(saved ? book : old)) << "operation " << n;
     }
 }
@@ -267,7 +254,7 @@ TEST_F(AppointmentFileTest, CrashDuringSaveIsRecoveredAtTheNextLoad) {
 
             AppointmentBook loaded;
             AppointmentBook none;
-            const bool read = loadAppointments(files, settings, loaded, none);
+            const bool read = loadAppointments(files, settings, now, loaded, none);
             EXPECT_FALSE(fileExists(path() + ".tmp")) << hadFile << " at " << n;
             const Entries found = entries(loaded);
             if (read && found != entries(book)) {
@@ -285,14 +272,14 @@ TEST_F(AppointmentFileTest, LeftoverTemporaryFile) {
     book.insert(fileKeyToTime("2612061000"), "neu");
     writeText(path() + ".tmp", fileWith("<date text=\"neu\" zeit=\"2612061000\" />\r\n"));
     AppointmentBook loaded;
-    EXPECT_TRUE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_TRUE(loadAppointments(files, settings, now, loaded, missed));
     EXPECT_EQ(entries(loaded), entries(book));
     EXPECT_FALSE(fileExists(path() + ".tmp"));
 
     // Beside an existing file it goes, complete or not.
     writeText(path() + ".tmp", fileWith("<date text=\"anders\" zeit=\"2612071000\" />\r\n"));
     loaded.clear();
-    EXPECT_TRUE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_TRUE(loadAppointments(files, settings, now, loaded, missed));
     EXPECT_EQ(entries(loaded), entries(book));
     EXPECT_FALSE(fileExists(path() + ".tmp"));
 
@@ -300,7 +287,7 @@ TEST_F(AppointmentFileTest, LeftoverTemporaryFile) {
     std::filesystem::remove(path());
     writeText(path() + ".tmp",
               fileWith("<date text=\"neu\" zeit=\"2612061000\" />\r\n").substr(0, 100));
-    EXPECT_FALSE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_FALSE(loadAppointments(files, settings, now, loaded, missed));
     EXPECT_FALSE(fileExists(path() + ".tmp"));
     EXPECT_FALSE(fileExists(path()));
 }

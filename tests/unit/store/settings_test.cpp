@@ -4,8 +4,8 @@
 
 #include <tuple>
 
-#include "store/memory_registry.h"
-#include "store/settings.h"
+#include "tests/support/memory_registry.h"
+#include "store/settings_store.h"
 
 namespace {
 
@@ -250,22 +250,6 @@ TEST_F(SettingsTest, UnreadableUserdataMakesFreshRecord) {
     registry.failCall(2); // open machine key, read userdata
     loadSettings(registry, settings);
     expectFreshRecord(settings);
-}
-
-bool yes() {
-    return true;
-}
-bool no() {
-    return false;
-}
-
-TEST(AdministratorTest, SeamAnswersAndIsRestored) {
-    const AdministratorTest original = setAdministratorTest(yes);
-    EXPECT_TRUE(isAdministrator());
-    EXPECT_EQ(setAdministratorTest(no), &yes);
-    EXPECT_FALSE(isAdministrator());
-    setAdministratorTest(original);
-    EXPECT_EQ(isAdministrator(), systemAdministratorTest());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Registration and look-ups of the sound event "QW_Alarm" over the in-memory registry.
 #include <gtest/gtest.h>
 
-#include "store/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "store/sound_event.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "store/posix_file_system.h"
+#include "tests/support/posix_file_system.h"
 
 // Two fresh folders ("user" and "common") below a temporary directory, removed at the end.
 class TempFolders {

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "store/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "ui/config_dialog_ids.h"
 #include "ui/config_rules.h"
 

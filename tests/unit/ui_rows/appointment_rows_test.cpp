@@ -25,7 +25,7 @@ TEST_F(AppointmentRows, FillInBookOrderWithTodayAsHt) {
     AppointmentBook book;
     book.insert(sunday1430 + day, "Zahnarzt");
     book.insert(sunday1430, "Bäcker");
-    const auto rows = rowsFromBook(book, LIST_CELL_CHARS);
+    const auto rows = rowsFromBook(book, LIST_CELL_CHARS, sunday1430Date);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].text, "B\xE4"
                             "cker");
@@ -37,8 +37,8 @@ TEST_F(AppointmentRows, FillInBookOrderWithTodayAsHt) {
 TEST_F(AppointmentRows, FillCutsTextsToTheCellBuffer) {
     AppointmentBook book;
     book.insert(sunday1430, std::string(200, 'x'));
-    EXPECT_EQ(rowsFromBook(book, LIST_CELL_CHARS)[0].text, std::string(127, 'x'));
-    EXPECT_EQ(rowsFromBook(book, MISSED_CELL_CHARS)[0].text, std::string(63, 'x'));
+    EXPECT_EQ(rowsFromBook(book, LIST_CELL_CHARS, sunday1430Date)[0].text, std::string(127, 'x'));
+    EXPECT_EQ(rowsFromBook(book, MISSED_CELL_CHARS, sunday1430Date)[0].text, std::string(63, 'x'));
 }
 
 TEST_F(AppointmentRows, CommitReplacesTheBookAndReversesEqualTimes) {
@@ -91,7 +91,7 @@ TEST_F(AppointmentRows, FillThenCommitKeepsTheBook) {
     book.insert(sunday1430 - 3 * day, "a");
     book.insert(latestAlarmTime(), "c");
     AppointmentBook again;
-    commitRows(rowsFromBook(book, LIST_CELL_CHARS), again);
+    commitRows(rowsFromBook(book, LIST_CELL_CHARS, sunday1430Date), again);
     const auto before = contents(book);
     const auto after = contents(again);
     ASSERT_EQ(after.size(), before.size());

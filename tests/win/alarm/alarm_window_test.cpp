@@ -9,83 +9,15 @@
 
 #include "app/alarm_window.h"
 #include "app/alarm_window_ids.h"
-#include "app/program.h"
-#include "app/scheduler.h"
-#include "app/tray_status.h"
-#include "core/calendar.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
-
-// --- what the window asked of the platform -----------------------------------
-
-struct SoundCall {
-    bool stop = false; // no sound named: stop whatever plays
-    std::string alias;
-    HMODULE module = nullptr;
-    DWORD flags = 0;
-};
-
-struct TimerCall {
-    HWND window = nullptr;
-    UINT_PTR id = 0;
-    UINT elapse = 0;
-};
-
-std::vector<SoundCall> sounds;
-std::vector<TimerCall> timers;
-bool refuseSnoozeTimer = false;
-bool quickAutoEnd = false; // arm the real auto-end timer with 10 ms instead of minutes
-
-BOOL WINAPI recordSound(LPCSTR sound, HMODULE module, DWORD flags) {
-    sounds.push_back({sound == nullptr, sound ? sound : "", module, flags});
-    return TRUE;
-}
-
-UINT_PTR WINAPI recordTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
-    timers.push_back({window, id, elapse});
-    if (refuseSnoozeTimer && id == SNOOZE_TIMER_ID) {
-        return 0;
-    }
-    return SetTimer(window, id, quickAutoEnd && id == AUTO_END_TIMER_ID ? 10 : elapse, proc);
-}
-
-// The main window's stand-in records the immediate ticks posted to it.
-std::vector<MSG> ownerTimers;
-
-LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_TIMER) {
-        ownerTimers.push_back(MSG{window, message, wParam, lParam, 0, {}});
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 constexpr DWORD SOUND_ONCE = 0x10081; // SND_ALIAS | SND_APPLICATION | SND_ASYNC
 constexpr DWORD SOUND_LOOP = 0x10089; // and SND_LOOP
 
-// --- reading the window back -------------------------------------------------
-
-void pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-std::string textOf(HWND control) {
-    char buffer[256] = {};
-    GetWindowTextA(control, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string itemText(HWND window, int id) {
-    return textOf(GetDlgItem(window, id));
-}
-
-bool itemShown(HWND window, int id) {
-    return (GetWindowLongPtrA(GetDlgItem(window, id), GWL_STYLE) & WS_VISIBLE) != 0;
-}
+auto& sounds = PlatformRecorder::sounds;
+auto& timers = PlatformRecorder::timers;
 
 bool isTopmost(HWND window) {
     return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -97,16 +29,6 @@ POINT topLeft(HWND window) {
     return {rect.left, rect.top};
 }
 
-// The status row the tray was given last (each row has its own icon).
-int shownRow() {
-    for (std::size_t row = 0; row < statusTable.size(); ++row) {
-        if (statusTable[row].iconId == currentTrayStatus().iconId) {
-            return static_cast<int>(row);
-        }
-    }
-    return -1;
-}
-
 AlarmRecord dentist() {
     AlarmRecord record;
     record.alarmTime = fileKeyToTime("3003150930");
@@ -115,67 +37,47 @@ AlarmRecord dentist() {
     return record;
 }
 
-class AlarmWindowTest : public ::testing::Test {
+// The alarm windows of a program whose main window only counts the ticks they ask for.
+class AlarmWindowTest : public ProgramFixture {
   protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSA ownerClass{};
-        ownerClass.lpfnWndProc = ownerProc;
-        ownerClass.hInstance = GetModuleHandleA(nullptr);
-        ownerClass.lpszClassName = "alarm_test_owner";
-        RegisterClassA(&ownerClass);
-    }
-
     void SetUp() override {
-        owner_ = CreateWindowExA(0, "alarm_test_owner", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(owner_, nullptr);
-        program::setInstance(GetModuleHandleA(nullptr));
-        program::setMainWindow(owner_);
-        program::alarmTimer() = AlarmOff;
-        program::snoozeCount() = 0;
-        sounds.clear();
-        timers.clear();
-        ownerTimers.clear();
-        refuseSnoozeTimer = false;
-        quickAutoEnd = false;
-        previousCalls_ = setAlarmWindowCalls({recordSound, recordTimer});
-    }
-
-    void TearDown() override {
-        DestroyWindow(owner_); // and with it every alarm window it owns
-        pump();
-        setAlarmWindowCalls(previousCalls_);
-        program::setMainWindow(nullptr);
+        ProgramFixture::SetUp();
+        swallowTicks(true);
     }
 
     // Opens and shows a window as the tick does.
     HWND open(const AlarmRecord& record) {
-        HWND window = openAlarmWindow(GetModuleHandleA(nullptr), owner_, record);
+        HWND window = openAlarmWindow(program->instance, program->mainWindow, record, *program);
         EXPECT_NE(window, nullptr);
         ShowWindow(window, SW_SHOW);
-        pump();
+        pumpMessages();
         return window;
     }
 
-    static void click(HWND window, int id) {
-        SendMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
-        pump();
+    // The status row the tray was given last (each row has its own icon).
+    int shownRow() const {
+        for (std::size_t row = 0; row < STATUS_TABLE.size(); ++row) {
+            if (STATUS_TABLE[row].iconId == program->shownStatus().iconId) {
+                return static_cast<int>(row);
+            }
+        }
+        return -1;
+    }
+
+    static void clickAndPump(HWND window, int id) {
+        clickNow(window, id);
+        pumpMessages();
     }
 
     static void fireTimer(HWND window, UINT_PTR id) {
         PostMessageA(window, WM_TIMER, id, 0);
-        pump();
+        pumpMessages();
     }
 
     static void snoozeWith(HWND window, const char* minutes) {
         SetDlgItemTextA(window, IDC_ALARM_SNOOZE_MINUTES, minutes);
-        click(window, IDCANCEL);
+        clickAndPump(window, IDCANCEL);
     }
-
-    HWND owner_ = nullptr;
-    AlarmWindowCalls previousCalls_;
 };
 
 // --- the template -------------------------------------------------------------
@@ -189,7 +91,7 @@ struct ExpectedControl {
 
 TEST_F(AlarmWindowTest, TheTemplateHasEveryControlAtItsPlaceInOrder) {
     HWND window = open(dentist());
-    EXPECT_EQ(textOf(window), "Quarv Vurive - Termin");
+    EXPECT_EQ(windowText(window), "Quarv Vurive - Termin");
 
     RECT client{0, 0, 186, 87};
     MapDialogRect(window, &client);
@@ -224,7 +126,7 @@ TEST_F(AlarmWindowTest, TheTemplateHasEveryControlAtItsPlaceInOrder) {
         EXPECT_STRCASEEQ(className, want.className) << want.id;
         EXPECT_EQ(GetDlgCtrlID(control), want.id) << className;
         if (want.text != nullptr) {
-            EXPECT_EQ(textOf(control), want.text) << want.id;
+            EXPECT_EQ(windowText(control), want.text) << want.id;
         }
         // Each of x, y, width and height is converted on its own, as the dialog
         // manager does.
@@ -266,7 +168,7 @@ TEST_F(AlarmWindowTest, WithoutSoundOnlyTheCentredDoneButtonIsShownAndNothingPla
     // The user's "&" stays a character, not a mnemonic.
     EXPECT_EQ(itemText(window, IDC_ALARM_TEXT), "Zahnarzt Dr. Müller & Söhne");
     EXPECT_NE(GetWindowLongPtrA(GetDlgItem(window, IDC_ALARM_TEXT), GWL_STYLE) & SS_NOPREFIX, 0);
-    EXPECT_EQ(itemText(window, IDC_ALARM_TIME), timeToDisplay(record.alarmTime));
+    EXPECT_EQ(itemText(window, IDC_ALARM_TIME), timeToDisplay(record.alarmTime, clock.today()));
     EXPECT_EQ(itemText(window, IDC_ALARM_TIME), "Fr., 15.03.2030 09:30");
 
     // A first showing has no reminder line.
@@ -285,7 +187,7 @@ TEST_F(AlarmWindowTest, WithoutSoundOnlyTheCentredDoneButtonIsShownAndNothingPla
     EXPECT_EQ(upper, 60);
     EXPECT_TRUE(timers.empty()) << "alarmend 0 arms no automatic end";
 
-    click(window, IDOK);
+    clickAndPump(window, IDOK);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_TRUE(sounds.empty());
 }
@@ -309,14 +211,14 @@ TEST_F(AlarmWindowTest, WithSoundBothButtonsAreShownAndTheSoundPlaysOnceOrLoopin
         EXPECT_EQ(sounds[0].flags, repeat ? SOUND_LOOP : SOUND_ONCE);
 
         // "Sound aus" silences and leaves the window as it is.
-        click(window, IDC_ALARM_SOUND_OFF);
+        clickAndPump(window, IDC_ALARM_SOUND_OFF);
         ASSERT_EQ(sounds.size(), 2u);
         EXPECT_TRUE(sounds[1].stop);
         EXPECT_EQ(sounds[1].flags, static_cast<DWORD>(SND_ASYNC));
         EXPECT_TRUE(IsWindowVisible(window));
         EXPECT_TRUE(itemShown(window, IDC_ALARM_SOUND_OFF));
 
-        click(window, IDC_ALARM_DONE_WITH_SOUND);
+        clickAndPump(window, IDC_ALARM_DONE_WITH_SOUND);
         EXPECT_FALSE(IsWindow(window));
         ASSERT_EQ(sounds.size(), 3u);
         EXPECT_TRUE(sounds[2].stop);
@@ -362,7 +264,7 @@ TEST_F(AlarmWindowTest, SnoozeHidesTheWindowForTheTypedMinutesAndNotAnyNumberFor
     };
     for (const Case& c : {Case{"7", 420000}, Case{"", 60000}, Case{"abc", 60000}, Case{"0", 60000},
                           Case{"99999999999", 2147460000}}) {
-        program::snoozeCount() = 0;
+        program->snoozeCount = 0;
         timers.clear();
         HWND window = open(dentist());
         snoozeWith(window, c.typed);
@@ -372,7 +274,7 @@ TEST_F(AlarmWindowTest, SnoozeHidesTheWindowForTheTypedMinutesAndNotAnyNumberFor
         EXPECT_EQ(timers[0].elapse, c.elapse) << '"' << c.typed << '"';
         EXPECT_FALSE(IsWindowVisible(window));
         EXPECT_TRUE(IsWindow(window));
-        EXPECT_EQ(program::snoozeCount(), 1);
+        EXPECT_EQ(program->snoozeCount, 1);
         EXPECT_EQ(shownRow(), StatusSnoozed);
         EXPECT_TRUE(sounds.empty()) << "a window without sound stops nothing";
         DestroyWindow(window);
@@ -382,19 +284,19 @@ TEST_F(AlarmWindowTest, SnoozeHidesTheWindowForTheTypedMinutesAndNotAnyNumberFor
 TEST_F(AlarmWindowTest, TheCloseBoxSnoozesAndASnoozedWindowIsCountedOnce) {
     HWND window = open(dentist());
     SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    pump();
+    pumpMessages();
     EXPECT_TRUE(IsWindow(window));
     EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_EQ(program::snoozeCount(), 1);
+    EXPECT_EQ(program->snoozeCount, 1);
 
     // Another close request while hidden changes nothing.
     SendMessageA(window, WM_CLOSE, 0, 0);
-    pump();
-    EXPECT_EQ(program::snoozeCount(), 1);
+    pumpMessages();
+    EXPECT_EQ(program->snoozeCount, 1);
     EXPECT_EQ(timers.size(), 1u);
 
     fireTimer(window, SNOOZE_TIMER_ID);
-    EXPECT_EQ(program::snoozeCount(), 0);
+    EXPECT_EQ(program->snoozeCount, 0);
 }
 
 TEST_F(AlarmWindowTest, ReturnCountsTheShowingNudgesTowardsTheMiddleAndResumesTheSound) {
@@ -406,7 +308,7 @@ TEST_F(AlarmWindowTest, ReturnCountsTheShowingNudgesTowardsTheMiddleAndResumesTh
     ASSERT_EQ(topLeft(window).x, 20);
     ASSERT_EQ(topLeft(window).y, 20);
 
-    click(window, IDC_ALARM_SOUND_OFF);
+    clickAndPump(window, IDC_ALARM_SOUND_OFF);
     sounds.clear();
     snoozeWith(window, "3");
     ASSERT_EQ(sounds.size(), 1u);
@@ -415,7 +317,7 @@ TEST_F(AlarmWindowTest, ReturnCountsTheShowingNudgesTowardsTheMiddleAndResumesTh
     fireTimer(window, SNOOZE_TIMER_ID);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(isTopmost(window));
-    EXPECT_EQ(program::snoozeCount(), 0);
+    EXPECT_EQ(program->snoozeCount, 0);
     EXPECT_TRUE(itemShown(window, IDC_ALARM_REMINDER_LABEL));
     EXPECT_TRUE(itemShown(window, IDC_ALARM_REMINDER_NUMBER));
     EXPECT_EQ(itemText(window, IDC_ALARM_REMINDER_NUMBER), "2");
@@ -453,40 +355,40 @@ TEST_F(AlarmWindowTest, TwoSnoozedWindowsKeepTheSnoozeRowUntilBothAreBack) {
     HWND second = open(dentist());
     snoozeWith(first, "5");
     snoozeWith(second, "10");
-    EXPECT_EQ(program::snoozeCount(), 2);
+    EXPECT_EQ(program->snoozeCount, 2);
     EXPECT_EQ(shownRow(), StatusSnoozed);
 
     fireTimer(first, SNOOZE_TIMER_ID); // the alarm is off: the window asks for row 0
-    EXPECT_EQ(program::snoozeCount(), 1);
+    EXPECT_EQ(program->snoozeCount, 1);
     EXPECT_EQ(shownRow(), StatusSnoozed);
     EXPECT_TRUE(IsWindowVisible(first));
     EXPECT_FALSE(IsWindowVisible(second));
 
     fireTimer(second, SNOOZE_TIMER_ID);
-    EXPECT_EQ(program::snoozeCount(), 0);
+    EXPECT_EQ(program->snoozeCount, 0);
     EXPECT_EQ(shownRow(), StatusOff);
 }
 
 TEST_F(AlarmWindowTest, WithoutASnoozeTimerTheWindowStaysShownAndUncounted) {
     HWND other = open(dentist());
     snoozeWith(other, "5");
-    ASSERT_EQ(program::snoozeCount(), 1);
-    showStatus(StatusOn);
+    ASSERT_EQ(program->snoozeCount, 1);
+    program->showStatus(StatusOn);
 
-    refuseSnoozeTimer = true;
+    PlatformRecorder::refusedTimer = SNOOZE_TIMER_ID;
     AlarmRecord record = dentist();
     record.playSound = true;
     HWND window = open(record);
     sounds.clear();
     snoozeWith(window, "5");
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(program::snoozeCount(), 1);
+    EXPECT_EQ(program->snoozeCount, 1);
     ASSERT_EQ(sounds.size(), 1u);
     EXPECT_TRUE(sounds[0].stop) << "the answer silences the alarm all the same";
 
     // A stray end-of-snooze message for the shown window changes nothing.
     fireTimer(window, SNOOZE_TIMER_ID);
-    EXPECT_EQ(program::snoozeCount(), 1);
+    EXPECT_EQ(program->snoozeCount, 1);
     EXPECT_EQ(itemText(window, IDC_ALARM_REMINDER_NUMBER), "1");
 }
 
@@ -511,25 +413,25 @@ TEST_F(AlarmWindowTest, AutomaticEndClosesTheWindowAndStopsItsSound) {
 
 // The real timer, armed with 10 ms: a snooze before it fires cancels it.
 TEST_F(AlarmWindowTest, ASnoozeCancelsTheAutomaticEnd) {
-    quickAutoEnd = true;
+    PlatformRecorder::quickTimer = AUTO_END_TIMER_ID;
     AlarmRecord record = dentist();
     record.autoEndMinutes = 1;
 
-    HWND ending = openAlarmWindow(GetModuleHandleA(nullptr), owner_, record);
-    HWND snoozed = openAlarmWindow(GetModuleHandleA(nullptr), owner_, record);
+    HWND ending = openAlarmWindow(program->instance, program->mainWindow, record, *program);
+    HWND snoozed = openAlarmWindow(program->instance, program->mainWindow, record, *program);
     // No message is dispatched before the snooze, so the timer cannot have fired.
     SendMessageA(snoozed, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_EQ(program::snoozeCount(), 1);
+    ASSERT_EQ(program->snoozeCount, 1);
 
     const DWORD start = GetTickCount();
     while (IsWindow(ending) && GetTickCount() - start < 20000) {
-        pump();
+        pumpMessages();
         Sleep(5);
     }
     ASSERT_FALSE(IsWindow(ending)) << "the automatic end never came";
     // The window's timer would have fired as soon as its twin's did.
     for (int i = 0; i < 20; ++i) {
-        pump();
+        pumpMessages();
         Sleep(5);
     }
     EXPECT_TRUE(IsWindow(snoozed));
@@ -541,28 +443,27 @@ TEST_F(AlarmWindowTest, EveryTimerRefreshesTheTrayByTheAlarmState) {
     HWND window = open(dentist());
     for (const UINT_PTR id : {UINT_PTR{99}, SNOOZE_TIMER_ID}) {
         // Running: a tick follows at once, through the main window.
-        program::alarmTimer() = TICK_TIMER_ID;
-        showStatus(StatusDue);
-        ownerTimers.clear();
+        program->alarmTimer = TICK_TIMER_ID;
+        program->showStatus(StatusDue);
+        const std::size_t ticksBefore = tickIds().size();
         fireTimer(window, id);
-        ASSERT_EQ(ownerTimers.size(), 1u) << "timer " << id;
-        EXPECT_EQ(ownerTimers[0].wParam, TICK_TIMER_ID);
-        EXPECT_EQ(ownerTimers[0].lParam, 0);
+        ASSERT_EQ(tickIds().size(), ticksBefore + 1) << "timer " << id;
+        EXPECT_EQ(tickIds().back(), TICK_TIMER_ID);
         EXPECT_EQ(shownRow(), StatusDue) << "the tick, not the window, sets the status";
 
-        program::alarmTimer() = AlarmSleeping;
+        program->alarmTimer = AlarmSleeping;
         fireTimer(window, id);
         EXPECT_EQ(shownRow(), StatusNothingToDo) << "timer " << id;
 
-        program::alarmTimer() = AlarmOff;
+        program->alarmTimer = AlarmOff;
         fireTimer(window, id);
         EXPECT_EQ(shownRow(), StatusOff) << "timer " << id;
-        EXPECT_EQ(ownerTimers.size(), 1u);
+        EXPECT_EQ(tickIds().size(), ticksBefore + 1);
     }
     EXPECT_TRUE(IsWindow(window));
 
-    program::alarmTimer() = AlarmSleeping;
-    showStatus(StatusDue);
+    program->alarmTimer = AlarmSleeping;
+    program->showStatus(StatusDue);
     fireTimer(window, AUTO_END_TIMER_ID);
     EXPECT_EQ(shownRow(), StatusNothingToDo);
     EXPECT_FALSE(IsWindow(window));

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/calendar.h"
+#include "core/clock.h"
 
 namespace {
 
@@ -14,7 +15,8 @@ TEST(LocalTime, CurrentTimeIsTodayForGetLocalTime) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         SYSTEMTIME before{};
         GetLocalTime(&before);
-        const std::string display = timeToDisplay(currentTime());
+        const std::string display =
+            timeToDisplay(systemClock().currentTime(), systemClock().today());
         SYSTEMTIME after{};
         GetLocalTime(&after);
         if (before.wMinute != after.wMinute) {
@@ -40,8 +42,8 @@ TEST(LocalTime, FileKeyRoundTripsOnThePlatformClock) {
     EXPECT_EQ(timeToFileKey(t), key);
     // In the hour repeated when daylight saving ends, mktime may name the
     // later of the two moments.
-    EXPECT_LE(t, currentTime() + 3600);
-    EXPECT_GT(t, currentTime() - 120);
+    EXPECT_LE(t, systemClock().currentTime() + 3600);
+    EXPECT_GT(t, systemClock().currentTime() - 120);
 }
 
 } // namespace

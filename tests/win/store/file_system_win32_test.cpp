@@ -8,7 +8,9 @@
 #include <string>
 
 #include "core/calendar.h"
+#include "core/clock.h"
 #include "store/appointment_file.h"
+#include "store/services_win32.h"
 #include "store/win32_handle.h"
 
 namespace {
@@ -126,7 +128,7 @@ TEST_F(Win32FileTest, ExampleReadsAndWritesBackByteForByte) {
     TestFolderFileSystem files(folder);
     AppointmentBook book;
     AppointmentBook missed;
-    ASSERT_TRUE(loadAppointments(files, settings, book, missed));
+    ASSERT_TRUE(loadAppointments(files, settings, systemClock().currentTime(), book, missed));
     EXPECT_EQ(book.count(), 2);
     writeAll(path, "alt");
     EXPECT_TRUE(saveAppointments(files, settings, book));
@@ -174,7 +176,7 @@ TEST_F(Win32FileTest, LoadWaitsForAnotherHandleToLetGo) {
     ASSERT_TRUE(files.held);
     AppointmentBook book;
     AppointmentBook missed;
-    EXPECT_TRUE(loadAppointments(files, settings, book, missed));
+    EXPECT_TRUE(loadAppointments(files, settings, systemClock().currentTime(), book, missed));
     EXPECT_EQ(files.pauses, 1);
     EXPECT_EQ(book.count(), 2);
 }
@@ -196,7 +198,7 @@ TEST_F(Win32FileTest, FileHeldThroughEveryRetryStaysAsItWas) {
     // A load may share the file with a reader.
     AppointmentBook loaded;
     AppointmentBook missed;
-    EXPECT_FALSE(loadAppointments(files, settings, loaded, missed));
+    EXPECT_FALSE(loadAppointments(files, settings, systemClock().currentTime(), loaded, missed));
     EXPECT_EQ(readAll(path + ".bad"), "alt");
 }
 

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "store/administrator_win32.h"
-#include "store/registry.h"
-#include "store/settings.h"
+#include "store/account_win32.h"
+#include "store/services_win32.h"
+#include "store/settings_store.h"
 #include "store/sound_event.h"
 #include "store/win32_handle.h"
 
@@ -171,7 +171,7 @@ TEST(Win32Administrator, DenyOnlyAdministratorsDoNotCount) {
     const UniqueHandle process(token);
     // Wine runs every program as an administrator.
     EXPECT_TRUE(tokenHasEnabledAdministrators(process.get()));
-    EXPECT_TRUE(systemAdministratorTest());
+    EXPECT_TRUE(systemAccount().isAdministrator());
 
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
@@ -186,6 +186,13 @@ TEST(Win32Administrator, DenyOnlyAdministratorsDoNotCount) {
     ASSERT_TRUE(made);
     const UniqueHandle limited(restricted);
     EXPECT_FALSE(tokenHasEnabledAdministrators(limited.get()));
+}
+
+TEST(Win32Account, LoginNameIsTheSystems) {
+    char name[257] = {};
+    DWORD size = sizeof name;
+    ASSERT_TRUE(GetUserNameA(name, &size));
+    EXPECT_EQ(systemAccount().loginName(), std::string(name));
 }
 
 } // namespace

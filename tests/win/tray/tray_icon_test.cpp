@@ -5,14 +5,14 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
-#include <deque>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/platform_recorder.h"
+#include "tests/support/window_driver.h"
 #include "tray/csytemtry.h"
 
 namespace {
@@ -20,30 +20,8 @@ namespace {
 constexpr UINT notifyMessage = 32778;
 constexpr UINT iconId = IDM_TRAY; // also the id of the pop-up menu resource
 
-// The shell as the component sees it: every call recorded, answers scripted.
-struct ShellCall {
-    DWORD message;
-    NOTIFYICONDATAA data;
-};
-std::vector<ShellCall> shellCalls;
-std::deque<BOOL> shellAnswers; // consumed one per call; TRUE when empty
-DWORD shellVersion = 0x23F00206;
-
-BOOL WINAPI fakeNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
-    ShellCall call{message, {}};
-    std::memcpy(&call.data, data, data->cbSize);
-    shellCalls.push_back(call);
-    if (shellAnswers.empty()) {
-        return TRUE;
-    }
-    const BOOL answer = shellAnswers.front();
-    shellAnswers.pop_front();
-    return answer;
-}
-
-DWORD WINAPI fakeVersion() {
-    return shellVersion;
-}
+auto& shellCalls = PlatformRecorder::shellCalls;
+auto& shellAnswers = PlatformRecorder::shellAnswers;
 
 // The window that receives the menu message and the commands.
 struct Received {
@@ -56,10 +34,10 @@ UINT menuDefaultItem = 99; // the pop-up menu's default position, read while it 
 UINT menuFirstCommand = 0;
 
 LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND || message == TrayIcon::menuMessage) {
+    if (message == WM_COMMAND || message == TrayIcon::MENU_MESSAGE) {
         received.push_back({message, wParam, lParam});
     }
-    if (message == TrayIcon::menuMessage) {
+    if (message == TrayIcon::MENU_MESSAGE) {
         const HMENU menu = reinterpret_cast<HMENU>(lParam);
         menuDefaultItem = GetMenuDefaultItem(menu, TRUE, 0);
         menuFirstCommand = GetMenuItemID(menu, 0);
@@ -83,21 +61,10 @@ std::string padded(const std::string& text) {
     return text + std::string(64 - text.size(), '\0');
 }
 
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageA(&msg);
-    }
-}
-
 class TrayIconTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        trayShell().notifyIcon = fakeNotifyIcon;
-        trayShell().version = fakeVersion;
-        shellCalls.clear();
-        shellAnswers.clear();
-        shellVersion = 0x23F00206; // 6.2
+        PlatformRecorder::reset();
         received.clear();
         WNDCLASSEXA windowClass{};
         windowClass.cbSize = sizeof windowClass;
@@ -117,15 +84,14 @@ class TrayIconTest : public ::testing::Test {
         DestroyWindow(target);
         DestroyIcon(onIcon);
         DestroyIcon(offIcon);
-        trayShell() = TrayShell{};
     }
 
     // Owned by the test, so that a failed assertion leaves no icon behind.
     std::unique_ptr<TrayIcon> make(bool startHidden = false, const char* tooltip = "Quarv Zodora",
                                    HWND notifyWindow = nullptr, UINT id = iconId) {
-        return std::make_unique<TrayIcon>(GetModuleHandleA(nullptr),
-                                          notifyWindow ? notifyWindow : target, notifyMessage,
-                                          tooltip, onIcon, id, startHidden);
+        return std::make_unique<TrayIcon>(
+            GetModuleHandleA(nullptr), notifyWindow ? notifyWindow : target, notifyMessage, tooltip,
+            onIcon, id, startHidden, PlatformRecorder::shell());
     }
 
     static HWND ownWindow() { return FindWindowA("TrayIconClass", nullptr); }
@@ -313,7 +279,7 @@ TEST_F(TrayIconTest, RemovedIconStaysRemovedWhenTheTaskbarIsRecreated) {
 }
 
 TEST_F(TrayIconTest, DisabledOnAnOldShell) {
-    shellVersion = 0x00000003;
+    PlatformRecorder::shellVersion = 0x00000003;
     auto tray = make();
     EXPECT_EQ(ownWindow(), nullptr);
     EXPECT_FALSE(tray->setIcon(offIcon));
@@ -326,7 +292,7 @@ TEST_F(TrayIconTest, DisabledOnAnOldShell) {
     EXPECT_TRUE(shellCalls.empty());
     EXPECT_TRUE(received.empty());
 
-    shellVersion = 0x00000004; // the first version with notification icons
+    PlatformRecorder::shellVersion = 0x00000004; // the first version with notification icons
     tray = make();
     EXPECT_EQ(shellCalls.size(), 1u);
     tray.reset();
@@ -366,7 +332,8 @@ TEST_F(TrayIconTest, OwnWindowIsAHiddenTopLevelPopup) {
 
 TEST_F(TrayIconTest, WithoutANotifyWindowTheOwnWindowGetsTheNotifications) {
     auto tray = std::make_unique<TrayIcon>(GetModuleHandleA(nullptr), nullptr, notifyMessage,
-                                           "Quarv Zodora", onIcon, iconId, false);
+                                           "Quarv Zodora", onIcon, iconId, false,
+                                           PlatformRecorder::shell());
     const HWND own = ownWindow();
     ASSERT_EQ(shellCalls.size(), 1u);
     EXPECT_EQ(shellCalls[0].data.hWnd, own);
@@ -412,20 +379,23 @@ class MenuDriver {
   public:
     explicit MenuDriver(std::vector<WPARAM> keys)
         : thread([this, keys] {
-              for (int i = 0; i < 3000 && !menu; ++i) { // up to a minute: Wine may be slow
-                  const HWND window = FindWindowA("#32768", nullptr);
-                  if (window != nullptr && IsWindowVisible(window)) {
-                      menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
-                      char text[64] = "";
-                      GetMenuStringA(menu, IDM_TOGGLE, text, sizeof text, MF_BYCOMMAND);
-                      toggleText = text;
-                      for (WPARAM key : keys) {
-                          PostMessageA(window, WM_KEYDOWN, key, 0);
-                          PostMessageA(window, WM_KEYUP, key, 0);
-                      }
-                      return;
-                  }
-                  Sleep(20);
+              HWND window = nullptr;
+              const bool open = waitFor(
+                  [&] {
+                      window = FindWindowA("#32768", nullptr);
+                      return window != nullptr && IsWindowVisible(window);
+                  },
+                  std::chrono::minutes(1)); // Wine may be slow
+              if (!open) {
+                  return;
+              }
+              menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+              char text[64] = "";
+              GetMenuStringA(menu, IDM_TOGGLE, text, sizeof text, MF_BYCOMMAND);
+              toggleText = text;
+              for (WPARAM key : keys) {
+                  PostMessageA(window, WM_KEYDOWN, key, 0);
+                  PostMessageA(window, WM_KEYUP, key, 0);
               }
           }) {}
     ~MenuDriver() {
@@ -450,7 +420,7 @@ TEST_F(TrayIconTest, RightClickOpensTheMenuAfterTellingTheTarget) {
 
     // The menu message came first, with the pop-up menu and "Alarme" as its default.
     ASSERT_FALSE(received.empty());
-    EXPECT_EQ(received[0].message, TrayIcon::menuMessage);
+    EXPECT_EQ(received[0].message, TrayIcon::MENU_MESSAGE);
     EXPECT_EQ(received[0].wParam, 0u);
     const HMENU popup = reinterpret_cast<HMENU>(received[0].lParam);
     EXPECT_EQ(driver.menu.load(), popup);

@@ -2,22 +2,14 @@
 // it shows at opening, what OK stores, the spin ranges, and the administrator guard.
 #include <gtest/gtest.h>
 
-#include "tests/win/ui_config/dialog_driver.h"
 #include "tests/win/ui_config/dialog_fixture.h"
 #include "ui/config_dialog_ids.h"
 
 namespace {
 
-using namespace dialog_driver;
 using namespace dialog_fixture;
 
-class ConfigDialog : public ConfigDialogTest {
-  protected:
-    void run(const std::function<void(HWND)>& drive) {
-        driveModal(
-            CONFIG_TITLE, [] { showConfiguration(nullptr); }, drive);
-    }
-};
+using ConfigDialog = ConfigDialogTest;
 
 // The icon of a message box, to tell the error icon from the others.
 HICON messageIcon(HWND box) {
@@ -31,12 +23,12 @@ HICON messageIcon(HWND box) {
 }
 
 TEST_F(ConfigDialog, OpensWithTheSettingsAndOkStoresThemAsShown) {
-    program::settings() = Settings{true, false, true, true, 120, false, 7, 15, 7, false, true};
+    program->settings = Settings{true, false, true, true, 120, false, 7, 15, 7, false, true};
     writeString(RegistryRoot::Machine, SETTINGS_KEY, "defsoundevent", "QzMail");
     soundEvent("QzMail", "Zz Neue Post");
     writeString(RegistryRoot::User, ALARM_CURRENT, "", "C:\\sounds\\old.wav");
 
-    run([](HWND dialog) {
+    run([&](HWND dialog) {
         EXPECT_EQ(windowText(dialog), CONFIG_TITLE);
         EXPECT_TRUE(checked(dialog, 1001));
         EXPECT_EQ(itemText(dialog, 1011), "Einstellungen f\xFCr tester");
@@ -75,7 +67,7 @@ TEST_F(ConfigDialog, OpensWithTheSettingsAndOkStoresThemAsShown) {
         click(dialog, IDOK);
     });
 
-    const Settings& s = program::settings();
+    const Settings& s = program->settings;
     EXPECT_EQ(s.alarmpos, 0);
     EXPECT_TRUE(s.showalarmwindow);
     EXPECT_EQ(s.alarmoffset, 120);
@@ -96,8 +88,8 @@ TEST_F(ConfigDialog, OpensWithTheSettingsAndOkStoresThemAsShown) {
 }
 
 TEST_F(ConfigDialog, OkReadsEveryControl) {
-    program::settings() = Settings{false, false, false, false, 0, true, 0, 1, 0, false, false};
-    run([](HWND dialog) {
+    program->settings = Settings{false, false, false, false, 0, true, 0, 1, 0, false, false};
+    run([&](HWND dialog) {
         EXPECT_EQ(itemText(dialog, 1011), "Einstellungen f\xFCr alle User");
         clickNow(dialog, 1002);
         clickNow(dialog, 1007);
@@ -123,13 +115,13 @@ TEST_F(ConfigDialog, OkReadsEveryControl) {
         EXPECT_EQ(readDword(RegistryRoot::Machine, name), value) << name;
     }
     EXPECT_FALSE(readDword(RegistryRoot::User, "alarmpos"));
-    EXPECT_EQ(program::settings().alarmrepeat, 0);
+    EXPECT_EQ(program->settings.alarmrepeat, 0);
 }
 
 TEST_F(ConfigDialog, EveryPositionButtonStoresItsNumber) {
     const int buttons[] = {1024, 1022, 1026, 1023, 1020, 1025, 1021};
     for (std::int32_t pos = 0; pos <= 6; ++pos) {
-        program::settings().alarmpos = 6 - pos; // another one than the one clicked
+        program->settings.alarmpos = 6 - pos; // another one than the one clicked
         run([&](HWND dialog) {
             clickNow(dialog, buttons[pos]);
             for (const int id : buttons) {
@@ -137,14 +129,14 @@ TEST_F(ConfigDialog, EveryPositionButtonStoresItsNumber) {
             }
             click(dialog, IDOK);
         });
-        EXPECT_EQ(program::settings().alarmpos, pos);
+        EXPECT_EQ(program->settings.alarmpos, pos);
         EXPECT_EQ(readDword(RegistryRoot::User, "alarmpos"), static_cast<std::uint32_t>(pos));
     }
 }
 
 TEST_F(ConfigDialog, PlaySoundEnablesRepeatAndTheControlPanelButton) {
-    program::settings().repeatsound = true;
-    run([](HWND dialog) {
+    program->settings.repeatsound = true;
+    run([&](HWND dialog) {
         clickNow(dialog, 1039);
         EXPECT_TRUE(enabled(dialog, 1041));
         EXPECT_TRUE(enabled(dialog, 1040));
@@ -154,15 +146,15 @@ TEST_F(ConfigDialog, PlaySoundEnablesRepeatAndTheControlPanelButton) {
         EXPECT_TRUE(checked(dialog, 1041));
         click(dialog, IDOK);
     });
-    EXPECT_FALSE(program::settings().playsound);
-    EXPECT_TRUE(program::settings().repeatsound);
+    EXPECT_FALSE(program->settings.playsound);
+    EXPECT_TRUE(program->settings.repeatsound);
 }
 
 TEST_F(ConfigDialog, TheArrowsMoveWithinTheSpinRanges) {
-    program::settings().alarmoffset = 120;
-    program::settings().alarmrepeat = 1;
-    program::settings().alarmend = 0;
-    run([](HWND dialog) {
+    program->settings.alarmoffset = 120;
+    program->settings.alarmrepeat = 1;
+    program->settings.alarmend = 0;
+    run([&](HWND dialog) {
         const auto press = [&](int edit, WPARAM key) {
             SendDlgItemMessageA(dialog, edit, WM_KEYDOWN, key, 0);
             SendDlgItemMessageA(dialog, edit, WM_KEYUP, key, 0);
@@ -181,36 +173,36 @@ TEST_F(ConfigDialog, TheArrowsMoveWithinTheSpinRanges) {
         EXPECT_EQ(itemText(dialog, 1014), "0");
         click(dialog, IDOK);
     });
-    EXPECT_EQ(program::settings().alarmrepeat, 2);
-    EXPECT_EQ(program::settings().alarmoffset, 60);
+    EXPECT_EQ(program->settings.alarmrepeat, 2);
+    EXPECT_EQ(program->settings.alarmoffset, 60);
 }
 
 TEST_F(ConfigDialog, CancelLeavesTheRecordAndTheRegistryAlone) {
-    const Settings before = program::settings();
-    run([](HWND dialog) {
+    const Settings before = program->settings;
+    run([&](HWND dialog) {
         clickNow(dialog, 1003);
         setItemText(dialog, 1009, "33");
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); // as the Escape key does
     });
-    EXPECT_EQ(program::settings().onafterstart, before.onafterstart);
-    EXPECT_EQ(program::settings().alarmoffset, before.alarmoffset);
+    EXPECT_EQ(program->settings.onafterstart, before.onafterstart);
+    EXPECT_EQ(program->settings.alarmoffset, before.alarmoffset);
     EXPECT_FALSE(readDword(RegistryRoot::Machine, "userdata"));
     EXPECT_FALSE(readDword(RegistryRoot::User, "alarmoffset"));
 }
 
 TEST_F(ConfigDialog, AnAdministratorSwitchesTheUserdataCaption) {
-    run([](HWND dialog) {
+    run([&](HWND dialog) {
         clickNow(dialog, 1001);
         EXPECT_FALSE(checked(dialog, 1001));
         EXPECT_EQ(itemText(dialog, 1011), "Einstellungen f\xFCr alle User");
-        loginName.reset(); // a login name that cannot be read
+        account.login.reset(); // a login name that cannot be read
         clickNow(dialog, 1001);
         EXPECT_TRUE(checked(dialog, 1001));
         EXPECT_EQ(itemText(dialog, 1011), "Einstellungen f\xFCr ");
         clickNow(dialog, 1001);
         click(dialog, IDOK);
     });
-    EXPECT_FALSE(program::settings().userdata);
+    EXPECT_FALSE(program->settings.userdata);
     EXPECT_EQ(readDword(RegistryRoot::Machine, "userdata"), 0u);
 }
 
@@ -219,12 +211,12 @@ TEST_F(ConfigDialog, WithoutAdministratorRightsBothMachineOptionsAreRefused) {
     writeString(RegistryRoot::Machine, SETTINGS_KEY, "defsoundevent", "QzMail");
     soundEvent("QzMail", "Zz Neue Post");
     for (const bool userdata : {true, false}) {
-        program::settings().userdata = userdata;
-        administrator = false;
+        program->settings.userdata = userdata;
+        account.administrator = false;
         run([&](HWND dialog) {
             const std::string caption = itemText(dialog, 1011);
             click(dialog, 1001);
-            const HWND box = findDialog("jeder User hat eigene Termine");
+            const HWND box = waitForDialog("jeder User hat eigene Termine");
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(messageText(box), NO_RIGHTS_TEXT);
             EXPECT_EQ(messageIcon(box), LoadIconA(nullptr, IDI_ERROR));
@@ -234,7 +226,7 @@ TEST_F(ConfigDialog, WithoutAdministratorRightsBothMachineOptionsAreRefused) {
             EXPECT_EQ(itemText(dialog, 1011), caption);
 
             click(dialog, 1038);
-            const HWND second = findDialog("Standard Alarm-Sound");
+            const HWND second = waitForDialog("Standard Alarm-Sound");
             ASSERT_NE(second, nullptr);
             EXPECT_EQ(messageText(second), NO_RIGHTS_TEXT);
             EXPECT_EQ(messageIcon(second), LoadIconA(nullptr, IDI_ERROR));
@@ -246,7 +238,7 @@ TEST_F(ConfigDialog, WithoutAdministratorRightsBothMachineOptionsAreRefused) {
             EXPECT_EQ(SendDlgItemMessageA(dialog, 1045, EM_GETMODIFY, 0, 0), 0);
             click(dialog, IDOK);
         });
-        EXPECT_EQ(program::settings().userdata, userdata);
+        EXPECT_EQ(program->settings.userdata, userdata);
         EXPECT_EQ(readDword(RegistryRoot::Machine, "userdata"), userdata ? 1u : 0u);
     }
 }

@@ -1,22 +1,18 @@
-// The fixture of the configuration dialog tests: a clean registry of the test's
-// own keys, the settings record, and the seams for the administrator test, the
-// login name and the control panel.
+// The fixture of the configuration dialog tests: a running program with a clean
+// registry of the test's own keys, and the dialog opened from its menu.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
-#include "app/program.h"
+#include "res/resource.h"
 #include "store/registry.h"
-#include "store/settings.h"
-#include "ui/config_dialog.h"
-#include "ui/dialogs.h"
-#include "ui/sound_selection.h"
+#include "tests/support/program_fixture.h"
 
 namespace dialog_fixture {
 
@@ -64,16 +60,10 @@ inline void soundEvent(const std::string& key, const std::optional<std::string>&
     }
 }
 
-class ConfigDialogTest : public ::testing::Test {
+class ConfigDialogTest : public ProgramFixture {
   protected:
-    static inline bool administrator = true;
-    static inline std::optional<std::string> loginName = "tester";
-
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
-        InitCommonControlsEx(&controls);
-        program::setInstance(GetModuleHandleA(nullptr));
-
+        ProgramFixture::SetUp();
         RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, SETTINGS_KEY);
         RegDeleteTreeA(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\belvanto");
@@ -82,22 +72,14 @@ class ConfigDialogTest : public ::testing::Test {
             RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(EVENTS) + key).c_str());
             RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(LABELS) + key).c_str());
         }
-
-        administrator = true;
-        loginName = "tester";
-        previousTest = setAdministratorTest([] { return administrator; });
-        previousQuery = setLoginNameQuery([] { return loginName; });
-        program::settings() = Settings{true, true, false, false, 5, true, 0, 5, 3, false, false};
+        program->settings = Settings{true, true, false, false, 5, true, 0, 5, 3, false, false};
     }
 
-    void TearDown() override {
-        setAdministratorTest(previousTest);
-        setLoginNameQuery(previousQuery);
-        setSoundControlPanelCommand("");
+    // Opens the dialog from the menu, as the user does, and drives it.
+    void run(const std::function<void(HWND)>& drive) {
+        driveModal(
+            CONFIG_TITLE, [this] { program->command(IDM_SETTINGS); }, drive);
     }
-
-    AdministratorTest previousTest = nullptr;
-    LoginNameQuery previousQuery = nullptr;
 };
 
 } // namespace dialog_fixture

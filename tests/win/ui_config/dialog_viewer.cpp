@@ -9,24 +9,13 @@
 #include <string>
 #include <thread>
 
-#include "app/program.h"
-#include "store/registry.h"
-#include "store/settings.h"
+#include "store/account_win32.h"
+#include "store/services_win32.h"
+#include "tests/support/test_account.h"
+#include "tests/support/window_driver.h"
 #include "ui/dialogs.h"
-#include "ui/sound_selection.h"
 
 namespace {
-
-HWND waitForDialog(const char* title) {
-    for (int i = 0; i < 1500; ++i) {
-        const HWND found = FindWindowA("#32770", title);
-        if (found != nullptr && IsWindowVisible(found)) {
-            return found;
-        }
-        Sleep(20);
-    }
-    return nullptr;
-}
 
 void seedRegistry() {
     Registry& registry = systemRegistry();
@@ -58,15 +47,14 @@ int main(int argc, char** argv) {
     const std::string which = argc > 1 ? argv[1] : "config";
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    program::setInstance(GetModuleHandleA(nullptr));
     seedRegistry();
-    program::settings() = Settings{true, true, false, false, 5, true, 0, 5, 3, true, false};
-
-    if (which == "refusal") {
-        setAdministratorTest([] { return false; });
-    }
+    Settings settings{true, true, false, false, 5, true, 0, 5, 3, true, false};
+    TestAccount account;
+    account.login = systemAccount().loginName();
+    account.administrator = which != "refusal";
+    Services services{systemRegistry(), systemFileSystem(), systemClock(), account, {}};
     if (which == "failure") {
-        setSoundControlPanelCommand("C:\\nowhere\\no_such_panel.exe");
+        services.soundControlPanelCommand = "C:\\nowhere\\no_such_panel.exe";
     }
     std::thread driver([which] {
         const HWND dialog = waitForDialog("Quarv Zodora - Konfiguration");
@@ -80,7 +68,7 @@ int main(int argc, char** argv) {
             PostMessageA(question, WM_COMMAND, IDYES, 0);
         }
     });
-    showConfiguration(nullptr);
+    editSettings(nullptr, settings, services);
     driver.join();
     return 0;
 }

@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/ui_config/dialog_driver.h"
 #include "tests/win/ui_config/dialog_fixture.h"
 #include "ui/config_dialog_ids.h"
 
 namespace {
 
-using namespace dialog_driver;
 using namespace dialog_fixture;
 
 const char* const STANDARD_TITLE = "Quarv Zodora - Standard Sound";
@@ -25,16 +23,11 @@ class SoundSelection : public ConfigDialogTest {
   protected:
     void SetUp() override {
         ConfigDialogTest::SetUp();
-        program::settings().playsound = true;
+        program->settings.playsound = true;
         soundEvent("QzMail", "Zz Neue Post");
         soundEvent("QzOther", "Zz Anderer Ton");
         soundEvent("QzNoLabel", std::nullopt);
         soundEvent("QzEmpty", "");
-    }
-
-    void run(const std::function<void(HWND)>& drive) {
-        driveModal(
-            CONFIG_TITLE, [] { showConfiguration(nullptr); }, drive);
     }
 };
 
@@ -62,12 +55,12 @@ std::string selected(HWND list) {
 // Opens the standard sound dialog from the configuration dialog.
 HWND openStandardSound(HWND dialog) {
     click(dialog, 1038);
-    return findDialog(STANDARD_TITLE);
+    return waitForDialog(STANDARD_TITLE);
 }
 
 TEST_F(SoundSelection, TheListOffersLabelledEventsSortedAndSelectsTheStandardOne) {
     writeString(RegistryRoot::Machine, SETTINGS_KEY, "defsoundevent", "QzMail");
-    run([](HWND dialog) {
+    run([&](HWND dialog) {
         const HWND standard = openStandardSound(dialog);
         ASSERT_NE(standard, nullptr);
         const HWND list = GetDlgItem(standard, 1044);
@@ -97,7 +90,7 @@ TEST_F(SoundSelection, TheListOffersLabelledEventsSortedAndSelectsTheStandardOne
 
 TEST_F(SoundSelection, APickDroppedWithEitherDialogIsNotStored) {
     writeString(RegistryRoot::Machine, SETTINGS_KEY, "defsoundevent", "QzMail");
-    run([](HWND dialog) {
+    run([&](HWND dialog) {
         HWND standard = openStandardSound(dialog);
         ASSERT_NE(standard, nullptr);
         const HWND list = GetDlgItem(standard, 1044);
@@ -127,7 +120,7 @@ TEST_F(SoundSelection, APickDroppedWithEitherDialogIsNotStored) {
 
 TEST_F(SoundSelection, UndefinedStandardEventOpensWithoutSelectionAndOkChangesNothing) {
     writeString(RegistryRoot::Machine, SETTINGS_KEY, "defsoundevent", "QzNoLabel");
-    run([](HWND dialog) {
+    run([&](HWND dialog) {
         EXPECT_EQ(itemText(dialog, 1037), "undefiniert");
         EXPECT_EQ(itemText(dialog, 1045), ".Default");
         const HWND standard = openStandardSound(dialog);
@@ -162,7 +155,7 @@ class ControlPanel : public SoundSelection {
     }
     // The stand-in sets `file` ("-": leaves the sound alone) once the test lets it go.
     void usePanel(const std::string& file) {
-        setSoundControlPanelCommand(panel + " qz_panel_go " + file);
+        services.soundControlPanelCommand = (panel + " qz_panel_go " + file);
     }
     static bool panelStarted() {
         const RegistryKey key =
@@ -176,14 +169,14 @@ class ControlPanel : public SoundSelection {
     void changeInPanel(HWND dialog) {
         const std::string before = itemText(dialog, 1042);
         click(dialog, 1040);
-        const HWND question = findDialog(PANEL_TITLE);
+        const HWND question = waitForDialog(PANEL_TITLE);
         ASSERT_NE(question, nullptr);
         EXPECT_EQ(messageText(question),
                   "Der gew\xFCnschte Alarmsound muss im Systemsteuerungsmodul \"Sounds und "
                   "Audioger\xE4te\" bei \"Quarv Zodora / Alarm\" gesetzt werden.\r\n"
                   "Systemsteuerungsmodul \"Sounds und Audioger\xE4te\" jetzt starten?");
         answer(question, IDYES);
-        const HWND wait = findHiddenDialog(WAIT_TITLE);
+        const HWND wait = waitForHiddenDialog(WAIT_TITLE);
         ASSERT_NE(wait, nullptr);
         EXPECT_TRUE(waitFor([&] { return !IsWindowEnabled(dialog); }));
         EXPECT_TRUE(waitFor(panelStarted));
@@ -255,9 +248,9 @@ TEST_F(ControlPanel, WithoutAFileAtOpeningCancelKeepsTheNewOne) {
 TEST_F(ControlPanel, AnsweringNoStartsNothing) {
     writeString(RegistryRoot::User, ALARM_CURRENT, "", OLD_FILE);
     usePanel(NEW_FILE);
-    run([](HWND dialog) {
+    run([&](HWND dialog) {
         click(dialog, 1040);
-        const HWND question = findDialog(PANEL_TITLE);
+        const HWND question = waitForDialog(PANEL_TITLE);
         ASSERT_NE(question, nullptr);
         answer(question, IDNO);
         EXPECT_TRUE(waitFor([&] { return !IsWindow(question); }));
@@ -273,14 +266,14 @@ TEST_F(ControlPanel, AnsweringNoStartsNothing) {
 
 TEST_F(ControlPanel, APanelThatCannotStartIsReported) {
     writeString(RegistryRoot::User, ALARM_CURRENT, "", OLD_FILE);
-    setSoundControlPanelCommand("C:\\nowhere\\no_such_panel.exe");
-    run([](HWND dialog) {
+    services.soundControlPanelCommand = ("C:\\nowhere\\no_such_panel.exe");
+    run([&](HWND dialog) {
         click(dialog, 1040);
-        const HWND question = findDialog(PANEL_TITLE);
+        const HWND question = waitForDialog(PANEL_TITLE);
         ASSERT_NE(question, nullptr);
         answer(question, IDYES);
         EXPECT_TRUE(waitFor([&] { return !IsWindow(question); }));
-        const HWND failure = findDialog(PANEL_TITLE);
+        const HWND failure = waitForDialog(PANEL_TITLE);
         ASSERT_NE(failure, nullptr);
         EXPECT_EQ(
             messageText(failure),

@@ -10,13 +10,11 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/win/ui_config/dialog_driver.h"
+#include "tests/support/window_driver.h"
 #include "ui/config_dialog_ids.h"
 #include "ui/sound_selection_ids.h"
 
 namespace {
-
-using dialog_driver::windowText;
 
 const char* const SPIN_KIND = "msctls_updown32";
 

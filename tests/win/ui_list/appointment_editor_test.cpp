@@ -6,29 +6,25 @@
 
 #include <commctrl.h>
 
-#include "app/program.h"
-#include "core/calendar.h"
-#include "tests/support/dialog_driver.h"
-#include "program_fixture.h"
+#include "list_dialog_helpers.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
-#include "ui/dialogs.h"
 
 namespace {
 
-class AppointmentEditor : public ProgramFixture {
+class AppointmentEditor : public ListFixture {
   protected:
     void SetUp() override {
-        ProgramFixture::SetUp();
-        program::book().insert(at("Fr., 15.03.2030 09:30"), "eins");
-        program::book().insert(at("Mo., 01.04.2030 18:45"), "zwei");
-        program::book().insert(at("Di., 02.04.2030 07:00"), "drei");
+        ListFixture::SetUp();
+        program->book.insert(at("Fr., 15.03.2030 09:30"), "eins");
+        program->book.insert(at("Mo., 01.04.2030 18:45"), "zwei");
+        program->book.insert(at("Di., 02.04.2030 07:00"), "drei");
     }
 
     // Opens the list, runs edit on its dialog, then leaves it with "Abbrechen".
     void inList(const std::function<void(HWND dialog, HWND list)>& edit) {
         driveModal(
-            LIST_TITLE, [&] { showAppointmentList(mainWindow()); },
+            LIST_TITLE, [&] { showList(); },
             [&](HWND dialog) {
                 edit(dialog, GetDlgItem(dialog, IDC_APPOINTMENTS));
                 sendCommand(dialog, IDCANCEL);
@@ -191,8 +187,8 @@ TEST_F(AppointmentEditor, TheDatePickerOffersOnlyDatesTheFileCanHold) {
 
 TEST_F(AppointmentEditor, TheLastValidDayBecomesAValidAppointment) {
     driveModal(
-        LIST_TITLE, [&] { showAppointmentList(mainWindow()); },
-        [](HWND dialog) {
+        LIST_TITLE, [&] { showList(); },
+        [&](HWND dialog) {
             const HWND editor = openEditor(dialog, -1);
             ASSERT_NE(editor, nullptr);
             SetDlgItemTextA(editor, IDC_EDIT_TEXT, "Silvester");
@@ -202,7 +198,7 @@ TEST_F(AppointmentEditor, TheLastValidDayBecomesAValidAppointment) {
             closeEditor(editor, IDOK);
             postCommand(dialog, IDOK);
         });
-    const auto book = contents(program::book());
+    const auto book = contents(program->book);
     ASSERT_EQ(book.size(), 4u);
     EXPECT_EQ(book[3].text, "Silvester");
     EXPECT_EQ(book[3].alarmTime, latestAlarmTime());

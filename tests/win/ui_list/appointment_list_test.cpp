@@ -6,21 +6,13 @@
 
 #include <commctrl.h>
 
-#include "app/program.h"
-#include "app/tray_status.h"
-#include "core/calendar.h"
-#include "tests/support/dialog_driver.h"
-#include "program_fixture.h"
+#include "list_dialog_helpers.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
-#include "ui/dialogs.h"
 
 namespace {
 
-class AppointmentList : public ProgramFixture {
-  protected:
-    void showList() { showAppointmentList(mainWindow()); }
-};
+using AppointmentList = ListFixture;
 
 HWND listOf(HWND dialog) {
     return GetDlgItem(dialog, IDC_APPOINTMENTS);
@@ -28,10 +20,10 @@ HWND listOf(HWND dialog) {
 
 TEST_F(AppointmentList, ShowsItsTemplateTextsAndTheBookInOrder) {
     const TimeValue today = thisMinute();
-    program::book().insert(at("Fr., 15.03.2030 09:30"), "Zahnarzt");
-    program::book().insert(today, "B\xE4"
-                                  "cker");
-    program::book().insert(at("Sa., 16.03.2030 10:00"), std::string(200, 'x'));
+    program->book.insert(at("Fr., 15.03.2030 09:30"), "Zahnarzt");
+    program->book.insert(today, "B\xE4"
+                                "cker");
+    program->book.insert(at("Sa., 16.03.2030 10:00"), std::string(200, 'x'));
     driveModal(
         LIST_TITLE, [&] { showList(); },
         [&](HWND dialog) {
@@ -63,7 +55,7 @@ TEST_F(AppointmentList, ShowsItsTemplateTextsAndTheBookInOrder) {
             ASSERT_EQ(rows.size(), 3u);
             EXPECT_EQ(rows[0].text, "B\xE4"
                                     "cker");
-            EXPECT_EQ(rows[0].time, timeToDisplay(today));
+            EXPECT_EQ(rows[0].time, timeToDisplay(today, clock.today()));
             EXPECT_EQ(rows[0].time.substr(0, 2), "ht");
             EXPECT_EQ(rows[1].text, "Zahnarzt");
             EXPECT_EQ(rows[1].time, "Fr., 15.03.2030 09:30");
@@ -73,17 +65,16 @@ TEST_F(AppointmentList, ShowsItsTemplateTextsAndTheBookInOrder) {
 }
 
 TEST_F(AppointmentList, OkWhileOffSavesTheRowsCutTo63AndPostsNoTick) {
-    removeAppointmentFile();
     const TimeValue past = thisMinute() - 3600;
-    program::book().insert(past, std::string(100, 'p'));
+    program->book.insert(past, std::string(100, 'p'));
     driveModal(
-        LIST_TITLE, [&] { showList(); }, [](HWND dialog) { postCommand(dialog, IDOK); });
+        LIST_TITLE, [&] { showList(); }, [&](HWND dialog) { postCommand(dialog, IDOK); });
     pumpMessages();
-    const auto book = contents(program::book());
+    const auto book = contents(program->book);
     ASSERT_EQ(book.size(), 1u);
     EXPECT_EQ(book[0].alarmTime, past) << "a past row is committed unchanged";
     EXPECT_EQ(book[0].text, std::string(63, 'p'));
-    EXPECT_EQ(program::alarmTimer(), AlarmOff);
+    EXPECT_EQ(program->alarmTimer, AlarmOff);
     EXPECT_TRUE(ticksSeen().empty());
     const auto saved = savedAppointments();
     ASSERT_EQ(saved.size(), 1u);
@@ -91,27 +82,26 @@ TEST_F(AppointmentList, OkWhileOffSavesTheRowsCutTo63AndPostsNoTick) {
 }
 
 TEST_F(AppointmentList, OkWithAnEmptyBookSavesAnEmptyFile) {
-    removeAppointmentFile();
-    program::alarmTimer() = AlarmSleeping;
+    program->alarmTimer = AlarmSleeping;
     driveModal(
         LIST_TITLE, [&] { showList(); },
-        [](HWND dialog) {
+        [&](HWND dialog) {
             EXPECT_TRUE(listRows(listOf(dialog)).empty());
             postCommand(dialog, IDOK);
         });
     pumpMessages();
-    EXPECT_EQ(program::book().count(), 0);
-    EXPECT_EQ(program::alarmTimer(), AlarmSleeping) << "nothing to watch: the alarm sleeps on";
+    EXPECT_EQ(program->book.count(), 0);
+    EXPECT_EQ(program->alarmTimer, AlarmSleeping) << "nothing to watch: the alarm sleeps on";
     EXPECT_TRUE(ticksSeen().empty());
     EXPECT_TRUE(appointmentFileExists());
     EXPECT_TRUE(savedAppointments().empty());
 }
 
 TEST_F(AppointmentList, OkWakesASleepingAlarmAndTicksAtOnce) {
-    program::alarmTimer() = AlarmSleeping;
+    program->alarmTimer = AlarmSleeping;
     driveModal(
         LIST_TITLE, [&] { showList(); },
-        [](HWND dialog) {
+        [&](HWND dialog) {
             HWND editor = openEditor(dialog, -1);
             ASSERT_NE(editor, nullptr);
             SetDlgItemTextA(editor, IDC_EDIT_TEXT, "Zahnarzt");
@@ -122,27 +112,27 @@ TEST_F(AppointmentList, OkWakesASleepingAlarmAndTicksAtOnce) {
             postCommand(dialog, IDOK);
         });
     pumpMessages();
-    EXPECT_EQ(program::alarmTimer(), TICK_TIMER_ID);
+    EXPECT_EQ(program->alarmTimer, TICK_TIMER_ID);
     EXPECT_EQ(ticksSeen(), std::vector<std::string>{"Zahnarzt"});
-    EXPECT_EQ(program::book().count(), 1);
-    EXPECT_NE(currentTrayStatus().tooltip.find("Zahnarzt"), std::string::npos)
+    EXPECT_EQ(program->book.count(), 1);
+    EXPECT_NE(program->shownStatus().tooltip.find("Zahnarzt"), std::string::npos)
         << "the tray names the new earliest appointment";
 }
 
 TEST_F(AppointmentList, EqualTimesComeBackInReverseAndIdenticalRowsStayTwo) {
     const TimeValue t = at("Fr., 15.03.2030 09:30");
-    program::book().insert(t, "erster");
-    program::book().insert(t, "zweiter");
-    program::book().insert(t + 60, "gleich");
-    program::book().insert(t + 60, "gleich");
-    program::alarmTimer() = TICK_TIMER_ID; // running, without a real timer
+    program->book.insert(t, "erster");
+    program->book.insert(t, "zweiter");
+    program->book.insert(t + 60, "gleich");
+    program->book.insert(t + 60, "gleich");
+    program->alarmTimer = TICK_TIMER_ID; // running, without a real timer
     driveModal(
-        LIST_TITLE, [&] { showList(); }, [](HWND dialog) { postCommand(dialog, IDOK); });
+        LIST_TITLE, [&] { showList(); }, [&](HWND dialog) { postCommand(dialog, IDOK); });
     pumpMessages();
     EXPECT_EQ(ticksSeen(), std::vector<std::string>{"zweiter"}) << "one immediate tick";
     driveModal(
         LIST_TITLE, [&] { showList(); },
-        [](HWND dialog) {
+        [&](HWND dialog) {
             const auto rows = listRows(listOf(dialog));
             ASSERT_EQ(rows.size(), 4u);
             EXPECT_EQ(rows[0].text, "zweiter");
@@ -155,48 +145,47 @@ TEST_F(AppointmentList, EqualTimesComeBackInReverseAndIdenticalRowsStayTwo) {
 
 TEST_F(AppointmentList, AnAppointmentDueWhileOpenComesBackOnOk) {
     const TimeValue past = thisMinute() - 120;
-    program::book().insert(past, "Bus");
-    program::alarmTimer() = TICK_TIMER_ID;
+    program->book.insert(past, "Bus");
+    program->alarmTimer = TICK_TIMER_ID;
     driveModal(
         LIST_TITLE, [&] { showList(); },
-        [](HWND dialog) {
-            SendMessageA(mainWindow(), WM_TIMER, TICK_TIMER_ID, 0);
-            EXPECT_EQ(program::book().count(), 0) << "the tick took it out";
-            EXPECT_EQ(ownedWindowCount(), 2) << "the list and an alarm window";
+        [&](HWND dialog) {
+            SendMessageA(program->mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
+            EXPECT_EQ(program->book.count(), 0) << "the tick took it out";
+            EXPECT_EQ(ownedWindows().size(), 2u) << "the list and an alarm window";
             EXPECT_EQ(listRows(listOf(dialog)).size(), 1u) << "the list still shows it";
             postCommand(dialog, IDOK);
         });
     pumpMessages();
     // The immediate tick after OK found it back in the book and alarmed it again.
     EXPECT_EQ(ticksSeen(), (std::vector<std::string>{"Bus", "Bus"}));
-    EXPECT_EQ(ownedWindowCount(), 2) << "two alarm windows";
-    EXPECT_EQ(program::book().count(), 0);
+    EXPECT_EQ(ownedWindows().size(), 2u) << "two alarm windows";
+    EXPECT_EQ(program->book.count(), 0);
 }
 
 TEST_F(AppointmentList, AbbrechenLeavesTheBookAsTheSchedulerLeftIt) {
-    program::book().insert(thisMinute() - 120, "Bus");
-    program::book().insert(at("Fr., 15.03.2030 09:30"), "Zahnarzt");
-    program::alarmTimer() = TICK_TIMER_ID;
+    program->book.insert(thisMinute() - 120, "Bus");
+    program->book.insert(at("Fr., 15.03.2030 09:30"), "Zahnarzt");
+    program->alarmTimer = TICK_TIMER_ID;
     driveModal(
         LIST_TITLE, [&] { showList(); },
-        [](HWND dialog) {
-            SendMessageA(mainWindow(), WM_TIMER, TICK_TIMER_ID, 0);
+        [&](HWND dialog) {
+            SendMessageA(program->mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
             sendCommand(dialog, IDCANCEL);
         });
     pumpMessages();
-    const auto book = contents(program::book());
+    const auto book = contents(program->book);
     ASSERT_EQ(book.size(), 1u);
     EXPECT_EQ(book[0].text, "Zahnarzt");
     EXPECT_EQ(ticksSeen().size(), 1u) << "no tick of its own";
 }
 
 TEST_F(AppointmentList, AbbrechenDropsEveryEdit) {
-    removeAppointmentFile();
-    program::book().insert(at("Fr., 15.03.2030 09:30"), "eins");
-    program::book().insert(at("Sa., 16.03.2030 09:30"), "zwei");
+    program->book.insert(at("Fr., 15.03.2030 09:30"), "eins");
+    program->book.insert(at("Sa., 16.03.2030 09:30"), "zwei");
     driveModal(
         LIST_TITLE, [&] { showList(); },
-        [](HWND dialog) {
+        [&](HWND dialog) {
             const HWND list = listOf(dialog);
             HWND editor = openEditor(dialog, 0);
             ASSERT_NE(editor, nullptr);
@@ -220,7 +209,7 @@ TEST_F(AppointmentList, AbbrechenDropsEveryEdit) {
 
             pressKey(dialog, VK_ESCAPE);
         });
-    const auto book = contents(program::book());
+    const auto book = contents(program->book);
     ASSERT_EQ(book.size(), 2u);
     EXPECT_EQ(book[0].text, "eins");
     EXPECT_EQ(book[1].text, "zwei");
@@ -228,10 +217,10 @@ TEST_F(AppointmentList, AbbrechenDropsEveryEdit) {
 }
 
 TEST_F(AppointmentList, DoubleClickBesideTheRowsOpensNothing) {
-    program::book().insert(at("Fr., 15.03.2030 09:30"), "eins");
+    program->book.insert(at("Fr., 15.03.2030 09:30"), "eins");
     driveModal(
         LIST_TITLE, [&] { showList(); },
-        [](HWND dialog) {
+        [&](HWND dialog) {
             EXPECT_TRUE(sendDoubleClickAndReturn(dialog, IDC_APPOINTMENTS, -1))
                 << "the double click opened a dialog";
             EXPECT_EQ(FindWindowA(nullptr, CHANGE_TITLE), nullptr);

@@ -10,26 +10,15 @@
 #include <string>
 #include <thread>
 
-#include "app/program.h"
-#include "core/calendar.h"
+#include "core/clock.h"
+#include "tests/support/window_driver.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/dialogs.h"
 
 namespace {
 
-HWND waitForDialog(const char* title) {
-    for (int i = 0; i < 1500; ++i) {
-        const HWND found = FindWindowA("#32770", title);
-        if (found != nullptr && IsWindowVisible(found)) {
-            return found;
-        }
-        Sleep(20);
-    }
-    return nullptr;
-}
-
 void fillSample(AppointmentBook& book) {
-    const TimeValue now = currentTime() / 60 * 60;
+    const TimeValue now = systemClock().currentTime() / 60 * 60;
     book.insert(now + 3600, "Zahnarzt Dr. Müller");
     book.insert(now + 26 * 3600, "Bäckerei: Brötchen für die Weihnachtsfeier abholen");
     book.insert(now + 3 * 24 * 3600, "Übergabe der Schlüssel");
@@ -42,8 +31,10 @@ int main(int argc, char** argv) {
     const std::string which = argc > 1 ? argv[1] : "list";
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
-    program::setInstance(GetModuleHandleA(nullptr));
-    fillSample(program::book());
+    AppointmentBook book;
+    fillSample(book);
+    const TimeValue now = systemClock().currentTime() / 60 * 60;
+    const LocalDate today = systemClock().today();
 
     if (which == "about") {
         showAbout(nullptr);
@@ -51,9 +42,9 @@ int main(int argc, char** argv) {
     }
     if (which == "missed") {
         AppointmentBook missed;
-        missed.insert(currentTime() / 60 * 60 - 2 * 3600, "Friseur");
-        missed.insert(currentTime() / 60 * 60 - 26 * 3600, "Telefonat mit Frau Schäfer");
-        showMissedAppointments(nullptr, missed);
+        missed.insert(now - 2 * 3600, "Friseur");
+        missed.insert(now - 26 * 3600, "Telefonat mit Frau Schäfer");
+        showMissedAppointments(nullptr, missed, today);
         return 0;
     }
     std::thread driver([which] {
@@ -65,14 +56,9 @@ int main(int argc, char** argv) {
             PostMessageA(dialog, WM_COMMAND, IDC_NEW, 0);
             return;
         }
-        static NMITEMACTIVATE click{};
-        click.hdr.hwndFrom = GetDlgItem(dialog, IDC_APPOINTMENTS);
-        click.hdr.idFrom = IDC_APPOINTMENTS;
-        click.hdr.code = NM_DBLCLK;
-        click.iItem = 1;
-        PostMessageA(dialog, WM_NOTIFY, IDC_APPOINTMENTS, reinterpret_cast<LPARAM>(&click));
+        postDoubleClick(dialog, IDC_APPOINTMENTS, 1);
     });
-    showAppointmentList(nullptr);
+    editAppointments(nullptr, book, today);
     driver.join();
     return 0;
 }

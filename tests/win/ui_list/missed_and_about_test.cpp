@@ -2,10 +2,7 @@
 // only OK (or Enter) closes them.
 #include <gtest/gtest.h>
 
-#include "app/program.h"
-#include "core/calendar.h"
-#include "tests/support/dialog_driver.h"
-#include "program_fixture.h"
+#include "list_dialog_helpers.h"
 #include "res/version.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/dialogs.h"
@@ -16,8 +13,8 @@ constexpr char MISSED_TITLE[] = "Quarv Zodora - verdaddelte Termine";
 constexpr char ABOUT_TITLE[] = "\xFC"
                                "ber Quarv Zodora";
 
-using MissedAppointments = ProgramFixture;
-using AboutBox = ProgramFixture;
+using MissedAppointments = ListFixture;
+using AboutBox = ListFixture;
 
 // Presses a key or sends a command, and reports whether the dialog is still open.
 bool staysOpen(HWND dialog) {
@@ -30,9 +27,9 @@ TEST_F(MissedAppointments, ShowsTheMissedBookReadOnly) {
     const TimeValue yesterday = thisMinute() - 24 * 3600;
     missed.insert(yesterday, std::string(100, 'm'));
     missed.insert(yesterday - 60, "Friseur");
-    program::book().insert(at("Fr., 15.03.2030 09:30"), "eins");
+    program->book.insert(at("Fr., 15.03.2030 09:30"), "eins");
     driveModal(
-        MISSED_TITLE, [&] { showMissedAppointments(mainWindow(), missed); },
+        MISSED_TITLE, [&] { showMissedAppointments(program->mainWindow, missed, clock.today()); },
         [&](HWND dialog) {
             EXPECT_EQ(windowText(dialog), MISSED_TITLE);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEW)));
@@ -42,7 +39,7 @@ TEST_F(MissedAppointments, ShowsTheMissedBookReadOnly) {
             const auto rows = listRows(GetDlgItem(dialog, IDC_APPOINTMENTS));
             ASSERT_EQ(rows.size(), 2u);
             EXPECT_EQ(rows[0].text, "Friseur");
-            EXPECT_EQ(rows[0].time, timeToDisplay(yesterday - 60));
+            EXPECT_EQ(rows[0].time, timeToDisplay(yesterday - 60, clock.today()));
             EXPECT_EQ(rows[1].text, std::string(63, 'm'));
 
             EXPECT_TRUE(sendDoubleClickAndReturn(dialog, IDC_APPOINTMENTS, 0))
@@ -56,7 +53,7 @@ TEST_F(MissedAppointments, ShowsTheMissedBookReadOnly) {
             pressKey(dialog, VK_RETURN);
         });
     EXPECT_EQ(missed.count(), 2) << "the caller's book is only read";
-    const auto book = contents(program::book());
+    const auto book = contents(program->book);
     ASSERT_EQ(book.size(), 1u);
     EXPECT_EQ(book[0].text, "eins");
     EXPECT_TRUE(ticksSeen().empty());
@@ -66,14 +63,14 @@ TEST_F(MissedAppointments, OkButtonCloses) {
     AppointmentBook missed;
     missed.insert(thisMinute() - 3600, "Bus");
     driveModal(
-        MISSED_TITLE, [&] { showMissedAppointments(mainWindow(), missed); },
-        [](HWND dialog) { SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0); });
+        MISSED_TITLE, [&] { showMissedAppointments(program->mainWindow, missed, clock.today()); },
+        [&](HWND dialog) { SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0); });
 }
 
 TEST_F(AboutBox, ShowsItsTextsAndIgnoresEscape) {
     driveModal(
-        ABOUT_TITLE, [&] { showAbout(mainWindow()); },
-        [](HWND dialog) {
+        ABOUT_TITLE, [&] { showAbout(program->mainWindow); },
+        [&](HWND dialog) {
             EXPECT_EQ(windowText(dialog), ABOUT_TITLE);
             EXPECT_EQ(GetWindowLongPtrA(dialog, GWL_STYLE) & WS_SYSMENU, 0) << "no close box";
             const auto texts = childTexts(dialog);
@@ -95,8 +92,8 @@ TEST_F(AboutBox, ShowsItsTextsAndIgnoresEscape) {
 
 TEST_F(AboutBox, OkButtonCloses) {
     driveModal(
-        ABOUT_TITLE, [&] { showAbout(mainWindow()); },
-        [](HWND dialog) { SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0); });
+        ABOUT_TITLE, [&] { showAbout(program->mainWindow); },
+        [&](HWND dialog) { SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0); });
 }
 
 } // namespace

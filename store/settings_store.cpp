@@ -1,5 +1,5 @@
 // The settings store: the Settings record in the registry under "Software\QuarvWecker".
-#include "store/settings.h"
+#include "store/settings_store.h"
 
 #include <cstdint>
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr const char* SettingsPath = "Software\\QuarvWecker";
+constexpr const char* SETTINGS_PATH = "Software\\QuarvWecker";
 
 bool readBool(const RegistryKey& key, const char* name, bool missing) {
     std::uint32_t value = 0;
@@ -47,12 +47,10 @@ void writeSettingsKey(const RegistryKey& key, const Settings& settings) {
     key.writeDword("repeatsound", settings.repeatsound ? 1 : 0);
 }
 
-AdministratorTest administratorTest = nullptr;
-
 } // namespace
 
 void loadSettings(Registry& registry, Settings& settings) {
-    RegistryKey key = registry.open(RegistryRoot::Machine, SettingsPath, RegistryAccess::Read);
+    RegistryKey key = registry.open(RegistryRoot::Machine, SETTINGS_PATH, RegistryAccess::Read);
     std::uint32_t userdata = 0;
     const bool userdataKnown = key && key.readDword("userdata", userdata);
     // Without the machine-wide choice the user's own settings count, as on a fresh
@@ -61,7 +59,7 @@ void loadSettings(Registry& registry, Settings& settings) {
     settings.userdata = userdataKnown ? userdata == 1 : true;
     if (settings.userdata) {
         key.close();
-        key = registry.open(RegistryRoot::User, SettingsPath, RegistryAccess::Read);
+        key = registry.open(RegistryRoot::User, SETTINGS_PATH, RegistryAccess::Read);
     }
     if (!key) {
         resetSettings(registry, settings, userdataKnown);
@@ -75,7 +73,7 @@ void saveSettings(Registry& registry, const Settings& settings,
     // A machine key that cannot be written (an ordinary user, or an administrator
     // without elevation) costs only the machine-wide values: the user's own settings
     // are still written.
-    RegistryKey key = registry.create(RegistryRoot::Machine, SettingsPath);
+    RegistryKey key = registry.create(RegistryRoot::Machine, SETTINGS_PATH);
     if (key) {
         key.writeDword("userdata", settings.userdata ? 1 : 0);
         if (defaultSoundEvent != nullptr) {
@@ -84,7 +82,7 @@ void saveSettings(Registry& registry, const Settings& settings,
     }
     if (settings.userdata) {
         key.close();
-        key = registry.create(RegistryRoot::User, SettingsPath);
+        key = registry.create(RegistryRoot::User, SETTINGS_PATH);
     }
     if (key) {
         writeSettingsKey(key, settings);
@@ -106,24 +104,3 @@ void resetSettings(Registry& registry, Settings& settings, bool userdataKnown) {
     settings.repeatsound = false;
     saveSettings(registry, settings);
 }
-
-bool isAdministrator() {
-    if (administratorTest == nullptr) {
-        administratorTest = systemAdministratorTest;
-    }
-    return administratorTest();
-}
-
-AdministratorTest setAdministratorTest(AdministratorTest test) {
-    const AdministratorTest previous =
-        administratorTest != nullptr ? administratorTest : systemAdministratorTest;
-    administratorTest = test != nullptr ? test : systemAdministratorTest;
-    return previous;
-}
-
-#ifndef _WIN32
-// Outside Windows there are no machine-wide rights to guard.
-bool systemAdministratorTest() {
-    return false;
-}
-#endif

@@ -1,5 +1,4 @@
-// The appointment file in the current user's application-data folder, for tests
-// that run the program with per-user data.
+// Whole files and the user's appointment file, for the tests under Wine.
 #pragma once
 
 #include <windows.h>
@@ -9,10 +8,15 @@
 #include <sstream>
 #include <string>
 
+// The appointment file in the current user's application-data folder.
 inline std::string userAppointmentFile() {
     char folder[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
     return std::string(folder) + "\\quarvwecker.xml";
+}
+
+inline bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The whole file; empty when it cannot be read.
@@ -21,4 +25,11 @@ inline std::string readWholeFile(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+// Replaces the file with the bytes; false when it could not be written.
+inline bool writeWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return out.good();
 }

@@ -1,5 +1,5 @@
-// Drives a modal dialog of the program from a second thread.
-#include "tests/support/dialog_driver.h"
+// Finding, waiting for, reading and driving the program's windows.
+#include "tests/support/window_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr DWORD WAIT_LIMIT_MS = 30000;
 constexpr DWORD POLL_MS = 20;
 constexpr DWORD CLOSE_LIMIT_MS = 5000;
 
@@ -55,46 +54,71 @@ void makeMarkerWindow() {
                                  GetModuleHandleA(nullptr), nullptr);
 }
 
+// The visible window of the class (any class for nullptr) with the title, waiting for it.
+HWND waitForVisible(const char* className, const char* title) {
+    HWND found = nullptr;
+    waitFor([&] {
+        found = FindWindowA(className, title);
+        return found != nullptr && IsWindowVisible(found);
+    });
+    return found != nullptr && IsWindowVisible(found) ? found : nullptr;
+}
+
 } // namespace
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        Sleep(POLL_MS);
+    }
+    return true;
+}
+
+int pumpMessages() {
+    int quitCode = -1;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitCode = static_cast<int>(message.wParam);
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quitCode;
+}
 
 void settle() {
     const long before = markersSeen;
     PostMessageA(markerWindow, MARKER_MESSAGE, 0, 0);
-    for (DWORD waited = 0; waited < WAIT_LIMIT_MS && markersSeen == before; waited += 1) {
-        Sleep(1);
-    }
-    EXPECT_NE(markersSeen, before) << "the dialogs' thread did not come back to its message loop";
+    const bool seen = waitFor([&] { return markersSeen != before; });
+    EXPECT_TRUE(seen) << "the dialogs' thread did not come back to its message loop";
 }
 
 bool waitUntilDestroyed(HWND window) {
-    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
-        if (!IsWindow(window)) {
-            return true;
-        }
-        Sleep(POLL_MS);
-    }
-    return false;
+    return waitFor([window] { return !IsWindow(window); });
 }
 
 HWND waitForWindow(const char* title) {
-    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
-        HWND window = FindWindowA(nullptr, title);
-        if (window != nullptr && IsWindowVisible(window)) {
-            return window;
-        }
-        Sleep(POLL_MS);
-    }
-    return nullptr;
+    return waitForVisible(nullptr, title);
+}
+
+HWND waitForDialog(const char* title) {
+    return waitForVisible("#32770", title);
+}
+
+HWND waitForHiddenDialog(const char* title) {
+    HWND found = nullptr;
+    waitFor([&] { return (found = FindWindowA("#32770", title)) != nullptr; });
+    return found;
 }
 
 bool waitUntilClosed(HWND window, DWORD limitMs) {
-    for (DWORD waited = 0; waited < limitMs; waited += POLL_MS) {
-        if (!IsWindow(window) || !IsWindowVisible(window)) {
-            return true;
-        }
-        Sleep(POLL_MS);
-    }
-    return false;
+    return waitFor([window] { return !IsWindow(window) || !IsWindowVisible(window); },
+                   std::chrono::milliseconds(limitMs));
 }
 
 void driveModal(const char* title, const std::function<void()>& show,
@@ -123,9 +147,46 @@ void driveModal(const char* title, const std::function<void()>& show,
 }
 
 std::string windowText(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+std::string itemText(HWND dialog, int id) {
+    return windowText(GetDlgItem(dialog, id));
+}
+
+bool checked(HWND dialog, int id) {
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+bool itemShown(HWND dialog, int id) {
+    return (GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::string messageText(HWND box) {
+    return itemText(box, 0xFFFF);
+}
+
+void click(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void clickNow(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void setItemText(HWND dialog, int id, const std::string& text) {
+    SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void answer(HWND box, int button) {
+    PostMessageA(box, WM_COMMAND, button, 0);
 }
 
 void postCommand(HWND dialog, int id) {

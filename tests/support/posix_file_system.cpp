@@ -1,5 +1,5 @@
 // The file system outside Windows, over POSIX calls.
-#include "store/posix_file_system.h"
+#include "tests/support/posix_file_system.h"
 
 #include <fcntl.h>
 #include <unistd.h>

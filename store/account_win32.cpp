@@ -1,9 +1,11 @@
-// The administrator test: the Administrators group, enabled, in the process token.
-#include "store/administrator_win32.h"
+// The account the program runs under: the Administrators group, enabled, in the
+// process token, and the login name.
+#include "store/account_win32.h"
+
+#include <lmcons.h>
 
 #include <vector>
 
-#include "store/settings.h"
 #include "store/win32_handle.h"
 
 bool tokenHasEnabledAdministrators(HANDLE token) {
@@ -35,11 +37,33 @@ bool tokenHasEnabledAdministrators(HANDLE token) {
     return found;
 }
 
-bool systemAdministratorTest() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        return false;
+namespace {
+
+class SystemAccount final : public Account {
+  public:
+    bool isAdministrator() override {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            return false;
+        }
+        const UniqueHandle owned(token);
+        return tokenHasEnabledAdministrators(owned.get());
     }
-    const UniqueHandle owned(token);
-    return tokenHasEnabledAdministrators(owned.get());
+
+    std::optional<std::string> loginName() override {
+        std::string name(UNLEN + 1, '\0');
+        DWORD size = static_cast<DWORD>(name.size());
+        if (!GetUserNameA(name.data(), &size) || size == 0) {
+            return std::nullopt;
+        }
+        name.resize(size - 1); // the size counts the terminating zero
+        return name;
+    }
+};
+
+} // namespace
+
+Account& systemAccount() {
+    static SystemAccount account;
+    return account;
 }

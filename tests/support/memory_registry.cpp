@@ -1,5 +1,5 @@
 // A registry held in memory, for tests.
-#include "store/memory_registry.h"
+#include "tests/support/memory_registry.h"
 
 #include <algorithm>
 #include <cctype>

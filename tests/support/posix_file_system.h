@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "store/appointment_file.h"
+#include "store/file_system.h"
 
 class PosixFileSystem : public FileSystem {
   public:
