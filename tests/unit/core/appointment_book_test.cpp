@@ -57,7 +57,7 @@ TEST(AppointmentBook, EarliestAndRemoveEarliestWalkEqualTimesFirstInsertedFirst)
 
 TEST(AppointmentBook, InsertingFromLastToFirstReversesEqualTimes) {
     // The loader and the list's commit insert their rows from the last one up.
-    const std::vector<Appointment> rows{{7, "x"}, {7, "y"}, {7, "z"}};
+    const std::vector<Appointment> rows{{7, "x", {}}, {7, "y", {}}, {7, "z", {}}};
     AppointmentBook book;
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
         book.insert(it->alarmTime, it->text);
