@@ -8,9 +8,7 @@
 #include <utility>
 
 #include "core/recurrence.h"
-
-// Seconds since 1970-01-01 00:00:00 UTC, as time() gives it.
-using TimeValue = std::int64_t;
+#include "core/time_value.h"
 
 // An appointment is identified by all three: two programs that share one file
 // recognise the same appointment by them.

@@ -62,15 +62,6 @@ TimeValue localToTime(int year, int month, int day, int hour, int minute, bool i
     return static_cast<TimeValue>(result);
 }
 
-bool timeToLocal(TimeValue time, std::tm& local) {
-    const std::time_t value = static_cast<std::time_t>(time);
-#ifdef _WIN32
-    return localtime_s(&local, &value) == 0;
-#else
-    return localtime_r(&value, &local) != nullptr;
-#endif
-}
-
 std::string formatDisplay(std::string_view weekday, int day, int month, int year, int hour,
                           int minute) {
     char buffer[64];
@@ -80,6 +71,15 @@ std::string formatDisplay(std::string_view weekday, int day, int month, int year
 }
 
 } // namespace
+
+bool timeToLocal(TimeValue time, std::tm& local) {
+    const std::time_t value = static_cast<std::time_t>(time);
+#ifdef _WIN32
+    return localtime_s(&local, &value) == 0;
+#else
+    return localtime_r(&value, &local) != nullptr;
+#endif
+}
 
 std::string_view weekdayName(int dayOfWeek) {
     if (dayOfWeek < 0 || dayOfWeek >= static_cast<int>(weekdayNames.size())) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ struct CalendarFields {
     std::uint16_t second = 0;
     std::uint16_t millisecond = 0;
 };
+
+// The local calendar values of a time value, as localtime gives them; false
+// when the C library cannot convert it.
+bool timeToLocal(TimeValue time, std::tm& local);
 
 // Two-letter German weekday for a day of the week counted from Sunday;
 // any other index gives two blanks.
