@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 7> weekdayNames{"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
+constexpr std::array<std::string_view, 7> WEEKDAY_NAMES{"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
 
 // Reads a number the way atoi does (leading blanks, one sign, digits up to the
 // first other character, 0 without digits), saturating instead of overflowing.
@@ -82,10 +82,10 @@ bool timeToLocal(TimeValue time, std::tm& local) {
 }
 
 std::string_view weekdayName(int dayOfWeek) {
-    if (dayOfWeek < 0 || dayOfWeek >= static_cast<int>(weekdayNames.size())) {
+    if (dayOfWeek < 0 || dayOfWeek >= static_cast<int>(WEEKDAY_NAMES.size())) {
         return "  ";
     }
-    return weekdayNames[static_cast<std::size_t>(dayOfWeek)];
+    return WEEKDAY_NAMES[static_cast<std::size_t>(dayOfWeek)];
 }
 
 // The bounds follow the time zone, so they are computed at each call.

@@ -5,15 +5,15 @@
 
 namespace {
 
-constexpr const char* SchemeApps = "AppEvents\\Schemes\\Apps";
-constexpr const char* EventLabels = "AppEvents\\EventLabels";
-constexpr const char* AlarmEventKey = "AppEvents\\Schemes\\Apps\\belvanto\\QW_Alarm";
-constexpr const char* AlarmCurrentKey = "AppEvents\\Schemes\\Apps\\belvanto\\QW_Alarm\\.Current";
-constexpr const char* DefaultBeepKey = "AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Default";
+constexpr const char* SCHEME_APPS = "AppEvents\\Schemes\\Apps";
+constexpr const char* EVENT_LABELS = "AppEvents\\EventLabels";
+constexpr const char* ALARM_EVENT_KEY = "AppEvents\\Schemes\\Apps\\belvanto\\QW_Alarm";
+constexpr const char* ALARM_CURRENT_KEY = "AppEvents\\Schemes\\Apps\\belvanto\\QW_Alarm\\.Current";
+constexpr const char* DEFAULT_BEEP_KEY = "AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Default";
 
-constexpr std::size_t EventNameChars = 63;
-constexpr std::size_t LabelChars = 63;
-constexpr std::size_t FileNameChars = 259;
+constexpr std::size_t EVENT_NAME_CHARS = 63;
+constexpr std::size_t LABEL_CHARS = 63;
+constexpr std::size_t FILE_NAME_CHARS = 259;
 
 // The default value of a key of the current user, as text; false when the key or the
 // value is missing or the value is not a string.
@@ -34,7 +34,7 @@ bool readDefaultString(Registry& registry, const std::string& path, std::size_t 
 }
 
 std::string currentSoundKey(const std::string& event) {
-    return std::string(SchemeApps) + "\\.Default\\" + event + "\\.Current";
+    return std::string(SCHEME_APPS) + "\\.Default\\" + event + "\\.Current";
 }
 
 // "defsoundevent" of the machine key; empty when the key or the value is missing.
@@ -43,7 +43,7 @@ std::string readDefaultSoundEvent(Registry& registry) {
         registry.open(RegistryRoot::Machine, "Software\\QuarvWecker", RegistryAccess::Read);
     std::string name;
     if (key) {
-        key.readString("defsoundevent", EventNameChars, name);
+        key.readString("defsoundevent", EVENT_NAME_CHARS, name);
     }
     return name;
 }
@@ -60,7 +60,7 @@ void createWithDefault(const RegistryKey& parent, const char* name, std::string_
 } // namespace
 
 void registerAlarmSound(Registry& registry) {
-    if (registry.open(RegistryRoot::User, AlarmEventKey, RegistryAccess::Read)) {
+    if (registry.open(RegistryRoot::User, ALARM_EVENT_KEY, RegistryAccess::Read)) {
         return; // registered at an earlier start
     }
 
@@ -70,15 +70,15 @@ void registerAlarmSound(Registry& registry) {
     RegistryType type = RegistryType::String;
     const std::string standard = readDefaultSoundEvent(registry);
     if (!standard.empty()) {
-        readDefaultString(registry, currentSoundKey(standard), FileNameChars, file, &type);
+        readDefaultString(registry, currentSoundKey(standard), FILE_NAME_CHARS, file, &type);
     }
     if (file.size() < 5) {
         file.clear();
         type = RegistryType::String;
-        readDefaultString(registry, DefaultBeepKey, FileNameChars, file, &type);
+        readDefaultString(registry, DEFAULT_BEEP_KEY, FILE_NAME_CHARS, file, &type);
     }
 
-    RegistryKey apps = registry.open(RegistryRoot::User, SchemeApps, RegistryAccess::Full);
+    RegistryKey apps = registry.open(RegistryRoot::User, SCHEME_APPS, RegistryAccess::Full);
     if (!apps) {
         return;
     }
@@ -97,7 +97,8 @@ void registerAlarmSound(Registry& registry) {
     createWithDefault(event, ".Current", file, type);
     event.close();
 
-    const RegistryKey labels = registry.open(RegistryRoot::User, EventLabels, RegistryAccess::Full);
+    const RegistryKey labels =
+        registry.open(RegistryRoot::User, EVENT_LABELS, RegistryAccess::Full);
     if (labels) {
         createWithDefault(labels, "QW_Alarm", "Alarm", RegistryType::String);
     }
@@ -109,7 +110,8 @@ StandardSoundEvent readStandardSoundEvent(Registry& registry) {
         event = ".Default";
     }
     std::string label;
-    if (!readDefaultString(registry, std::string(EventLabels) + "\\" + event, LabelChars, label) ||
+    if (!readDefaultString(registry, std::string(EVENT_LABELS) + "\\" + event, LABEL_CHARS,
+                           label) ||
         label.empty()) {
         return {"undefiniert", ".Default"};
     }
@@ -118,12 +120,12 @@ StandardSoundEvent readStandardSoundEvent(Registry& registry) {
 
 std::string readAlarmSoundFile(Registry& registry, const std::string& standardEvent) {
     std::string file;
-    if (readDefaultString(registry, AlarmCurrentKey, FileNameChars, file) && !file.empty()) {
+    if (readDefaultString(registry, ALARM_CURRENT_KEY, FILE_NAME_CHARS, file) && !file.empty()) {
         return file;
     }
     file.clear();
     if (standardEvent.size() >= 2 &&
-        readDefaultString(registry, currentSoundKey(standardEvent), FileNameChars, file) &&
+        readDefaultString(registry, currentSoundKey(standardEvent), FILE_NAME_CHARS, file) &&
         !file.empty()) {
         return file;
     }
@@ -134,14 +136,14 @@ void restoreAlarmSoundFile(Registry& registry, const std::string& file,
                            const std::string* shownFile) {
     std::string current;
     if (shownFile == nullptr) {
-        readDefaultString(registry, AlarmCurrentKey, FileNameChars, current);
+        readDefaultString(registry, ALARM_CURRENT_KEY, FILE_NAME_CHARS, current);
         shownFile = &current;
     }
     if (file.size() < 5 || shownFile->size() < 5 || file == *shownFile) {
         return;
     }
     const RegistryKey key =
-        registry.open(RegistryRoot::User, AlarmCurrentKey, RegistryAccess::Full);
+        registry.open(RegistryRoot::User, ALARM_CURRENT_KEY, RegistryAccess::Full);
     if (key) {
         key.writeString("", file, RegistryType::ExpandString);
     }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "core/no_throw.h"
+
 namespace {
 
 constexpr char CLASS_NAME[] = "TrayIconClass";
@@ -211,7 +213,10 @@ LRESULT CALLBACK TrayIcon::windowProc(HWND window, UINT message, WPARAM wParam,
                           reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
     auto* const icon = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (icon != nullptr && window == icon->ownWindow) {
+    if (icon == nullptr || window != icon->ownWindow) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return noThrow<LRESULT>(0, [&]() -> LRESULT {
         if (message == TASKBAR_CREATED_MESSAGE) {
             icon->addAgain();
             return 0;
@@ -219,6 +224,6 @@ LRESULT CALLBACK TrayIcon::windowProc(HWND window, UINT message, WPARAM wParam,
         if (message == icon->notifyData.uCallbackMessage) {
             return icon->onNotification(wParam, lParam);
         }
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    });
 }
