@@ -14,6 +14,7 @@
 #include "app/tray_status.h"
 #include "core/calendar.h"
 #include "res/resource.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ void initialise(HWND window, const AlarmRecord& record) {
                           nullptr);
     }
 
+    setWindowIcons(window, IDI_PROGRAM, windowDpi(window));
     placeAlarmWindow(window, record.position);
 
     showControl(window, IDOK, !record.playSound);
@@ -177,6 +179,10 @@ INT_PTR CALLBACK alarmWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
         onTimer(window, wParam);
         return TRUE;
+    case WM_DPICHANGED:
+        // The dialog manager moves and scales the window; only the icons are ours.
+        setWindowIcons(window, IDI_PROGRAM, LOWORD(wParam));
+        return FALSE;
     default:
         return FALSE;
     }
@@ -196,9 +202,9 @@ HWND openAlarmWindow(HINSTANCE instance, HWND owner, const AlarmRecord& record) 
 void placeAlarmWindow(HWND window, int position) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    moveTopmostTo(window,
-                  alarmWindowPlace(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                   rect.right - rect.left, rect.bottom - rect.top, position));
+    moveTopmostTo(window, alarmWindowPlace(GetSystemMetrics(SM_CXSCREEN),
+                                           GetSystemMetrics(SM_CYSCREEN), rect.right - rect.left,
+                                           rect.bottom - rect.top, position, windowDpi(window)));
 }
 
 void nudgeAlarmWindow(HWND window) {
@@ -206,7 +212,7 @@ void nudgeAlarmWindow(HWND window) {
     GetWindowRect(window, &rect);
     moveTopmostTo(window, nudgedAlarmWindowPlace(GetSystemMetrics(SM_CXSCREEN),
                                                  GetSystemMetrics(SM_CYSCREEN), rect.left, rect.top,
-                                                 rect.bottom));
+                                                 rect.bottom, windowDpi(window)));
 }
 
 AlarmWindowCalls setAlarmWindowCalls(AlarmWindowCalls calls) {

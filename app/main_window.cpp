@@ -8,6 +8,7 @@
 #include "core/clock.h"
 #include "res/resource.h"
 #include "tray/csytemtry.h"
+#include "ui/dpi.h"
 
 bool registerMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
@@ -23,13 +24,21 @@ bool registerMainWindowClass(HINSTANCE instance) {
 }
 
 HWND createMainWindow(HINSTANCE instance) {
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, PROGRAM_TITLE, WS_DISABLED, CW_USEDEFAULT, 0,
-                           CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+    const HWND window =
+        CreateWindowExA(0, MAIN_WINDOW_CLASS, PROGRAM_TITLE, WS_DISABLED, CW_USEDEFAULT, 0,
+                        CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+    // Started as administrator, the window would not hear the taskbar's return.
+    ChangeWindowMessageFilterEx(window, RegisterWindowMessageA("TaskbarCreated"), MSGFLT_ALLOW,
+                                nullptr);
+    return window;
 }
 
 static_assert(MSG_TRAY_MENU == TrayIcon::menuMessage);
 
 namespace {
+
+// Sent to every top-level window when the taskbar is (re-)created.
+const UINT taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 
 void raiseAlarm() {
     AppointmentBook& book = program::book();
@@ -164,6 +173,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMECHANGE:
         program::requestImmediateTick();
         return 0;
+    // A new display scale, a new display, new icon metrics or a new taskbar: the
+    // tray icon is loaded again at the small-icon size that now applies.
+    case WM_DPICHANGED:
+        reloadTrayIcon(LOWORD(wParam));
+        return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+        reloadTrayIcon(windowDpi(window));
+        break;
     case WM_ENDSESSION:
         // The session ends without the message loop coming back: save now.
         if (wParam != 0) {
@@ -171,6 +189,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     default:
+        if (message == taskbarCreatedMessage) {
+            reloadTrayIcon(windowDpi(window));
+            return 0;
+        }
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

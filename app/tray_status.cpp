@@ -3,15 +3,25 @@
 
 #include "app/program.h"
 #include "tray/csytemtry.h"
+#include "ui/dpi.h"
 
 namespace {
 TrayStatus shownStatus;
-}
+// The DPI the notification area shows icons at; 0 until a change was reported,
+// then the main window's DPI counts.
+int trayDpi = 0;
+} // namespace
 
 HICON loadTrayIcon(HINSTANCE instance, int iconId) {
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    const int dpi = trayDpi != 0 ? trayDpi : windowDpi(program::mainWindow());
+    return smallIconForDpi(instance, iconId, dpi);
+}
+
+void reloadTrayIcon(int dpi) {
+    trayDpi = dpi;
+    if (TrayIcon* tray = program::tray(); tray != nullptr && shownStatus.iconId != 0) {
+        tray->setIcon(loadTrayIcon(program::instance(), shownStatus.iconId));
+    }
 }
 
 void showStatus(int row, const std::string* detail) {

@@ -14,6 +14,11 @@ void showStatus(int row, const std::string* detail = nullptr);
 // What showStatus last gave the tray.
 const TrayStatus& currentTrayStatus();
 
-// A status icon at the small-icon size of the notification area. Shared handle:
-// never destroyed by the caller.
+// A status icon at the small-icon size of the notification area's DPI. Shared
+// handle: never destroyed by the caller.
 HICON loadTrayIcon(HINSTANCE instance, int iconId);
+
+// The display scale changed (dpi: the main window's new DPI) or the taskbar came
+// back: the shown status icon is loaded again at the small-icon size of dpi, and
+// so is every later one.
+void reloadTrayIcon(int dpi);

@@ -1,0 +1,16 @@
+// Lengths given for 96 DPI, scaled to the DPI of a display.
+#pragma once
+
+#include <cstdint>
+
+// The DPI at which Windows draws at 100 % and for which pixel lengths are given.
+constexpr int BASE_DPI = 96;
+
+// length × dpi / 96 rounded to the nearest pixel, halves away from zero, as the
+// platform's MulDiv rounds: the same length the system gives its own metrics.
+constexpr int scaleToDpi(int length, int dpi) noexcept {
+    const std::int64_t product = static_cast<std::int64_t>(length) * dpi;
+    const std::int64_t half = BASE_DPI / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / BASE_DPI
+                                         : (product - half) / BASE_DPI);
+}
