@@ -2,6 +2,8 @@
 // OK closes it.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "app/program.h"
 #include "res/resource.h"
 #include "ui/dialogs.h"
@@ -10,15 +12,26 @@
 
 namespace {
 
+// The room the template leaves the icon, in dialog units: from its corner (11, 8)
+// up to the name on its right (x 37) and the line below it (y 32).
+constexpr int ICON_ROOM_WIDTH = 26;
+constexpr int ICON_ROOM_HEIGHT = 24;
+
 // The icon control of the template loads the icon at the system's size; it is
-// given the program's icon at the large-icon size of the dialog's DPI instead.
+// given the program's icon at the large-icon size of the dialog's DPI instead,
+// or smaller where the dialog's font grows less than the DPI and would leave
+// less room (the icon never covers the texts).
 void showProgramIcon(HWND dialog, int dpi) {
+    RECT room{0, 0, ICON_ROOM_WIDTH, ICON_ROOM_HEIGHT};
+    MapDialogRect(dialog, &room);
+    const int size = std::min(systemMetricForDpi(SM_CXICON, dpi),
+                              drawnIconSizeWithin(std::min(room.right, room.bottom)));
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
             SendMessageA(child, STM_SETICON,
-                         reinterpret_cast<WPARAM>(largeIconForDpi(instance, IDI_PROGRAM, dpi)), 0);
+                         reinterpret_cast<WPARAM>(iconOfSize(instance, IDI_PROGRAM, size)), 0);
         }
     }
 }

@@ -14,3 +14,17 @@ constexpr int scaleToDpi(int length, int dpi) noexcept {
     return static_cast<int>(product >= 0 ? (product + half) / BASE_DPI
                                          : (product - half) / BASE_DPI);
 }
+
+// The sizes at which the program's icons are drawn (res/icons/make_icons.py).
+constexpr int DRAWN_ICON_SIZES[] = {16, 20, 24, 32, 40, 48, 64, 256};
+
+// The largest drawn icon size of at most pixels; the smallest one when none fits.
+constexpr int drawnIconSizeWithin(int pixels) noexcept {
+    int best = DRAWN_ICON_SIZES[0];
+    for (int size : DRAWN_ICON_SIZES) {
+        if (size <= pixels) {
+            best = size;
+        }
+    }
+    return best;
+}

@@ -20,4 +20,12 @@ TEST(ScaleToDpi, RoundsNegativeHalvesAwayFromZeroAndDoesNotOverflow) {
     EXPECT_EQ(scaleToDpi(100000000, 192), 200000000); // the product needs 64 bits
 }
 
+TEST(DrawnIconSizeWithin, TakesTheLargestDrawnSizeThatFits) {
+    EXPECT_EQ(drawnIconSizeWithin(32), 32);
+    EXPECT_EQ(drawnIconSizeWithin(47), 40);
+    EXPECT_EQ(drawnIconSizeWithin(255), 64);
+    EXPECT_EQ(drawnIconSizeWithin(1000), 256);
+    EXPECT_EQ(drawnIconSizeWithin(10), 16); // nothing smaller is drawn
+}
+
 } // namespace
