@@ -57,6 +57,9 @@ fuzz: bootstrap
 installer: windows
 	@cmake --build --preset windows --target installer
 	@echo "The setup program: $$(ls build/windows/QuarvZodora-*-setup.exe)"
+	@echo "Without installation: $$(ls build/windows/QuarvZodora-*-portable.zip)"
+	@echo "Their SHA-256: $$(ls build/windows/QuarvZodora-*-SHA256.txt)"
+	@echo "winget manifests: $$(ls -d build/windows/winget/*/*)"
 
 clean:
 	rm -rf build

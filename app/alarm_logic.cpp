@@ -1,34 +1,36 @@
 // Placement, nudge and snooze length of the alarm window, without a window.
 #include "app/alarm_logic.h"
 
-ScreenPoint alarmWindowPlace(int screenWidth, int screenHeight, int width, int height,
-                             int position) {
-    const int right = screenWidth - width - ALARM_WINDOW_MARGIN;
-    const int bottom = screenHeight - height - ALARM_WINDOW_MARGIN;
+ScreenPoint alarmWindowPlace(int screenWidth, int screenHeight, int width, int height, int position,
+                             int dpi) {
+    const int margin = scaleToDpi(ALARM_WINDOW_MARGIN, dpi);
+    const int right = screenWidth - width - margin;
+    const int bottom = screenHeight - height - margin;
     const int middleX = (screenWidth - width) / 2;
     const int middleY = (screenHeight - height) / 2;
     switch (position) {
     case 1:
-        return {right, ALARM_WINDOW_MARGIN};
+        return {right, margin};
     case 2:
         return {right, middleY};
     case 3:
         return {right, bottom};
     case 4:
-        return {ALARM_WINDOW_MARGIN, ALARM_WINDOW_MARGIN};
+        return {margin, margin};
     case 5:
-        return {ALARM_WINDOW_MARGIN, middleY};
+        return {margin, middleY};
     case 6:
-        return {ALARM_WINDOW_MARGIN, bottom};
+        return {margin, bottom};
     default:
         return {middleX, middleY};
     }
 }
 
-ScreenPoint nudgedAlarmWindowPlace(int screenWidth, int screenHeight, int left, int top,
-                                   int bottom) {
-    const int dx = left < screenWidth / 2 ? ALARM_WINDOW_MARGIN : -ALARM_WINDOW_MARGIN;
-    const int dy = bottom < screenHeight / 2 ? ALARM_WINDOW_MARGIN : -ALARM_WINDOW_MARGIN;
+ScreenPoint nudgedAlarmWindowPlace(int screenWidth, int screenHeight, int left, int top, int bottom,
+                                   int dpi) {
+    const int step = scaleToDpi(ALARM_WINDOW_MARGIN, dpi);
+    const int dx = left < screenWidth / 2 ? step : -step;
+    const int dy = bottom < screenHeight / 2 ? step : -step;
     return {left + dx, top + dy};
 }
 

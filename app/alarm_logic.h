@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ui/dpi_scale.h"
+
 struct ScreenPoint {
     int x = 0;
     int y = 0;
@@ -15,20 +17,22 @@ struct ScreenPoint {
 // milliseconds (USER_TIMER_MAXIMUM, about 24 days).
 constexpr std::uint32_t LONGEST_TIMER_MINUTES = 0x7FFFFFFF / 60000;
 
-// Margin between the window and the screen's edges, and the step of a nudge.
+// Margin between the window and the screen's edges, and the step of a nudge,
+// at 96 DPI; both grow with the window's DPI.
 constexpr int ALARM_WINDOW_MARGIN = 20;
 
 // The top left corner for a window of width x height on a screen of
-// screenWidth x screenHeight: 1 right top, 2 right middle, 3 right bottom,
-// 4 left top, 5 left middle, 6 left bottom, any other value the centre.
-ScreenPoint alarmWindowPlace(int screenWidth, int screenHeight, int width, int height,
-                             int position);
+// screenWidth x screenHeight (all in pixels of a display at dpi): 1 right top,
+// 2 right middle, 3 right bottom, 4 left top, 5 left middle, 6 left bottom, any
+// other value the centre.
+ScreenPoint alarmWindowPlace(int screenWidth, int screenHeight, int width, int height, int position,
+                             int dpi = BASE_DPI);
 
 // The window's new top left corner after one step towards the screen's middle:
 // right when its left edge lies in the left half, else left; down when its
 // bottom edge lies in the upper half, else up.
-ScreenPoint nudgedAlarmWindowPlace(int screenWidth, int screenHeight, int left, int top,
-                                   int bottom);
+ScreenPoint nudgedAlarmWindowPlace(int screenWidth, int screenHeight, int left, int top, int bottom,
+                                   int dpi = BASE_DPI);
 
 // The snooze length typed into the edit, read as an unsigned decimal number
 // after leading blanks (as the dialog manager reads one). Text that is not a

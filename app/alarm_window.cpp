@@ -12,6 +12,7 @@
 #include "core/calendar.h"
 #include "core/no_throw.h"
 #include "res/resource.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ void initialise(HWND window, const AlarmWindowStart& start) {
         setTimer(window, AUTO_END_TIMER_ID, static_cast<std::uint32_t>(record.autoEndMinutes));
     }
 
+    setWindowIcons(window, IDI_PROGRAM, windowDpi(window));
     placeAlarmWindow(window, record.position);
 
     showControl(window, IDOK, !record.playSound);
@@ -183,6 +185,10 @@ INT_PTR CALLBACK alarmWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_TIMER:
             onTimer(window, wParam);
             return TRUE;
+        case WM_DPICHANGED:
+            // The dialog manager moves and scales the window; only the icons are ours.
+            setWindowIcons(window, IDI_PROGRAM, LOWORD(wParam));
+            return FALSE;
         default:
             return FALSE;
         }
@@ -204,9 +210,9 @@ HWND openAlarmWindow(HINSTANCE instance, HWND owner, const AlarmRecord& record, 
 void placeAlarmWindow(HWND window, int position) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    moveTopmostTo(window,
-                  alarmWindowPlace(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                   rect.right - rect.left, rect.bottom - rect.top, position));
+    moveTopmostTo(window, alarmWindowPlace(GetSystemMetrics(SM_CXSCREEN),
+                                           GetSystemMetrics(SM_CYSCREEN), rect.right - rect.left,
+                                           rect.bottom - rect.top, position, windowDpi(window)));
 }
 
 void nudgeAlarmWindow(HWND window) {
@@ -214,5 +220,5 @@ void nudgeAlarmWindow(HWND window) {
     GetWindowRect(window, &rect);
     moveTopmostTo(window, nudgedAlarmWindowPlace(GetSystemMetrics(SM_CXSCREEN),
                                                  GetSystemMetrics(SM_CYSCREEN), rect.left, rect.top,
-                                                 rect.bottom));
+                                                 rect.bottom, windowDpi(window)));
 }

@@ -5,8 +5,12 @@
 #include "app/program.h"
 #include "core/no_throw.h"
 #include "res/resource.h"
+#include "ui/dpi.h"
 
 namespace {
+
+// Sent to every top-level window when the taskbar is (re-)created.
+const UINT TASKBAR_CREATED_MESSAGE = RegisterWindowMessageA("TaskbarCreated");
 
 // The program of a main window: set when the window is created.
 Program* programOf(HWND window) {
@@ -46,6 +50,15 @@ LRESULT handleMessage(Program& program, HWND window, UINT message, WPARAM wParam
     case WM_TIMECHANGE:
         program.requestImmediateTick();
         return 0;
+    // A new display scale, a new display, new icon metrics or a new taskbar: the
+    // tray icon is loaded again at the small-icon size that now applies.
+    case WM_DPICHANGED:
+        program.reloadTrayIcon(LOWORD(wParam));
+        return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+        program.reloadTrayIcon(windowDpi(window));
+        break;
     case WM_ENDSESSION:
         // The session ends without the message loop coming back: save now.
         if (wParam != 0) {
@@ -53,6 +66,10 @@ LRESULT handleMessage(Program& program, HWND window, UINT message, WPARAM wParam
         }
         return 0;
     default:
+        if (message == TASKBAR_CREATED_MESSAGE) {
+            program.reloadTrayIcon(windowDpi(window));
+            return 0;
+        }
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -88,8 +105,12 @@ bool registerMainWindowClass(HINSTANCE instance) {
 }
 
 HWND createMainWindow(HINSTANCE instance, Program& program) {
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, PROGRAM_TITLE, WS_DISABLED, CW_USEDEFAULT, 0,
-                           CW_USEDEFAULT, 0, nullptr, nullptr, instance, &program);
+    const HWND window =
+        CreateWindowExA(0, MAIN_WINDOW_CLASS, PROGRAM_TITLE, WS_DISABLED, CW_USEDEFAULT, 0,
+                        CW_USEDEFAULT, 0, nullptr, nullptr, instance, &program);
+    // Started as administrator, the window would not hear the taskbar's return.
+    ChangeWindowMessageFilterEx(window, TASKBAR_CREATED_MESSAGE, MSGFLT_ALLOW, nullptr);
+    return window;
 }
 
 void forgetProgram(HWND window, const Program& program) {

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "app/main_window.h"
-#include "app/tray_status.h"
 #include "res/resource.h"
 #include "store/appointment_file.h"
 #include "store/settings_store.h"
@@ -25,9 +24,8 @@ bool Program::createMainWindow() {
 }
 
 bool Program::createTray() {
-    tray.reset(new (std::nothrow)
-                   TrayIcon(instance, mainWindow, MSG_TRAY_NOTIFY, PROGRAM_TITLE,
-                            loadTrayIcon(instance, IDI_ON), IDM_TRAY, false, calls_.shell));
+    tray.reset(new (std::nothrow) TrayIcon(instance, mainWindow, MSG_TRAY_NOTIFY, PROGRAM_TITLE,
+                                           statusIcon(IDI_ON), IDM_TRAY, false, calls_.shell));
     return tray != nullptr;
 }
 

@@ -77,6 +77,12 @@ class Program final : public AlarmHost {
     void showStatus(StatusRow row, const std::string* detail = nullptr);
     // What showStatus last gave the tray.
     const TrayStatus& shownStatus() const { return shown_; }
+    // A status icon at the small-icon size of the notification area's DPI.
+    HICON statusIcon(int iconId) const;
+    // The display scale changed (dpi: the main window's new DPI) or the taskbar
+    // came back: the shown status icon is loaded again at the small-icon size of
+    // dpi, and so is every later one.
+    void reloadTrayIcon(int dpi);
 
     // --- the run's state ----------------------------------------------------------
 
@@ -107,5 +113,8 @@ class Program final : public AlarmHost {
 
     WindowCalls calls_;
     TrayStatus shown_;
+    // The DPI the notification area shows icons at: 0 until a change was
+    // reported, then the main window's DPI counts.
+    int trayDpi_ = 0;
     bool menuDialogOpen_ = false;
 };

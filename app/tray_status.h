@@ -3,6 +3,6 @@
 
 #include <windows.h>
 
-// A status icon at the small-icon size of the notification area. Shared handle:
-// never destroyed by the caller.
-HICON loadTrayIcon(HINSTANCE instance, int iconId);
+// A status icon at the small-icon size of a DPI. Shared handle: never destroyed
+// by the caller.
+HICON loadTrayIcon(HINSTANCE instance, int iconId, int dpi);

@@ -4,23 +4,25 @@
 Usage: wizard_bitmap.py ICON.ico OUT.bmp
 
 The picture is 164 x 314 pixels (the size the wizard shows), a soft gradient with
-the program's icon, taken from its largest image and drawn twice as large.
+the program's icon, taken from its largest bitmap image (64 pixels; the 256 pixel
+image is a PNG) and drawn 96 pixels large.
 """
 import struct
 import sys
 
 WIDTH, HEIGHT = 164, 314
-SCALE = 2
+SCALE = 1.5
 TOP = (255, 255, 255)
 BOTTOM = (236, 222, 214)
 
 
 def largest_image(path):
-    """The largest 32-bit image of an .ico file as rows of (r, g, b, a), top row first."""
+    """The largest 32-bit bitmap image of an .ico file as rows of (r, g, b, a), top row first."""
     data = open(path, 'rb').read()
     count = struct.unpack_from('<H', data, 4)[0]
     entries = [struct.unpack_from('<BBBBHHII', data, 6 + 16 * i) for i in range(count)]
-    width, _, _, _, _, bits, _, offset = max(entries, key=lambda e: e[0] or 256)
+    bitmaps = [e for e in entries if data[e[7]:e[7] + 4] != b'\x89PNG']
+    width, _, _, _, _, bits, _, offset = max(bitmaps, key=lambda e: e[0] or 256)
     header_size, dib_width, dib_height = struct.unpack_from('<Iii', data, offset)
     if bits != 32 or dib_width != width or dib_height != 2 * width:
         sys.exit(f'{path}: expected a 32-bit image, {width} pixels square')
@@ -54,7 +56,7 @@ def sample(image, x, y):
 
 
 def draw(image):
-    size = len(image) * SCALE
+    size = round(len(image) * SCALE)
     left, top = (WIDTH - size) // 2, 36
     rows = []
     for y in range(HEIGHT):

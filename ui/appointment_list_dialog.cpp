@@ -11,6 +11,7 @@
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/appointment_rows.h"
 #include "ui/dialogs.h"
+#include "ui/dpi.h"
 #include "ui/list_view_cells.h"
 #include "ui/ok_only_dialog.h"
 #include "ui/template_module.h"
@@ -19,6 +20,14 @@ namespace {
 
 // Committed cells are read through 64-byte buffers: 63 characters survive.
 constexpr std::size_t COMMIT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
+
+// The columns' widths at 96 DPI; they grow with the dialog's DPI.
+constexpr int TEXT_COLUMN_WIDTH = 250;
+constexpr int TIME_COLUMN_WIDTH = 80;
+
+// Posted to itself after a change of DPI, once the dialog manager has scaled the
+// list: the last column then stretches over the list's new width.
+constexpr UINT MSG_STRETCH_TIME_COLUMN = WM_APP + 1;
 
 // What the list works on: the book its OK replaces, and today for "ht".
 struct ListDialogData {
@@ -43,20 +52,42 @@ void insertColumn(HWND list, int column, int width, const char* header) {
     SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
 }
 
+void stretchTimeColumn(HWND dialog) {
+    // On the last column this stretches it over the rest of the list's width.
+    SendMessageA(GetDlgItem(dialog, IDC_APPOINTMENTS), LVM_SETCOLUMNWIDTH, 1,
+                 LVSCW_AUTOSIZE_USEHEADER);
+}
+
 // The two columns and one row per appointment, in book order.
 void fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
               const LocalDate& today) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
-    insertColumn(list, 0, 250, "Text");
-    insertColumn(list, 1, 80, "Alarmzeit");
+    const int dpi = windowDpi(dialog);
+    insertColumn(list, 0, scaleToDpi(TEXT_COLUMN_WIDTH, dpi), "Text");
+    insertColumn(list, 1, scaleToDpi(TIME_COLUMN_WIDTH, dpi), "Alarmzeit");
     int row = 0;
     for (const AppointmentRow& cells : rowsFromBook(book, cellChars, today)) {
         insertListRow(list, row, cells.text);
         setListCell(list, row, 1, cells.display);
         ++row;
     }
-    // On the last column this stretches it over the rest of the list's width.
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE_USEHEADER);
+    stretchTimeColumn(dialog);
+}
+
+// The dialog moved to a display of another scale: the dialog manager scales the
+// dialog and its controls, the columns are the program's own.
+bool onListDpiMessage(HWND dialog, UINT message, WPARAM wParam) {
+    if (message == WM_DPICHANGED) {
+        SendMessageA(GetDlgItem(dialog, IDC_APPOINTMENTS), LVM_SETCOLUMNWIDTH, 0,
+                     scaleToDpi(TEXT_COLUMN_WIDTH, LOWORD(wParam)));
+        PostMessageA(dialog, MSG_STRETCH_TIME_COLUMN, 0, 0);
+        return true;
+    }
+    if (message == MSG_STRETCH_TIME_COLUMN) {
+        stretchTimeColumn(dialog);
+        return true;
+    }
+    return false;
 }
 
 std::vector<AppointmentRow> readRows(HWND list) {
@@ -82,6 +113,9 @@ void editRow(HWND dialog, int row) {
 }
 
 INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (onListDpiMessage(dialog, message, wParam)) {
+        return FALSE; // the dialog manager's own handling follows
+    }
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         const auto& data = *reinterpret_cast<const ListDialogData*>(lParam);
@@ -132,6 +166,9 @@ INT_PTR CALLBACK appointmentListProc(HWND dialog, UINT message, WPARAM wParam,
 INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam,
                                         LPARAM lParam) noexcept {
     if (message != WM_INITDIALOG) {
+        if (onListDpiMessage(dialog, message, wParam)) {
+            return FALSE;
+        }
         return okOnlyDialogProc(dialog, message, wParam, lParam);
     }
     return noThrow<INT_PTR>(FALSE, [&] {

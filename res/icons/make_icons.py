@@ -4,11 +4,15 @@
 Usage: make_icons.py OUTDIR [--sheet SHEET.png]
 
 Every icon is the same alarm clock; its colour and one mark on the face tell
-the state apart even at 16 pixels. Each .ico holds 16, 24, 32 and 48 pixel
-images (32-bit BGRA with an AND mask). The shapes are signed distance
-functions in a 16-unit design space, scaled to each size and anti-aliased by
-their distance to the pixel centre. --sheet also writes an enlarged contact
-sheet of every icon at every size, to look at.
+the state apart even at 16 pixels. Each .ico holds the sizes Windows asks for
+from 100 % to 200 % display scale and beyond: 16, 20, 24, 32, 40, 48 and 64
+pixel images (32-bit BGRA with an AND mask) and a 256 pixel one stored as PNG,
+as Windows expects that size. The shapes are signed distance functions in a
+16-unit design space, drawn anew at each size (never scaled from another
+image) and anti-aliased by their distance to the pixel centre; the small sizes
+get a full-pixel outline and a narrower anti-aliasing edge, so that they stay
+crisp. --sheet also writes a contact sheet of every icon at every size, the
+small ones enlarged, and each at its real size on a light and a dark taskbar.
 """
 import math
 import os
@@ -16,7 +20,9 @@ import struct
 import sys
 import zlib
 
-SIZES = (16, 24, 32, 48)
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+PNG_SIZES = (256,)  # stored PNG-compressed; the others as bitmaps
+SMALL = 24  # up to this size the edges are drawn sharper
 
 # Design space: 16 x 16 units, y downwards.
 CX, CY = 8.0, 9.0  # centre of the face
@@ -166,17 +172,26 @@ def shade(colour, factor):
     return tuple(int(c * factor) for c in colour)
 
 
+# Stand-ins for the outline in a layer list: render() puts in the body grown by
+# the outline's width at the size it draws, at least one whole pixel.
+OUTLINE_WIDTH = object()
+TILTED_OUTLINE = object()
+TILT = (-8, 0.8)  # the ringing clock: a little smaller, so that the lines fit, and tilted
+
+
+def outline_shape(marker, size):
+    shape = grow(body(), max(OUTLINE, 16.0 / size))
+    return transformed(shape, *TILT) if marker is TILTED_OUTLINE else shape
+
+
 def clock(rim, face_colour, marks, outline=None, ring=False):
     """Layers, bottom first: (shape, colour, opacity)."""
     outline = outline or shade(rim, 0.45)
-    layers = [(grow(body(), OUTLINE), outline, 1.0), (body(), rim, 1.0),
-              (face(), face_colour, 1.0)]
-    layers += marks
+    layers = [(body(), rim, 1.0), (face(), face_colour, 1.0)] + marks
     if ring:
         layers.append((ringing(), rim, 1.0))
-        # A little smaller, so that the lines fit, and tilted: it shakes.
-        layers = [(transformed(s, -8, 0.8), c, a) for s, c, a in layers]
-    return layers
+        layers = [(transformed(s, *TILT), c, a) for s, c, a in layers]
+    return [(TILTED_OUTLINE if ring else OUTLINE_WIDTH, outline, 1.0)] + layers
 
 
 def time_left(colour, minutes):
@@ -212,29 +227,63 @@ ICONS = {
 }
 
 
+def edge_width(size):
+    """The width in pixels over which an edge goes from covered to empty."""
+    return 0.7 if size <= SMALL else 1.0
+
+
 def render(layers, size):
-    """RGBA rows: every layer composited over the ones below it."""
-    scale = 16.0 / size
-    pixels = []
-    for py in range(size):
-        row = []
-        for px in range(size):
-            x, y = (px + 0.5) * scale, (py + 0.5) * scale
-            r = g = b = a = 0.0  # premultiplied
-            for shape, colour, opacity in layers:
-                # Coverage from the distance to the pixel centre, in pixels.
-                cover = max(0.0, min(1.0, 0.5 - shape(x, y) / scale)) * opacity
-                if cover:
-                    r = colour[0] * cover + r * (1 - cover)
-                    g = colour[1] * cover + g * (1 - cover)
-                    b = colour[2] * cover + b * (1 - cover)
-                    a = cover + a * (1 - cover)
-            if a > 0:
-                row.append((round(r / a), round(g / a), round(b / a), round(a * 255)))
-            else:
-                row.append((0, 0, 0, 0))
-        pixels.append(row)
+    """RGBA rows: every layer composited over the ones below it.
+
+    Distances are true distances (or bounds of them), so a block of pixels whose
+    centre lies far enough inside or outside a shape is covered or empty as a
+    whole: only the blocks along the edges are looked at pixel by pixel.
+    """
+    scale = 16.0 / size  # design units per pixel
+    soft = edge_width(size) * scale
+    layers = [(outline_shape(s, size) if s in (OUTLINE_WIDTH, TILTED_OUTLINE) else s, c, a)
+              for s, c, a in layers]
+    block = 8 if size >= 64 else size
+    pixels = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    for top in range(0, size, block):
+        for left in range(0, size, block):
+            n = min(block, size - top, size - left)
+            cx, cy = (left + n / 2) * scale, (top + n / 2) * scale
+            reach = n / 2 * math.sqrt(2) * scale + soft / 2
+            known = []  # per layer: 0 empty, 1 covered, None look at each pixel
+            for shape, _, _ in layers:
+                d = shape(cx, cy)
+                known.append(0 if d >= reach else 1 if d <= -reach else None)
+            if all(k == 0 for k in known):
+                continue
+            for py in range(top, top + n):
+                for px in range(left, left + n):
+                    x, y = (px + 0.5) * scale, (py + 0.5) * scale
+                    r = g = b = a = 0.0  # premultiplied
+                    for (shape, colour, opacity), k in zip(layers, known):
+                        cover = k if k is not None else max(0.0, min(1.0, 0.5 - shape(x, y) / soft))
+                        cover *= opacity
+                        if cover:
+                            r = colour[0] * cover + r * (1 - cover)
+                            g = colour[1] * cover + g * (1 - cover)
+                            b = colour[2] * cover + b * (1 - cover)
+                            a = cover + a * (1 - cover)
+                    if a > 0:
+                        pixels[py][px] = (round(r / a), round(g / a), round(b / a), round(a * 255))
     return pixels
+
+
+def png_bytes(rows, colour_type):
+    """A PNG of rows of pixel tuples: colour type 2 (RGB) or 6 (RGBA)."""
+    height, width = len(rows), len(rows[0])
+    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 def bmp_image(pixels):
@@ -256,11 +305,12 @@ def bmp_image(pixels):
 
 
 def write_ico(path, images):
-    blobs = [bmp_image(images[s]) for s in SIZES]
+    blobs = [png_bytes(images[s], 6) if s in PNG_SIZES else bmp_image(images[s]) for s in SIZES]
     out = bytearray(struct.pack("<HHH", 0, 1, len(blobs)))
     offset = 6 + 16 * len(blobs)
     for s, blob in zip(SIZES, blobs):
-        out += struct.pack("<BBBBHHII", s, s, 0, 0, 1, 32, len(blob), offset)
+        side = s % 256  # 256 is written as 0
+        out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(blob), offset)
         offset += len(blob)
     for blob in blobs:
         out += blob
@@ -268,13 +318,25 @@ def write_ico(path, images):
         f.write(out)
 
 
-def write_sheet(path, rendered, zoom=4, background=(212, 208, 200)):
-    """One row per icon: each size enlarged, pixel for pixel, on a taskbar grey."""
+LIGHT_TASKBAR = (238, 238, 238)
+DARK_TASKBAR = (32, 32, 32)
+
+
+def write_sheet(path, rendered, zoom=3, background=(212, 208, 200)):
+    """One row per icon: the sizes up to 64 enlarged pixel for pixel, the 256 one
+    as it is, then the tray sizes at their real size on a light and a dark taskbar."""
     gap = 8
-    width = gap + sum(s * zoom + gap for s in SIZES) + 16 + gap
-    cell = max(SIZES) * zoom + gap
+    enlarged = [s for s in SIZES if s <= 64]
+    tray = (16, 20, 24, 32)
+    swatch = sum(tray) + gap * (len(tray) + 1)
+    width = gap + sum(s * zoom + gap for s in enlarged) + 256 + gap + 2 * (swatch + gap)
+    cell = max(max(enlarged) * zoom, 256) + gap
     height = gap + cell * len(rendered)
     canvas = [[background] * width for _ in range(height)]
+
+    def fill(left, top, w, h, colour):
+        for y in range(top, top + h):
+            canvas[y][left:left + w] = [colour] * w
 
     def put(images, size, left, top, factor):
         for y in range(size * factor):
@@ -286,19 +348,20 @@ def write_sheet(path, rendered, zoom=4, background=(212, 208, 200)):
 
     for i, images in enumerate(rendered.values()):
         top, left = gap + i * cell, gap
-        for size in SIZES:
+        for size in enlarged:
             put(images, size, left, top, zoom)
             left += size * zoom + gap
-        put(images, 16, left, top, 1)  # and once at its real size
-    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in canvas)
-
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data
-                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-           + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+        put(images, 256, left, top, 1)
+        left += 256 + gap
+        for bar in (LIGHT_TASKBAR, DARK_TASKBAR):
+            fill(left, top, swatch, 48, bar)
+            x = left + gap
+            for size in tray:
+                put(images, size, x, top + (48 - size) // 2, 1)
+                x += size + gap
+            left += swatch + gap
     with open(path, "wb") as f:
-        f.write(png)
+        f.write(png_bytes(canvas, 2))
 
 
 def main():

@@ -6,7 +6,6 @@
 #include <ctime>
 
 #include "app/main_window.h"
-#include "app/tray_status.h"
 #include "res/resource.h"
 #include "store/appointment_file.h"
 
@@ -98,7 +97,7 @@ TrayStatus ProgramFixture::shownInTray() const {
     for (const ShellCall& call : PlatformRecorder::shellCalls) {
         if (call.data.uFlags & NIF_ICON) {
             for (const StatusEntry& entry : STATUS_TABLE) {
-                if (loadTrayIcon(program->instance, entry.iconId) == call.data.hIcon) {
+                if (program->statusIcon(entry.iconId) == call.data.hIcon) {
                     shown.iconId = entry.iconId;
                 }
             }

@@ -363,8 +363,26 @@ TEST_F(Installer, SilentInstallPutsEverythingInPlace) {
         (readWholeFile(installedExe()).size() + readWholeFile(uninstallerExe()).size()) / 1024;
     EXPECT_NEAR(readDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize").value_or(0),
                 expectedSize, 2);
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"),
+              quoted(uninstallerExe()) + " /S");
+    // Apps & Features offers only "Uninstall": there is nothing to change or repair.
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify"), 1u);
+    EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair"), 1u);
 
     EXPECT_EQ(readDword(HKEY_LOCAL_MACHINE, kSettingsKey, "userdata"), 1u);
+}
+
+// The setup program's manifest: drawn sharp at every display scale, not stretched.
+TEST(SetupProgram, IsMarkedDpiAware) {
+    const HMODULE setup = LoadLibraryExA(setupExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(setup, nullptr);
+    const HRSRC found = FindResourceA(setup, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    const auto* manifest =
+        found ? static_cast<const char*>(LockResource(LoadResource(setup, found))) : nullptr;
+    ASSERT_NE(manifest, nullptr) << "no manifest";
+    const std::string text(manifest, SizeofResource(setup, found));
+    EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos) << text;
+    FreeLibrary(setup);
 }
 
 TEST_F(Installer, UpdateInPlaceKeepsTheChoicesMadeSince) {

@@ -1,6 +1,8 @@
 // Placement, nudge and snooze length of the alarm window.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/alarm_logic.h"
 
 namespace {
@@ -44,6 +46,25 @@ TEST(NudgedAlarmWindowPlace, TheMiddleLineCountsAsTheFarHalf) {
     // The vertical step looks at the bottom edge, not the top: a centred window
     // whose top lies in the upper half still moves up.
     EXPECT_EQ(nudgedAlarmWindowPlace(1280, 1024, 490, 436, 587), (ScreenPoint{510, 416}));
+}
+
+TEST(AlarmWindowPlace, MarginAndStepGrowWithTheDpi) {
+    // 20 pixels at 96 DPI: 25 at 120, 30 at 144, 40 at 192.
+    for (auto [dpi, margin] : {std::pair{120, 25}, {144, 30}, {192, 40}}) {
+        EXPECT_EQ(alarmWindowPlace(2560, 1440, 600, 300, 1, dpi),
+                  (ScreenPoint{2560 - 600 - margin, margin}))
+            << dpi;
+        EXPECT_EQ(alarmWindowPlace(2560, 1440, 600, 300, 6, dpi),
+                  (ScreenPoint{margin, 1440 - 300 - margin}))
+            << dpi;
+        EXPECT_EQ(alarmWindowPlace(2560, 1440, 600, 300, 0, dpi), (ScreenPoint{980, 570})) << dpi;
+        EXPECT_EQ(nudgedAlarmWindowPlace(2560, 1440, margin, margin, 300 + margin, dpi),
+                  (ScreenPoint{2 * margin, 2 * margin}))
+            << dpi;
+        EXPECT_EQ(nudgedAlarmWindowPlace(2560, 1440, 1900, 1100, 1400, dpi),
+                  (ScreenPoint{1900 - margin, 1100 - margin}))
+            << dpi;
+    }
 }
 
 TEST(SnoozeMinutesFromText, ReadsAnUnsignedNumberAndFallsBackToOneMinute) {

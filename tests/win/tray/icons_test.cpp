@@ -78,10 +78,12 @@ int alpha(std::uint32_t pixel) {
 }
 
 TEST(Icons, EveryIconHasEverySizeWithTransparentCornersAndAnOpaqueFace) {
-    const std::vector<std::pair<int, int>> drawn = {{16, 32}, {24, 32}, {32, 32}, {48, 32}};
+    // The group lists 256 as 0; that image is a PNG, which the loader unpacks.
+    const std::vector<std::pair<int, int>> drawn = {{16, 32}, {20, 32}, {24, 32}, {32, 32},
+                                                    {40, 32}, {48, 32}, {64, 32}, {0, 32}};
     for (int id : iconIds) {
         EXPECT_EQ(groupOf(id), drawn) << id;
-        for (int size : {16, 24, 32, 48}) {
+        for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
             const std::vector<std::uint32_t> pixels = pixelsOf(id, size);
             ASSERT_EQ(pixels.size(), static_cast<size_t>(size * size)) << id << " at " << size;
             EXPECT_EQ(alpha(pixels[0]), 0) << id << " at " << size;
