@@ -20,6 +20,8 @@
 
 #include "res/resource.h"
 #include "tests/support/files.h"
+#include "tests/support/test_process.h"
+#include "tests/support/window_driver.h"
 
 namespace {
 
@@ -30,32 +32,16 @@ constexpr char kSettingsKey[] = "Software\\QuarvWecker";
 constexpr char kRunValue[] = "Quarv Zodora";
 
 // Wine is slow to start programs, never slow to fail: generous limits.
-constexpr auto kProcessLimit = std::chrono::minutes(5);
-constexpr auto kWaitLimit = std::chrono::seconds(90);
-
-struct HandleCloser {
-    void operator()(HANDLE h) const noexcept { CloseHandle(h); }
-};
-using Handle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+constexpr auto PROCESS_LIMIT = std::chrono::minutes(5);
+constexpr auto WAIT_LIMIT = std::chrono::seconds(90);
 
 struct KeyCloser {
     void operator()(HKEY k) const noexcept { RegCloseKey(k); }
 };
 using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
-// A build path as Wine sees it: the Unix root is drive Z:.
-std::string fromUnix(const char* path) {
-    std::string result = std::string("Z:") + path;
-    for (char& c : result) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return result;
-}
-
 const std::string& setupExe() {
-    static const std::string path = fromUnix(QZ_SETUP_EXE);
+    static const std::string path = fromUnixPath(QZ_SETUP_EXE);
     return path;
 }
 
@@ -81,18 +67,10 @@ std::string sharedBook() {
     return shellFolder(CSIDL_COMMON_APPDATA) + "\\quarvwecker.xml";
 }
 
-// A path in double quotes, as command lines and registry values hold it.
-std::string quoted(const std::string& path) {
-    std::string result = "\"";
-    result += path;
-    result += '"';
-    return result;
-}
-
 // The installed program is the one just built (compared without printing either).
 bool installedProgramIsTheBuiltOne() {
     const std::string installed = readWholeFile(installedExe());
-    return !installed.empty() && installed == readWholeFile(fromUnix(QZ_PROGRAM_EXE));
+    return !installed.empty() && installed == readWholeFile(fromUnixPath(QZ_PROGRAM_EXE));
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
@@ -159,43 +137,20 @@ void writeDword(HKEY root, const char* path, const char* name, DWORD value) {
 }
 
 bool waitUntil(const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + kWaitLimit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
-
-Handle startProcess(std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << commandLine << ": error " << GetLastError();
-        return nullptr;
-    }
-    CloseHandle(info.hThread);
-    return Handle(info.hProcess);
+    return waitFor(condition, WAIT_LIMIT);
 }
 
 // Runs a program to its end and gives its exit code (-1 when it did not end in time).
-long long runToEnd(const std::string& commandLine) {
-    const Handle process = startProcess(commandLine);
-    if (!process) {
+long runToEnd(const std::string& commandLine) {
+    TestProcess process(commandLine);
+    if (!process.started()) {
+        ADD_FAILURE() << "cannot start " << commandLine << ": error " << GetLastError();
         return -1;
     }
-    const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(kProcessLimit);
-    if (WaitForSingleObject(process.get(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
+    const long code = process.exitCode(PROCESS_LIMIT);
+    if (code == -1) {
         ADD_FAILURE() << commandLine << " did not end";
-        TerminateProcess(process.get(), 1);
-        return -1;
     }
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
     return code;
 }
 
@@ -228,24 +183,24 @@ bool trayShowsTheIcon() {
     return data.hWnd != nullptr && Shell_NotifyIconA(NIM_MODIFY, &data);
 }
 
-bool hasEnded(const Handle& process) {
+bool hasEnded(const UniqueHandle& process) {
     return process && WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+// The running program's process, found through its window.
+UniqueHandle runningProgram() {
+    DWORD id = 0;
+    GetWindowThreadProcessId(programWindow(), &id);
+    return UniqueHandle(id ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id) : nullptr);
 }
 
 // Starts the installed program as the "Run" key would at log-on, and waits until it
 // shows its tray icon.
-Handle startInstalledProgram() {
+UniqueHandle startInstalledProgram() {
     const auto command = readString(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
-    Handle process = startProcess(command.value_or(quoted(installedExe())));
-    waitUntil([&] { return hasEnded(process) || trayShowsTheIcon(); });
-    return process;
-}
-
-// The running program's process, found through its window.
-Handle runningProgram() {
-    DWORD id = 0;
-    GetWindowThreadProcessId(programWindow(), &id);
-    return Handle(id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr);
+    TestProcess process(command.value_or(quoted(installedExe())));
+    waitUntil([&] { return !process.running() || trayShowsTheIcon(); });
+    return process.release();
 }
 
 // The wizard's window; its title gains the page's name after the first page.
@@ -269,11 +224,11 @@ HWND setupWizard() {
 // "Weiter" on every page, "Fertigstellen" on the last. Tells whether the last page's
 // "start now" box was checked.
 bool clickThroughSetup() {
-    const Handle setup = startProcess(quoted(setupExe()));
+    TestProcess setup(quoted(setupExe()));
     bool startNowChecked = false;
     HWND lastPage = nullptr;
-    const auto end = std::chrono::steady_clock::now() + kProcessLimit;
-    while (setup && !hasEnded(setup) && std::chrono::steady_clock::now() < end) {
+    const auto end = std::chrono::steady_clock::now() + PROCESS_LIMIT;
+    while (setup.running() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const HWND wizard = setupWizard();
         const HWND page = wizard ? FindWindowExA(wizard, nullptr, "#32770", nullptr) : nullptr;
@@ -289,14 +244,13 @@ bool clickThroughSetup() {
         lastPage = page;
         PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(next));
     }
-    if (setup && !hasEnded(setup)) {
+    if (setup.running()) {
         ADD_FAILURE() << "the wizard did not come to an end";
-        TerminateProcess(setup.get(), 1);
     }
     return startNowChecked;
 }
 
-void endProgram(const Handle& process) {
+void endProgram(const UniqueHandle& process) {
     if (const HWND window = programWindow()) {
         SendMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     }
@@ -326,7 +280,7 @@ std::string handWrittenBook() {
 class Installer : public ::testing::Test {
   protected:
     void SetUp() override {
-        endProgram(nullptr);
+        endProgram(UniqueHandle{});
         if (fileExists(uninstallerExe())) {
             uninstallSilentlyInPlace();
         }
@@ -338,7 +292,7 @@ class Installer : public ::testing::Test {
     }
     void TearDown() override { endProgram(program); }
 
-    Handle program;
+    UniqueHandle program;
 };
 
 TEST_F(Installer, SilentInstallPutsEverythingInPlace) {
