@@ -4,14 +4,9 @@
 #include <vector>
 
 #include "core/appointment_book.h"
+#include "tests/support/book_contents.h"
 
 namespace {
-
-std::vector<Appointment> contents(const AppointmentBook& book) {
-    std::vector<Appointment> all;
-    book.forEach([&](const Appointment& a) { all.push_back(a); });
-    return all;
-}
 
 TEST(AppointmentBook, EmptyBookHasNothingToVisit) {
     AppointmentBook book;

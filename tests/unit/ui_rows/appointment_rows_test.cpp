@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/fixed_clock.h"
+#include "tests/support/book_contents.h"
 #include "ui/appointment_rows.h"
 
 namespace {
@@ -14,12 +15,6 @@ constexpr TimeValue minute = 60;
 constexpr TimeValue day = 24 * 60 * minute;
 
 class AppointmentRows : public FixedClockTest {};
-
-std::vector<Appointment> contents(const AppointmentBook& book) {
-    std::vector<Appointment> all;
-    book.forEach([&](const Appointment& a) { all.push_back(a); });
-    return all;
-}
 
 TEST_F(AppointmentRows, FillInBookOrderWithTodayAsHt) {
     AppointmentBook book;
