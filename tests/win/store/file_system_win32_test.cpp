@@ -1,14 +1,18 @@
-// The Win32 file system: the shell's data folders, the replace in one step, and a save
-// that waits for another process to let go of the file.
+// The Win32 file system: the shell's data folders, the replace in one step, a save that
+// waits for another process to let go of the file, stamps, and the all-users file's rights.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "core/calendar.h"
-#include "store/appointment_file.h"
+#include "store/all_users_rights.h"
+#include "store/appointment_store.h"
 #include "store/win32_handle.h"
 
 namespace {
@@ -61,6 +65,13 @@ class TestFolderFileSystem : public FileSystem {
         path = folder_;
         return true;
     }
+    bool createFolder(const std::string& path) override { return files().createFolder(path); }
+    FileResult fileStamp(const std::string& path, FileStamp& stamp) override {
+        return files().fileStamp(path, stamp);
+    }
+    bool shareWithAllUsers(const std::string& path) override {
+        return files().shareWithAllUsers(path);
+    }
     FileResult readFile(const std::string& path, std::string& content) override {
         return files().readFile(path, content);
     }
@@ -99,7 +110,7 @@ class Win32FileTest : public ::testing::Test {
         settings.userdata = true;
     }
     void TearDown() override {
-        for (const char* suffix : {"", ".tmp", ".bad"}) {
+        for (const char* suffix : {"", ".tmp", ".bad", ".neu"}) {
             DeleteFileA((path + suffix).c_str());
         }
         RemoveDirectoryA(folder.c_str());
@@ -198,6 +209,180 @@ TEST_F(Win32FileTest, FileHeldThroughEveryRetryStaysAsItWas) {
     AppointmentBook missed;
     EXPECT_FALSE(loadAppointments(files, settings, loaded, missed));
     EXPECT_EQ(readAll(path + ".bad"), "alt");
+}
+
+// What a security descriptor's access list allows, by account (SID string).
+struct AccessList {
+    std::string text; // the whole list in the descriptor language
+    bool isProtected = false;
+    std::map<std::string, DWORD> allowed;
+};
+
+AccessList accessList(PSECURITY_DESCRIPTOR descriptor) {
+    AccessList list;
+    char* sddl = nullptr;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr)) {
+        list.text = sddl;
+        LocalFree(sddl);
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    list.isProtected = (control & SE_DACL_PROTECTED) != 0;
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL acl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    for (DWORD i = 0; acl != nullptr && i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        char* sid = nullptr;
+        if (GetAce(acl, i, reinterpret_cast<void**>(&ace)) &&
+            ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            ConvertSidToStringSidA(&ace->SidStart, &sid)) {
+            list.allowed[sid] |= ace->Mask;
+            LocalFree(sid);
+        }
+    }
+    return list;
+}
+
+AccessList fileAccessList(const std::string& path) {
+    DWORD size = 0;
+    GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::string buffer(size, '\0');
+    if (size == 0 ||
+        !GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size, &size)) {
+        ADD_FAILURE() << "GetFileSecurityA " << GetLastError();
+        return {};
+    }
+    return accessList(buffer.data());
+}
+
+void expectAllUsersRights(AccessList list) {
+    constexpr DWORD modify = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
+    EXPECT_TRUE(list.isProtected) << list.text;
+    EXPECT_EQ(list.allowed["S-1-5-32-545"] & modify, modify) << list.text; // Users
+    EXPECT_EQ(list.allowed["S-1-5-32-545"] & (WRITE_DAC | WRITE_OWNER), 0u) << list.text;
+    EXPECT_EQ(list.allowed["S-1-5-18"], FILE_ALL_ACCESS) << list.text;     // SYSTEM
+    EXPECT_EQ(list.allowed["S-1-5-32-544"], FILE_ALL_ACCESS) << list.text; // Administrators
+}
+
+// Wine without stored access lists turns a DACL into Unix permission bits and makes the
+// DACL it reports from them: one for the Users group does not come back.
+bool platformKeepsAccessLists(const std::string& path) {
+    return fileAccessList(path).allowed.count("S-1-5-32-545") > 0;
+}
+
+TEST_F(Win32FileTest, AllUsersFileMayBeWrittenByEveryUser) {
+    PSECURITY_DESCRIPTOR rights = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        ALL_USERS_FILE_RIGHTS, SDDL_REVISION_1, &rights, nullptr));
+    expectAllUsersRights(accessList(rights));
+    LocalFree(rights);
+
+    AppointmentStore store(systemFileSystem(), folder, true);
+    AppointmentBook book;
+    AppointmentBook missed;
+    store.load(currentTime(), false, book, missed);
+    book.insert(fileKeyToTime("9912071530"), "Zahnarzt");
+    ASSERT_TRUE(store.save(book));
+    std::printf("after a save of the all-users file: %s\n", fileAccessList(path).text.c_str());
+    const bool kept = platformKeepsAccessLists(path);
+    if (kept) {
+        expectAllUsersRights(fileAccessList(path));
+    }
+
+    // A file with its creator's rights only, as an older program left it.
+    PSECURITY_DESCRIPTOR ownerOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;;FA;;;OW)", SDDL_REVISION_1, &ownerOnly, nullptr));
+    ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, ownerOnly));
+    LocalFree(ownerOnly);
+    EXPECT_EQ(fileAccessList(path).allowed.count("S-1-5-32-545"), 0u);
+    EXPECT_TRUE(store.shareWithAllUsers());
+    std::printf("after shareWithAllUsers: %s\n", fileAccessList(path).text.c_str());
+    if (kept) {
+        expectAllUsersRights(fileAccessList(path));
+    }
+    // The program itself still reads and replaces the file.
+    book.insert(fileKeyToTime("9912081530"), "Friseur");
+    EXPECT_TRUE(store.save(book));
+    EXPECT_FALSE(store.sync(book, currentTime(), missed));
+    EXPECT_EQ(book.count(), 2);
+}
+
+TEST_F(Win32FileTest, StampSeesEveryReplaceAndIgnoresLocks) {
+    FileSystem& files = systemFileSystem();
+    FileStamp missing;
+    EXPECT_EQ(files.fileStamp(path, missing), FileResult::Missing);
+    writeAll(path, "eins");
+    FileStamp first;
+    ASSERT_EQ(files.fileStamp(path, first), FileResult::Ok);
+    EXPECT_EQ(first.size, 4u);
+    {
+        const UniqueHandle holder(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        FileStamp held;
+        EXPECT_EQ(files.fileStamp(path, held), FileResult::Ok);
+        EXPECT_EQ(held, first);
+    }
+    // The same size and time, but another file put in place by rename.
+    writeAll(path + ".neu", "zwei");
+    {
+        FILETIME written{};
+        const UniqueHandle original(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(GetFileTime(original.get(), nullptr, nullptr, &written));
+        const UniqueHandle replacement(CreateFileA((path + ".neu").c_str(), FILE_WRITE_ATTRIBUTES,
+                                                   0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(replacement.get(), nullptr, nullptr, &written));
+    }
+    ASSERT_EQ(files.moveFile(path + ".neu", path), FileResult::Ok);
+    FileStamp second;
+    ASSERT_EQ(files.fileStamp(path, second), FileResult::Ok);
+    EXPECT_EQ(second.size, first.size);
+    EXPECT_EQ(second.lastWrite, first.lastWrite);
+    EXPECT_NE(second, first);
+}
+
+// Held by another program at start-up: the store waits for it instead of wiping it.
+TEST_F(Win32FileTest, FileHeldAtStartIsMergedOnceLetGo) {
+    writeAll(path, Example);
+    AppointmentStore store(systemFileSystem(), folder, false);
+    AppointmentBook book;
+    AppointmentBook missed;
+    {
+        const UniqueHandle holder(
+            CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        EXPECT_FALSE(store.load(currentTime(), false, book, missed));
+        book.insert(fileKeyToTime("9912081530"), "Friseur");
+        EXPECT_FALSE(store.save(book));
+        EXPECT_TRUE(store.unsaved());
+    }
+    EXPECT_EQ(readAll(path), Example);
+    EXPECT_TRUE(store.sync(book, currentTime(), missed));
+    EXPECT_EQ(book.count(), 3);
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(readAll(path).size(), Example.size() + 36 + 7);
+}
+
+// A profile whose application-data folder went missing gets it back.
+TEST(Win32DataFolder, MissingFolderIsCreated) {
+    std::string user;
+    ASSERT_TRUE(systemFileSystem().dataFolder(true, user));
+    const std::string aside = user + "-beiseite";
+    ASSERT_TRUE(MoveFileA(user.c_str(), aside.c_str()));
+    std::string again;
+    const bool found = systemFileSystem().dataFolder(true, again);
+    const DWORD attributes = GetFileAttributesA(user.c_str());
+    RemoveDirectoryA(user.c_str());
+    MoveFileA(aside.c_str(), user.c_str());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(again, user);
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace
