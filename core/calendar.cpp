@@ -43,6 +43,7 @@ std::string_view field(std::string_view text, std::size_t offset, std::size_t le
 // mktime of local calendar values with seconds 0, or -1. With inRangeOnly, a
 // date that mktime normalises to outside 2000-2099 also gives -1.
 TimeValue localToTime(int year, int month, int day, int hour, int minute, bool inRangeOnly) {
+    useSystemTimeZone();
     std::tm local{};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
@@ -73,6 +74,7 @@ std::string formatDisplay(std::string_view weekday, int day, int month, int year
 } // namespace
 
 bool timeToLocal(TimeValue time, std::tm& local) {
+    useSystemTimeZone();
     const std::time_t value = static_cast<std::time_t>(time);
 #ifdef _WIN32
     return localtime_s(&local, &value) == 0;

@@ -11,6 +11,8 @@ LocalDate platformToday() {
     localtime_r(&now, &local);
     return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_wday};
 }
+
+void useSystemTimeZone() {}
 #else
 LocalDate platformToday(); // clock_win32.cpp
 #endif

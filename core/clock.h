@@ -22,3 +22,9 @@ class Clock {
 
 // The platform's clock: time() and, on Windows, GetLocalTime.
 const Clock& systemClock();
+
+// Makes the C library's local time the system's own before the first conversion. On
+// Windows the C runtime would read a TZ variable that Unix-like shells and Wine pass on
+// ("Europe/Berlin"), misread it as UTC and apply US daylight-saving dates; elsewhere TZ
+// is the system's own setting and stays.
+void useSystemTimeZone();

@@ -171,6 +171,24 @@ Function KeepAutostartChoice
     ${EndIf}
 FunctionEnd
 
+; The appointment file shared by all users ("userdata" = 0) may be read and written by every
+; user of the PC, also when an older version left it with its creator's rights only. The
+; rights are the program's own, read from its source.
+!searchparse /file "${__FILEDIR__}/../store/all_users_rights.h" \
+    'ALL_USERS_FILE_RIGHTS[] = "' ALL_USERS_FILE_RIGHTS '"'
+Section "-Termine aller Benutzer freigeben"
+    ; With SetShellVarContext all, $APPDATA is the folder shared by all users.
+    ${If} ${FileExists} "$APPDATA\quarvwecker.xml"
+        ; SDDL_REVISION_1, DACL_SECURITY_INFORMATION
+        System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(\
+w "${ALL_USERS_FILE_RIGHTS}", i 1, *p .r1, p 0) i .r0'
+        ${If} $0 <> 0
+            System::Call 'advapi32::SetFileSecurityW(w "$APPDATA\quarvwecker.xml", i 4, p r1) i .r0'
+            System::Call 'kernel32::LocalFree(p r1)'
+        ${EndIf}
+    ${EndIf}
+SectionEnd
+
 ; New machines let every user keep appointments and settings of their own ("userdata" = 1),
 ; so that ordinary users never need to write machine-wide. An existing value, of whatever
 ; type, is the administrator's choice and stays as it is.

@@ -2,6 +2,7 @@
 #include "store/appointment_file.h"
 
 #include "core/calendar.h"
+#include "store/appointment_store.h"
 #include "xml/xml.h"
 
 namespace {
@@ -10,33 +11,11 @@ constexpr int TRACE_ID = 42;
 constexpr int BUSY_ATTEMPTS = 10;
 constexpr int BUSY_RETRY_PAUSE_MS = 25;
 
-bool appointmentFilePath(FileSystem& files, const Settings& settings, std::string& path) {
-    std::string folder;
-    if (!files.dataFolder(settings.userdata, folder)) {
-        return false;
-    }
-    path = folder + "\\quarvwecker.xml";
-    return true;
-}
-
 // The "termine" element in "version1" in the first "quarvwecker"; nullptr when one is missing.
 const XmlElement* findAppointments(const XmlDocument& document) {
     const XmlElement* root = document.elementAt(document.findElement("quarvwecker"));
     const XmlElement* version = root ? root->childAt(root->findChild("version1")) : nullptr;
     return version ? version->childAt(version->findChild("termine")) : nullptr;
-}
-
-std::string bookToText(const AppointmentBook& book) {
-    XmlDocument document(TRACE_ID);
-    XmlElement* appointments = document.addElement("quarvwecker", false)
-                                   ->addChild("version1", false)
-                                   ->addChild("termine", false);
-    book.forEach([appointments](const Appointment& appointment) {
-        XmlElement* date = appointments->addChild("date", true);
-        date->addAttribute("text", appointment.text);
-        date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
-    });
-    return XmlTranslator(TRACE_ID).buildDocument(document);
 }
 
 // A whole appointment file as the save writes it: it reads, and nothing was cut off.
@@ -85,9 +64,64 @@ bool moveWithRetry(FileSystem& files, const std::string& from, const std::string
     return retryWhileBusy(files, [&] { return files.moveFile(from, to); }) == FileResult::Ok;
 }
 
-// Writes the text beside the file first and puts it in place in one step, so that a
-// crash, a power cut or a full disk leaves the old file whole.
-bool replaceFile(FileSystem& files, const std::string& path, std::string_view text) {
+// Whether the file still has the stamp the caller last saw.
+bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp& expected) {
+    FileStamp now;
+    const FileResult result = retryWhileBusy(files, [&] { return files.fileStamp(path, now); });
+    return result == FileResult::Missing ? !expected.exists
+                                         : result == FileResult::Ok && now == expected;
+}
+
+} // namespace
+
+std::string appointmentFilePath(const std::string& folder) {
+    return folder + "\\quarvwecker.xml";
+}
+
+std::string appointmentFileText(const AppointmentBook& book) {
+    XmlDocument document(TRACE_ID);
+    XmlElement* appointments = document.addElement("quarvwecker", false)
+                                   ->addChild("version1", false)
+                                   ->addChild("termine", false);
+    book.forEach([appointments](const Appointment& appointment) {
+        XmlElement* date = appointments->addChild("date", true);
+        date->addAttribute("text", appointment.text);
+        date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
+    });
+    return XmlTranslator(TRACE_ID).buildDocument(document);
+}
+
+bool readAppointmentFileText(std::string_view text, AppointmentBook& appointments) {
+    XmlDocument document(TRACE_ID);
+    const XmlElement* termine = XmlTranslator(TRACE_ID).buildStructure(text, document)
+                                    ? findAppointments(document)
+                                    : nullptr;
+    if (termine == nullptr) {
+        return false;
+    }
+    // From the last to the first: appointments of equal time come out of the book in
+    // the reverse of their order in the file.
+    for (int i = termine->childCount() - 1; i >= 0; --i) {
+        const XmlElement& date = *termine->childAt(i);
+        if (date.name() != "date") {
+            continue;
+        }
+        const std::string_view appointmentText = date.attribute("text").value_or("");
+        const TimeValue time = fileKeyToTime(date.attribute("zeit").value_or(""));
+        if (time <= 0) {
+            continue;
+        }
+        appointments.insert(time, std::string(appointmentText));
+    }
+    return true;
+}
+
+FileResult readWholeFile(FileSystem& files, const std::string& path, std::string& text) {
+    return retryWhileBusy(files, [&] { return files.readFile(path, text); });
+}
+
+ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::string_view text,
+                               const ReplaceOptions& options) {
     const std::string temporary = path + ".tmp";
     std::uintptr_t file = 0;
     bool written = files.createFile(temporary, file);
@@ -96,15 +130,23 @@ bool replaceFile(FileSystem& files, const std::string& path, std::string_view te
         written = files.writeFile(handle.get(), text) && files.flushFile(handle.get());
         written = handle.close() && written;
     }
+    written = written && (!options.allUsers || files.shareWithAllUsers(temporary));
+    // The rename keeps the new file's stamp, so it is taken here, where no other program
+    // can have replaced the file yet.
+    written = written && (options.written == nullptr ||
+                          files.fileStamp(temporary, *options.written) == FileResult::Ok);
+    if (written && options.expected != nullptr &&
+        !stillAsExpected(files, path, *options.expected)) {
+        files.removeFile(temporary);
+        return ReplaceResult::TargetChanged;
+    }
     if (written && moveWithRetry(files, temporary, path)) {
-        return true;
+        return ReplaceResult::Replaced;
     }
     files.removeFile(temporary);
-    return false;
+    return ReplaceResult::Failed;
 }
 
-// A temporary file left by a save that did not finish: it replaces a missing file when
-// it is complete; otherwise it goes.
 void recoverTemporaryFile(FileSystem& files, const std::string& path) {
     const std::string temporary = path + ".tmp";
     std::string text;
@@ -121,62 +163,23 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path) {
     files.removeFile(temporary);
 }
 
-} // namespace
-
 bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
                       AppointmentBook& book, AppointmentBook& missed) {
-    std::string path;
-    if (!appointmentFilePath(files, settings, path)) {
+    std::string folder;
+    if (!files.dataFolder(settings.userdata, folder)) {
         return false;
     }
-    recoverTemporaryFile(files, path);
-    std::string text;
-    if (retryWhileBusy(files, [&] { return files.readFile(path, text); }) != FileResult::Ok) {
-        return false;
-    }
-
-    XmlDocument document(TRACE_ID);
-    const XmlElement* appointments = XmlTranslator(TRACE_ID).buildStructure(text, document)
-                                         ? findAppointments(document)
-                                         : nullptr;
-    if (appointments == nullptr) {
-        // The next save would overwrite what could not be read: keep a copy aside.
-        if (!text.empty()) {
-            replaceFile(files, path + ".bad", text);
-        }
-        return false;
-    }
-
-    // From the last to the first: appointments of equal time come out of the book in
-    // the reverse of their order in the file.
-    bool pastFound = false;
-    for (int i = appointments->childCount() - 1; i >= 0; --i) {
-        const XmlElement& date = *appointments->childAt(i);
-        if (date.name() != "date") {
-            continue;
-        }
-        const std::string_view appointmentText = date.attribute("text").value_or("");
-        const TimeValue time = fileKeyToTime(date.attribute("zeit").value_or(""));
-        if (time <= 0) {
-            continue;
-        }
-        if (time > now) {
-            book.insert(time, std::string(appointmentText));
-        } else {
-            pastFound = true;
-            if (!settings.deleteold) {
-                missed.insert(time, std::string(appointmentText));
-            }
-        }
-    }
-
-    if (pastFound) {
-        saveAppointments(files, settings, book);
-    }
-    return true;
+    AppointmentStore store(files, folder, !settings.userdata);
+    return store.load(now, settings.deleteold, book, missed);
 }
 
 bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book) {
-    std::string path;
-    return appointmentFilePath(files, settings, path) && replaceFile(files, path, bookToText(book));
+    std::string folder;
+    if (!files.dataFolder(settings.userdata, folder) || !files.createFolder(folder)) {
+        return false;
+    }
+    ReplaceOptions options;
+    options.allUsers = !settings.userdata;
+    return replaceWholeFile(files, appointmentFilePath(folder), appointmentFileText(book),
+                            options) == ReplaceResult::Replaced;
 }

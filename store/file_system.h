@@ -13,6 +13,16 @@ enum class FileResult {
     Failed,
 };
 
+// One version of a file, known without reading it. A replace by rename gives the file a
+// new identity, a write in place a new size or last-write time.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0; // the platform's own units
+    std::uint64_t identity = 0; // file index or inode
+    bool operator==(const FileStamp&) const = default;
+};
+
 // Data folders and plain file input and output: the platform's or a stand-in.
 // File handles are the implementation's own.
 class FileSystem {
@@ -20,8 +30,14 @@ class FileSystem {
     virtual ~FileSystem() = default;
 
     // The current user's application-data folder (perUser) or the one shared by all
-    // users, without a trailing backslash.
+    // users, without a trailing backslash; created when it is missing.
     virtual bool dataFolder(bool perUser, std::string& path) = 0;
+
+    // Creates the folder and every missing one above it; true when it exists afterwards.
+    virtual bool createFolder(const std::string& path) = 0;
+
+    // The stamp of a file (or folder) without reading or locking it; Missing when absent.
+    virtual FileResult fileStamp(const std::string& path, FileStamp& stamp) = 0;
 
     // The whole file: opened for reading with read sharing only, then one read.
     virtual FileResult readFile(const std::string& path, std::string& content) = 0;
@@ -31,6 +47,10 @@ class FileSystem {
     virtual bool writeFile(std::uintptr_t file, std::string_view data) = 0;
     virtual bool flushFile(std::uintptr_t file) = 0;
     virtual bool closeFile(std::uintptr_t file) = 0;
+
+    // Gives every user of the PC the right to read, write and replace the file; SYSTEM
+    // and the administrators keep full control. For the file shared by all users.
+    virtual bool shareWithAllUsers(const std::string& path) = 0;
 
     // Replaces `to` by `from` in one step, written through to the disk.
     virtual FileResult moveFile(const std::string& from, const std::string& to) = 0;

@@ -1,8 +1,10 @@
 // The platform's file system: the shell's application-data folders and CreateFileA and friends.
 #include <windows.h>
 
+#include <sddl.h>
 #include <shlobj.h>
 
+#include "store/all_users_rights.h"
 #include "store/services_win32.h"
 #include "store/win32_handle.h"
 
@@ -29,14 +31,42 @@ FileResult lastFailure() {
 
 class Win32FileSystem final : public FileSystem {
   public:
+    // CSIDL_FLAG_CREATE: a profile without its "Roaming" folder gets it back.
     bool dataFolder(bool perUser, std::string& path) override {
         char folder[MAX_PATH] = {};
-        if (SHGetFolderPathA(nullptr, perUser ? CSIDL_APPDATA : CSIDL_COMMON_APPDATA, nullptr,
-                             SHGFP_TYPE_CURRENT, folder) != S_OK) {
+        const int id = (perUser ? CSIDL_APPDATA : CSIDL_COMMON_APPDATA) | CSIDL_FLAG_CREATE;
+        if (SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) {
             return false;
         }
         path = folder;
         return true;
+    }
+
+    bool createFolder(const std::string& path) override {
+        SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    // Opened for no access at all, which no other program's sharing mode refuses.
+    FileResult fileStamp(const std::string& path, FileStamp& stamp) override {
+        const UniqueHandle file(
+            CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file) {
+            return lastFailure();
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(file.get(), &info)) {
+            return FileResult::Failed;
+        }
+        stamp.exists = true;
+        stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+        stamp.lastWrite =
+            static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                      info.ftLastWriteTime.dwLowDateTime);
+        stamp.identity = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+        return FileResult::Ok;
     }
 
     FileResult readFile(const std::string& path, std::string& content) override {
@@ -99,6 +129,17 @@ class Win32FileSystem final : public FileSystem {
     bool flushFile(std::uintptr_t file) override { return FlushFileBuffers(toHandle(file)) != 0; }
 
     bool closeFile(std::uintptr_t file) override { return CloseHandle(toHandle(file)) != 0; }
+
+    bool shareWithAllUsers(const std::string& path) override {
+        PSECURITY_DESCRIPTOR rights = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                ALL_USERS_FILE_RIGHTS, SDDL_REVISION_1, &rights, nullptr)) {
+            return false;
+        }
+        const bool set = SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, rights) != 0;
+        LocalFree(rights);
+        return set;
+    }
 
     // Not ReplaceFileA, which is not one step under every system.
     FileResult moveFile(const std::string& from, const std::string& to) override {

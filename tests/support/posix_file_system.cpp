@@ -2,11 +2,14 @@
 #include "tests/support/posix_file_system.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -30,13 +33,33 @@ FileResult failure() {
 
 } // namespace
 
+// A folder that is configured but missing is created, as the shell does on Windows.
 bool PosixFileSystem::dataFolder(bool perUser, std::string& path) {
     const std::string& folder = perUser ? userFolder_ : commonFolder_;
-    if (folder.empty() || ::access(nativePath(folder).c_str(), F_OK) != 0) {
+    if (folder.empty() || !createFolder(folder)) {
         return false;
     }
     path = folder;
     return true;
+}
+
+bool PosixFileSystem::createFolder(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(nativePath(path), error);
+    return std::filesystem::is_directory(nativePath(path), error);
+}
+
+FileResult PosixFileSystem::fileStamp(const std::string& path, FileStamp& stamp) {
+    struct stat status {};
+    if (::stat(nativePath(path).c_str(), &status) != 0) {
+        return failure();
+    }
+    stamp.exists = true;
+    stamp.size = static_cast<std::uint64_t>(status.st_size);
+    stamp.lastWrite =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    stamp.identity = static_cast<std::uint64_t>(status.st_ino);
+    return FileResult::Ok;
 }
 
 FileResult PosixFileSystem::readFile(const std::string& path, std::string& content) {
@@ -84,6 +107,11 @@ bool PosixFileSystem::flushFile(std::uintptr_t file) {
 
 bool PosixFileSystem::closeFile(std::uintptr_t file) {
     return ::close(descriptor(file)) == 0;
+}
+
+// Read and write for everybody: the nearest to the rights of the Windows all-users file.
+bool PosixFileSystem::shareWithAllUsers(const std::string& path) {
+    return ::chmod(nativePath(path).c_str(), 0666) == 0;
 }
 
 FileResult PosixFileSystem::moveFile(const std::string& from, const std::string& to) {

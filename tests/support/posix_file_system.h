@@ -13,11 +13,14 @@ class PosixFileSystem : public FileSystem {
         : userFolder_(std::move(userFolder)), commonFolder_(std::move(commonFolder)) {}
 
     bool dataFolder(bool perUser, std::string& path) override;
+    bool createFolder(const std::string& path) override;
+    FileResult fileStamp(const std::string& path, FileStamp& stamp) override;
     FileResult readFile(const std::string& path, std::string& content) override;
     bool createFile(const std::string& path, std::uintptr_t& file) override;
     bool writeFile(std::uintptr_t file, std::string_view data) override;
     bool flushFile(std::uintptr_t file) override;
     bool closeFile(std::uintptr_t file) override;
+    bool shareWithAllUsers(const std::string& path) override;
     FileResult moveFile(const std::string& from, const std::string& to) override;
     bool removeFile(const std::string& path) override;
     void pause(int milliseconds) override;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -46,7 +47,8 @@ inline void writeText(const std::string& path, std::string_view text) {
 
 // Counts every operation but the pause; the chosen one fails, or with `crash` that one
 // and every later one (as if the machine stopped there). Reads and moves can be made to
-// find the file busy a number of times first.
+// find the file busy a number of times first, creating files whose path holds a given
+// part can be refused, and a test can act just before each file is created.
 class FaultyFileSystem : public PosixFileSystem {
   public:
     using PosixFileSystem::PosixFileSystem;
@@ -61,17 +63,29 @@ class FaultyFileSystem : public PosixFileSystem {
         busyPath_ = slashed(path);
         busyReads_ = count;
     }
+    void refuseCreating(const std::string& part) { refused_ = part; }
+    std::function<void(const std::string& path)> beforeCreate;
+
     int operations() const { return operations_; }
+    int reads() const { return reads_; }
     int pauses() const { return pauses_; }
     int creates() const { return creates_; }
+    int shares() const { return shares_; }
 
     bool dataFolder(bool perUser, std::string& path) override {
         return pass() && PosixFileSystem::dataFolder(perUser, path);
+    }
+    bool createFolder(const std::string& path) override {
+        return pass() && PosixFileSystem::createFolder(path);
+    }
+    FileResult fileStamp(const std::string& path, FileStamp& stamp) override {
+        return pass() ? PosixFileSystem::fileStamp(path, stamp) : FileResult::Failed;
     }
     FileResult readFile(const std::string& path, std::string& content) override {
         if (!pass()) {
             return FileResult::Failed;
         }
+        ++reads_;
         if (busyReads_ > 0 && slashed(path) == busyPath_) {
             --busyReads_;
             return FileResult::Busy;
@@ -80,7 +94,11 @@ class FaultyFileSystem : public PosixFileSystem {
     }
     bool createFile(const std::string& path, std::uintptr_t& file) override {
         ++creates_;
-        return pass() && PosixFileSystem::createFile(path, file);
+        if (beforeCreate) {
+            beforeCreate(path);
+        }
+        const bool refused = !refused_.empty() && path.find(refused_) != std::string::npos;
+        return pass() && !refused && PosixFileSystem::createFile(path, file);
     }
     bool writeFile(std::uintptr_t file, std::string_view data) override {
         return pass() && PosixFileSystem::writeFile(file, data);
@@ -92,6 +110,10 @@ class FaultyFileSystem : public PosixFileSystem {
         // The descriptor is released either way, as CloseHandle does.
         const bool passed = pass();
         return PosixFileSystem::closeFile(file) && passed;
+    }
+    bool shareWithAllUsers(const std::string& path) override {
+        ++shares_;
+        return pass() && PosixFileSystem::shareWithAllUsers(path);
     }
     FileResult moveFile(const std::string& from, const std::string& to) override {
         if (!pass()) {
@@ -126,4 +148,7 @@ class FaultyFileSystem : public PosixFileSystem {
     std::string busyPath_;
     int pauses_ = 0;
     int creates_ = 0;
+    int shares_ = 0;
+    int reads_ = 0;
+    std::string refused_;
 };

@@ -1,15 +1,19 @@
-// The Win32 file system: the shell's data folders, the replace in one step, and a save
-// that waits for another process to let go of the file.
+// The Win32 file system: the shell's data folders, the replace in one step, a save that
+// waits for another process to let go of the file, stamps, and the all-users file's rights.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "core/calendar.h"
 #include "core/clock.h"
+#include "store/all_users_rights.h"
 #include "store/appointment_file.h"
+#include "store/appointment_store.h"
 #include "store/services_win32.h"
 #include "store/win32_handle.h"
 
@@ -58,12 +62,21 @@ class TestFolderFileSystem : public FileSystem {
 
     UniqueHandle held;
     int pauses = 0;
+    int reads = 0;
 
     bool dataFolder(bool, std::string& path) override {
         path = folder_;
         return true;
     }
+    bool createFolder(const std::string& path) override { return files().createFolder(path); }
+    FileResult fileStamp(const std::string& path, FileStamp& stamp) override {
+        return files().fileStamp(path, stamp);
+    }
+    bool shareWithAllUsers(const std::string& path) override {
+        return files().shareWithAllUsers(path);
+    }
     FileResult readFile(const std::string& path, std::string& content) override {
+        ++reads;
         return files().readFile(path, content);
     }
     bool createFile(const std::string& path, std::uintptr_t& file) override {
@@ -101,7 +114,7 @@ class Win32FileTest : public ::testing::Test {
         settings.userdata = true;
     }
     void TearDown() override {
-        for (const char* suffix : {"", ".tmp", ".bad"}) {
+        for (const char* suffix : {"", ".tmp", ".bad", ".neu"}) {
             DeleteFileA((path + suffix).c_str());
         }
         RemoveDirectoryA(folder.c_str());
@@ -200,6 +213,157 @@ TEST_F(Win32FileTest, FileHeldThroughEveryRetryStaysAsItWas) {
     AppointmentBook missed;
     EXPECT_FALSE(loadAppointments(files, settings, systemClock().currentTime(), loaded, missed));
     EXPECT_EQ(readAll(path + ".bad"), "alt");
+}
+
+// An access list in the descriptor language, as the platform writes it out.
+std::string accessList(PSECURITY_DESCRIPTOR descriptor) {
+    char* text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return {};
+    }
+    const std::string list = text;
+    LocalFree(text);
+    return list;
+}
+
+std::string fileAccessList(const std::string& path) {
+    DWORD size = 0;
+    GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::string buffer(size, '\0');
+    if (size == 0 ||
+        !GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size, &size)) {
+        ADD_FAILURE() << "GetFileSecurityA " << GetLastError();
+        return {};
+    }
+    return accessList(buffer.data());
+}
+
+void setAccessList(const std::string& path, const char* list) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(list, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    EXPECT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
+}
+
+// Wine without stored access lists makes Unix permission bits of a DACL and reports a DACL
+// made from them, in which the Users group never appears; Windows keeps the list as set.
+TEST_F(Win32FileTest, AllUsersFileMayBeWrittenByEveryUser) {
+    char modify[32];
+    std::snprintf(modify, sizeof modify, "(A;;0x%lx;;;BU)",
+                  FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE);
+    PSECURITY_DESCRIPTOR rights = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        ALL_USERS_FILE_RIGHTS, SDDL_REVISION_1, &rights, nullptr));
+    const std::string wanted = accessList(rights);
+    LocalFree(rights);
+    EXPECT_EQ(wanted, std::string("D:P(A;;FA;;;SY)(A;;FA;;;BA)") + modify);
+
+    AppointmentStore store(systemFileSystem(), folder, true);
+    AppointmentBook book;
+    AppointmentBook missed;
+    store.load(systemClock().currentTime(), false, book, missed);
+    book.insert(fileKeyToTime("9912071530"), "Zahnarzt");
+    ASSERT_TRUE(store.save(book));
+    std::printf("after a save of the all-users file: %s\n", fileAccessList(path).c_str());
+    const bool kept = fileAccessList(path).find(";;;BU)") != std::string::npos;
+    if (kept) {
+        EXPECT_EQ(fileAccessList(path), wanted);
+    }
+
+    // A file with its creator's rights only, as an older program left it.
+    setAccessList(path, "D:P(A;;FA;;;OW)");
+    EXPECT_EQ(fileAccessList(path).find(";;;BU)"), std::string::npos);
+    EXPECT_TRUE(store.shareWithAllUsers());
+    std::printf("after shareWithAllUsers: %s\n", fileAccessList(path).c_str());
+    if (kept) {
+        EXPECT_EQ(fileAccessList(path), wanted);
+    }
+    // The program itself still reads and replaces the file.
+    book.insert(fileKeyToTime("9912081530"), "Friseur");
+    EXPECT_TRUE(store.save(book));
+    EXPECT_FALSE(store.sync(book, systemClock().currentTime(), missed));
+    EXPECT_EQ(book.count(), 2);
+}
+
+TEST_F(Win32FileTest, StampSeesEveryReplaceAndIgnoresLocks) {
+    FileSystem& files = systemFileSystem();
+    FileStamp missing;
+    EXPECT_EQ(files.fileStamp(path, missing), FileResult::Missing);
+    writeAll(path, "eins");
+    FileStamp first;
+    ASSERT_EQ(files.fileStamp(path, first), FileResult::Ok);
+    EXPECT_EQ(first.size, 4u);
+    {
+        const UniqueHandle holder(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        FileStamp held;
+        EXPECT_EQ(files.fileStamp(path, held), FileResult::Ok);
+        EXPECT_EQ(held, first);
+    }
+    // The same size and time, but another file put in place by rename.
+    writeAll(path + ".neu", "zwei");
+    {
+        FILETIME written{};
+        const UniqueHandle original(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(GetFileTime(original.get(), nullptr, nullptr, &written));
+        const UniqueHandle replacement(CreateFileA((path + ".neu").c_str(), FILE_WRITE_ATTRIBUTES,
+                                                   0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(replacement.get(), nullptr, nullptr, &written));
+    }
+    ASSERT_EQ(files.moveFile(path + ".neu", path), FileResult::Ok);
+    FileStamp second;
+    ASSERT_EQ(files.fileStamp(path, second), FileResult::Ok);
+    EXPECT_EQ(second.size, first.size);
+    EXPECT_EQ(second.lastWrite, first.lastWrite);
+    EXPECT_NE(second, first);
+}
+
+// Held by another program at start-up: the store waits for it instead of wiping it.
+TEST_F(Win32FileTest, FileHeldAtStartIsMergedOnceLetGo) {
+    writeAll(path, Example);
+    TestFolderFileSystem files(folder);
+    AppointmentStore store(files, folder, false);
+    AppointmentBook book;
+    AppointmentBook missed;
+    {
+        const UniqueHandle holder(
+            CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        EXPECT_FALSE(store.load(systemClock().currentTime(), false, book, missed));
+        book.insert(fileKeyToTime("9912081530"), "Friseur");
+        EXPECT_FALSE(store.save(book));
+        EXPECT_TRUE(store.unsaved());
+    }
+    EXPECT_EQ(readAll(path), Example);
+    EXPECT_TRUE(store.sync(book, systemClock().currentTime(), missed));
+    EXPECT_EQ(book.count(), 3);
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(readAll(path).size(), Example.size() + 36 + 7);
+
+    // The file put in place by rename keeps the stamp taken before: nothing to read.
+    const int reads = files.reads;
+    EXPECT_FALSE(store.sync(book, systemClock().currentTime(), missed));
+    EXPECT_EQ(files.reads, reads);
+}
+
+// A profile whose application-data folder went missing gets it back.
+TEST(Win32DataFolder, MissingFolderIsCreated) {
+    std::string user;
+    ASSERT_TRUE(systemFileSystem().dataFolder(true, user));
+    const std::string aside = user + "-beiseite";
+    ASSERT_TRUE(MoveFileA(user.c_str(), aside.c_str()));
+    std::string again;
+    const bool found = systemFileSystem().dataFolder(true, again);
+    const DWORD attributes = GetFileAttributesA(user.c_str());
+    RemoveDirectoryA(user.c_str());
+    MoveFileA(aside.c_str(), user.c_str());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(again, user);
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace

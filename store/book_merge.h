@@ -1,0 +1,19 @@
+// Appointment books compared and merged as multisets: what two programs that share one
+// file have each changed since they last agreed.
+#pragma once
+
+#include "core/appointment_book.h"
+
+// Whether both books hold the same appointments, each as often, whatever their order.
+bool sameAppointments(const AppointmentBook& a, const AppointmentBook& b);
+
+// The three-way merge: theirs + (ours - base) - (base - ours). What this side added since
+// the base is added to theirs, what it removed (an alarm, a delete, a change) is removed
+// from theirs; what only the other side changed stays as they have it. Theirs come first
+// among appointments of equal time, then our additions.
+AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& ours,
+                           const AppointmentBook& theirs);
+
+// Every appointment of either book, as often as the book that holds it more often: the
+// merge of two books without a common base, which neither loses nor doubles anything.
+AppointmentBook joinBooks(const AppointmentBook& first, const AppointmentBook& second);

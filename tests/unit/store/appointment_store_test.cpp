@@ -1,0 +1,264 @@
+// The appointment store over a temporary folder: two programs sharing one file, a file
+// held, unreadable, missing or replaced, and saves that fail on the way.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/calendar.h"
+#include "store/appointment_store.h"
+#include "store/book_merge.h"
+#include "test_files.h"
+
+namespace {
+
+const TimeValue NOW = 1796079600; // 2026-12-01 00:00 CET
+
+// One appointment a letter, on the days after NOW ('A' the first); lowercase letters
+// are as many days before NOW.
+AppointmentBook book(std::string_view letters) {
+    AppointmentBook result;
+    for (const char letter : letters) {
+        const bool past = letter >= 'a';
+        const TimeValue day = 86400 * (1 + (past ? letter - 'a' : letter - 'A'));
+        result.insert(past ? NOW - day : NOW + day, std::string(1, letter));
+    }
+    return result;
+}
+
+std::string letters(const AppointmentBook& b) {
+    std::string all;
+    b.forEach([&all](const Appointment& a) { all += a.text; });
+    return all;
+}
+
+class AppointmentStoreTest : public ::testing::Test {
+  protected:
+    std::string path() const { return folders.user() + "/quarvwecker.xml"; }
+    void writeFile(std::string_view letters) {
+        writeText(path(), appointmentFileText(book(letters)));
+    }
+    std::string onDisk() {
+        AppointmentBook all;
+        EXPECT_TRUE(readAppointmentFileText(fileText(path()), all));
+        return letters(all);
+    }
+    // A second program on the same file: load, then the book as it is then.
+    AppointmentStore started(AppointmentBook& its) {
+        AppointmentStore other(files, folders.user(), false);
+        AppointmentBook itsMissed;
+        other.load(NOW, false, its, itsMissed);
+        return other;
+    }
+
+    TempFolders folders;
+    FaultyFileSystem files{folders.user(), folders.common()};
+    AppointmentStore store{files, folders.user(), false};
+    AppointmentBook ours;
+    AppointmentBook missed;
+};
+
+TEST_F(AppointmentStoreTest, TwoProgramsOnOneFileLoseNothing) {
+    writeFile("AB");
+    ASSERT_TRUE(store.load(NOW, false, ours, missed));
+    AppointmentBook theirs;
+    AppointmentStore other = started(theirs);
+
+    // Nothing changed elsewhere: the file is not read again.
+    const int reads = files.reads();
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    ours.insert(book("D").earliest());
+    EXPECT_TRUE(store.save(ours));
+    EXPECT_EQ(files.reads(), reads);
+
+    // They add C; we alarm A at the same time.
+    theirs.insert(book("C").earliest());
+    EXPECT_TRUE(other.save(theirs));
+    ours.removeEarliest();
+    EXPECT_TRUE(store.save(ours));
+    EXPECT_EQ(letters(ours), "BCD");
+    EXPECT_EQ(onDisk(), "BCD");
+
+    // They follow at their next tick: A does not alarm there again.
+    EXPECT_TRUE(other.sync(theirs, NOW, missed));
+    EXPECT_EQ(letters(theirs), "BCD");
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(missed.count(), 0);
+}
+
+TEST_F(AppointmentStoreTest, ReplacedByRenameWithTheSameSizeAndTimeIsNoticed) {
+    writeFile("AB");
+    store.load(NOW, false, ours, missed);
+    const auto time = std::filesystem::last_write_time(path());
+    writeText(path() + ".neu", appointmentFileText(book("AC")));
+    std::filesystem::last_write_time(path() + ".neu", time);
+    std::filesystem::rename(path() + ".neu", path());
+    // A conflict copy beside the file is no concern of the program.
+    writeText(folders.user() + "/quarvwecker (Konfliktkopie).xml", "fremd");
+    EXPECT_TRUE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "AC");
+}
+
+// Held by another program at start-up: never replaced until read, then joined with what
+// the user added meanwhile; its past appointments are missed, as at start-up.
+TEST_F(AppointmentStoreTest, FileHeldAtStartIsReadLaterAndNotWiped) {
+    writeFile("aBC");
+    files.busyReads(path(), 1000);
+    EXPECT_FALSE(store.load(NOW, false, ours, missed));
+    EXPECT_EQ(ours.count(), 0);
+
+    ours = book("CD"); // C is in the file too: it stays one appointment
+    EXPECT_FALSE(store.save(ours));
+    EXPECT_TRUE(store.unsaved());
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(onDisk(), "aBC");
+
+    files.busyReads(path(), 0);
+    EXPECT_TRUE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "BCD");
+    EXPECT_EQ(letters(missed), "a");
+    EXPECT_EQ(onDisk(), "BCD");
+    EXPECT_FALSE(store.unsaved());
+}
+
+TEST_F(AppointmentStoreTest, UnreadableFilesAreKeptAsideOrNotReplaced) {
+    // A folder in the way of the first name: the copy takes the next.
+    std::filesystem::create_directory(path() + ".bad");
+    writeText(path(), "kaputt");
+    EXPECT_FALSE(store.load(NOW, false, ours, missed));
+    EXPECT_EQ(fileText(path() + ".bad2"), "kaputt");
+
+    // Another unreadable file later: kept beside the first, never over it.
+    ours = book("A");
+    writeText(path(), "auch kaputt");
+    EXPECT_FALSE(store.sync(ours, NOW, missed)); // looked at again first
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(fileText(path() + ".bad2"), "kaputt");
+    EXPECT_EQ(fileText(path() + ".bad3"), "auch kaputt");
+    EXPECT_EQ(onDisk(), "A");
+
+    // No copy can be made: the file stays as it is, and the book unsaved.
+    files.refuseCreating(".bad");
+    AppointmentStore other(files, folders.user(), false);
+    AppointmentBook theirs;
+    writeText(path(), "noch einmal kaputt");
+    EXPECT_FALSE(other.load(NOW, false, theirs, missed));
+    theirs = book("B");
+    EXPECT_FALSE(other.save(theirs));
+    EXPECT_TRUE(other.unsaved());
+    EXPECT_EQ(fileText(path()), "noch einmal kaputt");
+    files.refuseCreating("");
+    EXPECT_FALSE(other.sync(theirs, NOW, missed));
+    EXPECT_EQ(onDisk(), "B");
+    EXPECT_EQ(fileText(path() + ".bad4"), "noch einmal kaputt");
+}
+
+// A sync service replaces the file: missing for a tick, then back with its own changes.
+TEST_F(AppointmentStoreTest, FileMissingForATickDeletesNothing) {
+    writeFile("AB");
+    store.load(NOW, false, ours, missed);
+    std::filesystem::remove(path());
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_FALSE(fileExists(path()));
+    writeFile("ABC");
+    EXPECT_TRUE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "ABC");
+
+    // Gone for good (the folder too): written whole at the second look.
+    std::filesystem::remove_all(folders.user());
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(onDisk(), "ABC");
+
+    // A save does not wait for the next tick: it looks again after a pause.
+    std::filesystem::remove(path());
+    ours.removeEarliest();
+    const int pauses = files.pauses();
+    EXPECT_TRUE(store.save(ours));
+    EXPECT_EQ(files.pauses(), pauses + 1);
+    EXPECT_EQ(onDisk(), "BC");
+}
+
+TEST_F(AppointmentStoreTest, MissingFolderIsCreated) {
+    AppointmentStore deep(files, folders.user() + "/AppData/Roaming", false);
+    EXPECT_FALSE(deep.load(NOW, false, ours, missed));
+    EXPECT_TRUE(std::filesystem::is_directory(folders.user() + "/AppData/Roaming"));
+    EXPECT_TRUE(deep.save(ours)); // the first save writes even an empty book
+    EXPECT_EQ(fileText(folders.user() + "/AppData/Roaming/quarvwecker.xml").size(), 124u);
+    std::filesystem::remove_all(folders.user() + "/AppData");
+    ours = book("A");
+    EXPECT_TRUE(deep.save(ours));
+    EXPECT_TRUE(fileExists(folders.user() + "/AppData/Roaming/quarvwecker.xml"));
+}
+
+TEST_F(AppointmentStoreTest, FailedSaveIsRetriedAtTheNextTick) {
+    store.load(NOW, false, ours, missed);
+    ours = book("A");
+    files.busyMoves(1000);
+    EXPECT_FALSE(store.save(ours));
+    EXPECT_TRUE(store.unsaved());
+    EXPECT_FALSE(fileExists(path()));
+    files.busyMoves(0);
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(onDisk(), "A");
+}
+
+TEST_F(AppointmentStoreTest, FileChangedJustBeforeTheReplaceIsMergedAgain) {
+    writeFile("A");
+    store.load(NOW, false, ours, missed);
+    writeFile("AB");
+    bool once = true;
+    files.beforeCreate = [&](const std::string&) {
+        if (std::exchange(once, false)) {
+            writeFile("ABC");
+        }
+    };
+    ours.insert(book("D").earliest());
+    EXPECT_TRUE(store.save(ours));
+    EXPECT_EQ(onDisk(), "ABCD");
+}
+
+// Every operation of a merging save, failed in turn: the file is the old one or the
+// merge, whole; the book holds the merge either way, and the next tick finishes the save.
+TEST_F(AppointmentStoreTest, SaveFailingAnywhereInAMergeLeavesTheFileWhole) {
+    for (int n = 1;; ++n) {
+        ASSERT_LT(n, 50);
+        AppointmentStore program(files, folders.user(), false);
+        writeFile("AB");
+        ours.clear();
+        program.load(NOW, false, ours, missed);
+        writeFile("ABC");
+        ours.removeEarliest();
+        files.failOperation(n);
+        const bool saved = program.save(ours);
+        const bool completed = files.operations() < n;
+        files.failOperation(0);
+
+        const std::string file = onDisk();
+        EXPECT_TRUE(file == "ABC" || file == "BC") << "operation " << n;
+        EXPECT_EQ(saved, file == "BC") << "operation " << n;
+        EXPECT_FALSE(fileExists(path() + ".tmp")) << "operation " << n;
+        program.sync(ours, NOW, missed);
+        EXPECT_EQ(onDisk(), "BC") << "operation " << n;
+        EXPECT_EQ(letters(ours), "BC") << "operation " << n;
+        if (completed) {
+            break;
+        }
+    }
+}
+
+TEST_F(AppointmentStoreTest, AllUsersFileGetsItsRightsAtEverySave) {
+    AppointmentStore shared(files, folders.common(), true);
+    shared.load(NOW, false, ours, missed);
+    ours = book("A");
+    EXPECT_TRUE(shared.save(ours));
+    EXPECT_EQ(files.shares(), 1);
+    EXPECT_EQ(std::filesystem::status(folders.common() + "/quarvwecker.xml").permissions(),
+              std::filesystem::perms(0666));
+    EXPECT_TRUE(shared.shareWithAllUsers());
+    EXPECT_FALSE(shared.sync(ours, NOW, missed)); // rights are no change of the file
+    EXPECT_TRUE(store.save(ours));
+    EXPECT_EQ(files.shares(), 2);
+}
+
+} // namespace
