@@ -2,9 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "app/main_window.h"
 #include "app/program.h"
-#include "store/appointment_file.h"
 #include "store/services_win32.h"
 #include "store/settings_store.h"
 #include "store/sound_event.h"
@@ -14,6 +15,10 @@
 namespace {
 
 constexpr char INSTANCE_MUTEX[] = "quarv_wecker_the_first";
+
+// Followed by the file's path.
+constexpr char UNSAVED_TEXT[] = "Sorry!\r\nDie Termine konnten nicht gespeichert werden.\r\n"
+                                "Neue und geänderte Termine gehen verloren. Die Termindatei:\r\n";
 
 int startFailure(const char* text) {
     MessageBoxA(nullptr, text, PROGRAM_TITLE, MB_ICONERROR);
@@ -49,8 +54,7 @@ int runProgram(HINSTANCE instance, Services& services) {
     }
 
     AppointmentBook missed;
-    loadAppointments(services.files, program.settings, services.clock.currentTime(), program.book,
-                     missed);
+    program.loadBook(missed);
     if (missed.count() > 0) {
         showMissedAppointments(program.mainWindow, missed, services.clock.today());
         missed.clear();
@@ -65,6 +69,8 @@ int runProgram(HINSTANCE instance, Services& services) {
         program.tray.reset();
         return startFailure("Startfehler!\r\nCreate Timer fehlgeschlagen");
     }
+    // Changes that other programs make to the file are followed from now on.
+    program.watchFile();
 
     // No dialog keyboard handling: Tab, Enter and Escape mean nothing in the alarm windows.
     MSG message{};
@@ -73,8 +79,13 @@ int runProgram(HINSTANCE instance, Services& services) {
         DispatchMessageA(&message);
     }
 
-    program.saveBook();
+    const bool saved = program.saveAtExit();
     program.tray.reset();
+    if (!saved) {
+        // The appointments live only in memory now: the user has to know.
+        const std::string text = std::string(UNSAVED_TEXT) + program.appointmentFilePath();
+        MessageBoxA(nullptr, text.c_str(), PROGRAM_TITLE, MB_ICONERROR);
+    }
     ReleaseMutex(mutex.get());
     return static_cast<int>(message.wParam);
 }

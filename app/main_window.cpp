@@ -20,10 +20,17 @@ Program* programOf(HWND window) {
 LRESULT handleMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
+        if (wParam == FILE_TIMER_ID) {
+            program.followFile();
+            return 1;
+        }
         // A tick already queued when the alarm was switched off must not switch it on again.
         if (alarmIsOn(program.alarmTimer)) {
             program.tick();
         }
+        return 1;
+    case MSG_SHOW_MISSED:
+        program.showPendingMissed();
         return 1;
     case WM_COMMAND:
         if (program.command(LOWORD(wParam))) {

@@ -3,10 +3,11 @@
 #include "app/program.h"
 
 #include <new>
+#include <utility>
 
 #include "app/main_window.h"
 #include "res/resource.h"
-#include "store/appointment_file.h"
+#include "store/book_merge.h"
 #include "store/settings_store.h"
 #include "ui/dialogs.h"
 
@@ -44,6 +45,71 @@ bool Program::startAlarm() {
     return true;
 }
 
+AppointmentStore* Program::store() {
+    if (!store_) {
+        std::string folder;
+        if (!services.files.dataFolder(settings.userdata, folder)) {
+            return nullptr;
+        }
+        store_ = std::make_unique<AppointmentStore>(services.files, folder, !settings.userdata);
+    }
+    return store_.get();
+}
+
+void Program::loadBook(AppointmentBook& missed) {
+    AppointmentStore* file = store();
+    if (file == nullptr) {
+        return;
+    }
+    file->load(services.clock.currentTime(), settings.deleteold, book, missed);
+    // A file that the first user made may still be writable for its maker only.
+    if (!settings.userdata && services.account.isAdministrator()) {
+        file->shareWithAllUsers();
+    }
+}
+
+bool Program::watchFile() {
+    return SetTimer(mainWindow, FILE_TIMER_ID, FILE_INTERVAL_MS, nullptr) != 0;
+}
+
+void Program::followFile() {
+    AppointmentStore* file = store();
+    if (file == nullptr) {
+        return;
+    }
+    AppointmentBook missed;
+    const bool changed = file->sync(book, services.clock.currentTime(), missed);
+    if (missed.count() > 0) {
+        missed.forEach(
+            [this](const Appointment& appointment) { pendingMissed_.insert(appointment); });
+        PostMessageA(mainWindow, MSG_SHOW_MISSED, 0, 0);
+    }
+    if (changed) {
+        wakeAfterBookChange();
+    }
+}
+
+void Program::showPendingMissed() {
+    if (missedShown_) {
+        return; // the dialog on screen shows the newcomers when it closes
+    }
+    missedShown_ = true;
+    while (pendingMissed_.count() > 0) {
+        const AppointmentBook missed = std::exchange(pendingMissed_, AppointmentBook{});
+        showMissedAppointments(mainWindow, missed, services.clock.today());
+    }
+    missedShown_ = false;
+}
+
+bool Program::saveAtExit() {
+    saveBook();
+    return store_ ? !store_->unsaved() : book.count() == 0;
+}
+
+std::string Program::appointmentFilePath() const {
+    return store_ ? store_->path() : std::string();
+}
+
 void Program::tick() {
     const TickDecision decision = decideTick(book, settings, services.clock);
     switch (decision.action) {
@@ -73,6 +139,9 @@ void Program::raiseAlarm() {
         return;
     }
     ShowWindow(alarmWindow, SW_SHOW);
+    if (listOpen_) {
+        alarmedWhileListOpen_.insert(record.alarmTime, record.text);
+    }
     saveBook();
 }
 
@@ -131,21 +200,42 @@ template <typename Dialog> void Program::runMenuDialog(Dialog dialog) {
     menuDialogOpen_ = false;
 }
 
-// OK of the list replaced the book: it is saved, a sleeping alarm wakes when
-// there is something to watch again, and the status follows at once.
+// OK of the list replaces the book with its rows: it is saved, a sleeping alarm
+// wakes when there is something to watch again, and the status follows at once.
+// What other programs changed in the file while the list was open stays changed;
+// what this program alarmed meanwhile comes back as the rows show it.
 void Program::openAppointmentList() {
-    if (editAppointments(mainWindow, book, services.clock.today())) {
-        saveBook();
-        wakeAfterBookChange();
+    const AppointmentBook opened = book;
+    AppointmentBook rows = book;
+    listOpen_ = true;
+    alarmedWhileListOpen_.clear();
+    const bool committed = editAppointments(mainWindow, rows, services.clock.today());
+    listOpen_ = false;
+    if (!committed) {
+        return;
     }
+    AppointmentBook current = book;
+    alarmedWhileListOpen_.forEach([&](const Appointment& alarmed) { current.insert(alarmed); });
+    book = mergeBooks(opened, current, rows);
+    saveBook();
+    wakeAfterBookChange();
 }
 
-// The record changed in place on OK, and every reader sees it from now on.
+// The record changed in place on OK, and every reader sees it from now on. When
+// the appointment file moved to another folder, the book joins the file there; the
+// old file stays where it is.
 void Program::openConfiguration() {
+    const Settings before = settings;
     const ConfigurationResult result = editSettings(mainWindow, settings, services);
-    if (result.confirmed) {
-        saveSettings(services.registry, settings,
-                     result.standardSoundEvent ? &*result.standardSoundEvent : nullptr);
+    if (!result.confirmed) {
+        return;
+    }
+    saveSettings(services.registry, settings,
+                 result.standardSoundEvent ? &*result.standardSoundEvent : nullptr);
+    if (settings.userdata != before.userdata) {
+        store_.reset();
+        saveBook();
+        wakeAfterBookChange();
     }
 }
 
@@ -157,7 +247,9 @@ void Program::quit() {
 }
 
 void Program::saveBook() {
-    saveAppointments(services.files, settings, book);
+    if (AppointmentStore* file = store()) {
+        file->save(book);
+    }
 }
 
 void Program::requestImmediateTick() {

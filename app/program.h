@@ -14,14 +14,21 @@
 #include "app/scheduler.h"
 #include "core/appointment_book.h"
 #include "core/settings.h"
+#include "store/appointment_store.h"
 #include "store/services.h"
 #include "tray/csytemtry.h"
 
 constexpr UINT_PTR TICK_TIMER_ID = 11;
 constexpr UINT TICK_INTERVAL_MS = 10000;
+// The appointment file is looked at as often, whether the alarm is on or not.
+constexpr UINT_PTR FILE_TIMER_ID = 12;
+constexpr UINT FILE_INTERVAL_MS = 10000;
 
 constexpr UINT MSG_TRAY_NOTIFY = WM_APP + 10; // 32778
 constexpr UINT MSG_TRAY_MENU = WM_APP + 11;   // 32779
+// Posted to the main window when appointments missed while the program was not
+// running turn up after start-up (a file that could only be read late).
+constexpr UINT MSG_SHOW_MISSED = WM_APP + 12;
 static_assert(MSG_TRAY_MENU == TrayIcon::MENU_MESSAGE);
 
 constexpr char PROGRAM_TITLE[] = "Quarv Zodora";
@@ -51,6 +58,25 @@ class Program final : public AlarmHost {
     // be on and no timer could be had.
     bool startAlarm();
 
+    // --- the appointment file ------------------------------------------------------
+
+    // Start-up: the file's future appointments into the book, its past ones into
+    // `missed` (none with "deleteold"). An administrator's start gives the file
+    // shared by all users the rights that let every user write it.
+    void loadBook(AppointmentBook& missed);
+    // Looks at the file every ten seconds from now on (FILE_TIMER_ID).
+    bool watchFile();
+    // Follows the file: merges what other programs changed, reads a file that
+    // could not be read before, and saves again what could not be saved.
+    void followFile();
+    // Shows the missed appointments that followFile found, unless they are on
+    // screen already.
+    void showPendingMissed();
+    // The last save at the end; false when the book could not be saved.
+    bool saveAtExit();
+    // The file the book is kept in; empty while no folder is known for it.
+    std::string appointmentFilePath() const;
+
     // --- what the main window carries out ---------------------------------------
 
     // Looks at the earliest appointment: shows its status, sleeps on an empty book,
@@ -66,7 +92,8 @@ class Program final : public AlarmHost {
     // status (or a due alarm) follows at once instead of within ten seconds.
     void requestImmediateTick();
 
-    // Writes the book to the appointment file with the current settings.
+    // Writes the book to the appointment file, merged with what other programs
+    // changed there; the book then holds the merge.
     void saveBook();
     // After the book changed outside the tick: wakes a sleeping alarm when the
     // book is no longer empty (new tick timer), then asks for an immediate tick.
@@ -105,6 +132,9 @@ class Program final : public AlarmHost {
 
     void raiseAlarm();
     void quit();
+    // The store of the file that the settings name, made when first needed;
+    // nullptr while no folder is known for it.
+    AppointmentStore* store();
 
     // The dialogs of the menu, one at a time (see runMenuDialog).
     void openAppointmentList();
@@ -113,6 +143,13 @@ class Program final : public AlarmHost {
 
     WindowCalls calls_;
     TrayStatus shown_;
+    std::unique_ptr<AppointmentStore> store_;
+    // What the file brought in late that was missed, and whether it is on screen.
+    AppointmentBook pendingMissed_;
+    bool missedShown_ = false;
+    // While the appointment list is open: what the program alarmed meanwhile.
+    bool listOpen_ = false;
+    AppointmentBook alarmedWhileListOpen_;
     // The DPI the notification area shows icons at: 0 until a change was
     // reported, then the main window's DPI counts.
     int trayDpi_ = 0;
