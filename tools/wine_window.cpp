@@ -1,14 +1,14 @@
 // A small Windows helper for scripts/screenshot-dialogs: waits for a window of
 // the program and prints where it is, or posts a message to one.
 //
-//   wine-window.exe wait TITLE [TEXT]     waits up to 60 s for a visible top-level
+//   wine_window.exe wait TITLE [TEXT]     waits up to 60 s for a visible top-level
 //                                         window with that title (and a child
 //                                         window showing TEXT, when given);
 //                                         prints "x y width height"
-//   wine-window.exe wait-class CLASS      the same for a window class ("#32768": a menu)
-//   wine-window.exe gone TITLE            waits up to 60 s until no visible window
+//   wine_window.exe wait-class CLASS      the same for a window class ("#32768": a menu)
+//   wine_window.exe gone TITLE            waits up to 60 s until no visible window
 //                                         has that title
-//   wine-window.exe post TITLE|CLASS MSG WPARAM LPARAM
+//   wine_window.exe post TITLE|CLASS MSG WPARAM LPARAM
 //                                         posts a message to the window with that
 //                                         title, or else of that class
 //
@@ -130,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     std::fprintf(stderr,
-                 "usage: wine-window.exe wait TITLE [TEXT] | wait-class CLASS | gone TITLE | "
+                 "usage: wine_window.exe wait TITLE [TEXT] | wait-class CLASS | gone TITLE | "
                  "post TITLE|CLASS MSG WPARAM LPARAM\n");
     return 2;
 }
