@@ -35,6 +35,12 @@ std::string bookToText(const AppointmentBook& book) {
         XmlElement* date = appointments->addChild("date", true);
         date->addAttribute("text", appointment.text);
         date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
+        // Only a series gets the attribute: a one-off is written as it always was.
+        const std::string rule =
+            recurrenceToAttribute(appointment.recurrence, appointment.alarmTime);
+        if (!rule.empty()) {
+            date->addAttribute(RECURRENCE_ATTRIBUTE, rule);
+        }
     });
     return XmlTranslator(TRACE_ID).buildDocument(document);
 }
@@ -160,13 +166,18 @@ bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now
         if (time <= 0) {
             continue;
         }
-        if (time > now) {
-            book.insert(time, std::string(appointmentText));
-        } else {
+        const Recurrence rule =
+            recurrenceFromAttribute(date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), time);
+        // A past series shows its last passed occurrence once and stays with its next.
+        const StartUpSplit split = splitAtStartUp(rule, time, now);
+        if (split.missed) {
             pastFound = true;
             if (!settings.deleteold) {
-                missed.insert(time, std::string(appointmentText));
+                missed.insert({*split.missed, std::string(appointmentText), rule});
             }
+        }
+        if (split.next) {
+            book.insert({*split.next, std::string(appointmentText), rule});
         }
     }
 

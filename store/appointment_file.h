@@ -7,7 +7,8 @@
 
 // Fills the book with the file's appointments after `now` and the missed book with its
 // past ones (or drops them when `deleteold`), then rewrites the file without the past
-// ones. False when the file was not read; an unreadable file is kept aside as
+// ones. A past series is missed once, at its last passed occurrence, and stays in the
+// book at its next one. False when the file was not read; an unreadable file is kept aside as
 // "quarvwecker.xml.bad".
 bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
                       AppointmentBook& book, AppointmentBook& missed);
