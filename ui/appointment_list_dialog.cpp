@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/no_throw.h"
 #include "res/resource.h"
 #include "ui/appointment_editor.h"
@@ -19,6 +21,8 @@ namespace {
 
 // Committed cells are read through 64-byte buffers: 63 characters survive.
 constexpr std::size_t COMMIT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
+// Enough for the word of any rule.
+constexpr std::size_t REPEAT_CELL_BYTES = 32;
 
 // What the list works on: the book its OK replaces, and today for "ht".
 struct ListDialogData {
@@ -43,28 +47,81 @@ void insertColumn(HWND list, int column, int width, const char* header) {
     SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
 }
 
-// The two columns and one row per appointment, in book order.
+// The column widths in pixels at 96 DPI. The text column is never wider than its
+// first width, so a long text is cut where it always was.
+constexpr int TEXT_COLUMN_WIDTH = 250;
+constexpr int TIME_COLUMN_WIDTH = 80;
+constexpr int REPEAT_COLUMN_WIDTH = 80;
+constexpr char REPEAT_HEADER[] = "Wiederholung";
+// The room a header leaves on either side of its text.
+constexpr int HEADER_TEXT_MARGIN = 6;
+
+int columnWidth(HWND list, int column) {
+    return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+void setColumnWidth(HWND list, int column, int width) {
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, width);
+}
+
+// What the repetition column needs to show its header and words whole; 0 when
+// no row repeats.
+int repeatColumnNeeds(HWND list) {
+    bool anySeries = false;
+    for (int row = 0, count = listRowCount(list); row < count && !anySeries; ++row) {
+        anySeries = !listCellText(list, row, REPEAT_COLUMN, REPEAT_CELL_BYTES).value_or("").empty();
+    }
+    if (!anySeries) {
+        return 0;
+    }
+    setColumnWidth(list, REPEAT_COLUMN, LVSCW_AUTOSIZE);
+    const int header = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+                                                     reinterpret_cast<LPARAM>(REPEAT_HEADER))) +
+                       2 * HEADER_TEXT_MARGIN;
+    return std::max(columnWidth(list, REPEAT_COLUMN), header);
+}
+
+// Makes room for the repetition: the text column as wide as its widest text (at
+// most its first width), the time as wide as its display forms, and the
+// repetition over the rest of the list (autosizing the last column stretches
+// it). When a long text leaves too little room for the words of the series, the
+// list scrolls sideways rather than cut them.
+void fitColumns(HWND list) {
+    int textWidth = TEXT_COLUMN_WIDTH;
+    if (listRowCount(list) > 0) {
+        setColumnWidth(list, TEXT_COLUMN, LVSCW_AUTOSIZE_USEHEADER);
+        textWidth = std::min(textWidth, columnWidth(list, TEXT_COLUMN));
+    }
+    setColumnWidth(list, TEXT_COLUMN, textWidth);
+    setColumnWidth(list, TIME_COLUMN, LVSCW_AUTOSIZE_USEHEADER);
+    const int needed = repeatColumnNeeds(list);
+    setColumnWidth(list, REPEAT_COLUMN, LVSCW_AUTOSIZE_USEHEADER);
+    if (columnWidth(list, REPEAT_COLUMN) < needed) {
+        setColumnWidth(list, REPEAT_COLUMN, needed);
+    }
+}
+
+// The three columns and one row per appointment, in book order.
 void fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
               const LocalDate& today) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
-    insertColumn(list, 0, 250, "Text");
-    insertColumn(list, 1, 80, "Alarmzeit");
+    insertColumn(list, TEXT_COLUMN, TEXT_COLUMN_WIDTH, "Text");
+    insertColumn(list, TIME_COLUMN, TIME_COLUMN_WIDTH, "Alarmzeit");
+    insertColumn(list, REPEAT_COLUMN, REPEAT_COLUMN_WIDTH, REPEAT_HEADER);
     int row = 0;
     for (const AppointmentRow& cells : rowsFromBook(book, cellChars, today)) {
         insertListRow(list, row, cells.text);
-        setListCell(list, row, 1, cells.display);
+        setAppointmentRow(list, row, cells);
         ++row;
     }
-    // On the last column this stretches it over the rest of the list's width.
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE_USEHEADER);
+    fitColumns(list);
 }
 
 std::vector<AppointmentRow> readRows(HWND list) {
     std::vector<AppointmentRow> rows;
     const int count = listRowCount(list);
     for (int row = 0; row < count; ++row) {
-        rows.push_back({listCellText(list, row, 0, COMMIT_READ_BYTES).value_or(""),
-                        listCellText(list, row, 1, COMMIT_READ_BYTES).value_or("")});
+        rows.push_back(appointmentRow(list, row, COMMIT_READ_BYTES).value_or(AppointmentRow{}));
     }
     return rows;
 }
@@ -75,10 +132,13 @@ void commit(HWND dialog, ListDialogData& data) {
     data.committed = true;
 }
 
+// The editor writes the row itself; the columns then make room for what it wrote.
 void editRow(HWND dialog, int row) {
-    if (editAppointmentRow(dialog, row) == IDC_DELETE) {
-        SendMessageA(GetDlgItem(dialog, IDC_APPOINTMENTS), LVM_DELETEITEM, row, 0);
+    const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+    if (editAppointmentRow(dialog, row) == IDC_DELETE && row >= 0) {
+        SendMessageA(list, LVM_DELETEITEM, row, 0);
     }
+    fitColumns(list);
 }
 
 INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -114,7 +174,7 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             EndDialog(dialog, 1);
             return TRUE;
         case IDC_NEW:
-            editAppointmentRow(dialog, -1);
+            editRow(dialog, -1);
             return TRUE;
         }
         break;

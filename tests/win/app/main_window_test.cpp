@@ -189,19 +189,54 @@ TEST_F(MainWindow, DueAppointmentOpensItsWindowAndLeavesTheFile) {
     EXPECT_EQ(program->book.count(), 1);
 }
 
+// A daily pill due five minutes early: its window opens as for any appointment,
+// and the book and the file go on with tomorrow's. Snoozing the window and
+// closing it ("Erledigt") leave the next occurrence alone.
+TEST_F(MainWindow, RepeatingAppointmentGoesOnAtItsNextOccurrence) {
+    program->settings.alarmoffset = 5;
+    command(IDM_TOGGLE);
+    const TimeValue due = monday0930 + 5 * 60;
+    const Recurrence daily = makeRecurrence(RepeatKind::Daily, due);
+    program->book.insert({due, "Pille", daily});
+
+    postTick();
+    const std::vector<HWND> windows = ownedWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(itemText(windows[0], 1027), "Pille");
+    const std::vector<Appointment> next{{due + 24 * 3600, "Pille", daily}};
+    EXPECT_EQ(contents(program->book), next);
+    EXPECT_EQ(savedAppointments(), next);
+    const std::string saved = readWholeFile(appointmentFile());
+    EXPECT_NE(saved.find(zeit(due + 24 * 3600) + " wdh=\"tag\""), std::string::npos) << saved;
+
+    SendMessageA(windows[0], WM_COMMAND, IDCANCEL, 0); // "Erneut erinnern"
+    EXPECT_EQ(program->snoozeCount, 1);
+    SendMessageA(windows[0], WM_TIMER, SNOOZE_TIMER_ID, 0); // back after the snooze
+    SendMessageA(windows[0], WM_COMMAND, IDOK, 0);          // "Erledigt"
+    postTick();
+    EXPECT_TRUE(ownedWindows().empty());
+    EXPECT_EQ(contents(program->book), next);
+    // The tray names the next occurrence, as for any appointment.
+    EXPECT_EQ(shownInTray(),
+              (TrayStatus{IDI_ON, "Termin:\r\n" + timeToDisplay(next[0].alarmTime, clock.today()) +
+                                      "\r\nPille"}));
+    EXPECT_EQ(readWholeFile(appointmentFile()), saved);
+}
+
 TEST_F(MainWindow, AppointmentStaysWhenItsWindowCannotBeMade) {
     command(IDM_TOGGLE);
-    program->book.insert(monday0930, "Zahnarzt");
+    const Appointment weekly{monday0930, "Zahnarzt",
+                             makeRecurrence(RepeatKind::Weekly, monday0930)};
+    program->book.insert(weekly);
     program->instance = GetModuleHandleA("kernel32.dll"); // holds no dialog 114
     postTick();
     program->instance = GetModuleHandleA(nullptr);
     EXPECT_TRUE(ownedWindows().empty());
-    ASSERT_EQ(program->book.count(), 1);
-    EXPECT_EQ(program->book.earliest().text, "Zahnarzt");
+    EXPECT_EQ(contents(program->book), std::vector<Appointment>{weekly}) << "with its rule";
 
     postTick(); // the next tick brings it
     EXPECT_EQ(ownedWindows().size(), 1u);
-    EXPECT_EQ(program->book.count(), 0);
+    EXPECT_EQ(program->book.earliest().alarmTime, monday0930 + 7 * 24 * 3600);
 }
 
 TEST_F(MainWindow, SnoozedWindowOverridesEveryStatus) {
