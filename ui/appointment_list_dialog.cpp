@@ -29,6 +29,7 @@ struct ListDialogData {
     AppointmentBook& book;
     LocalDate today;
     bool committed = false;
+    int textColumnLimit = 0; // the text column's first width, in pixels
 };
 
 // What the missed appointments show.
@@ -47,8 +48,8 @@ void insertColumn(HWND list, int column, int width, const char* header) {
     SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
 }
 
-// The column widths in pixels at 96 DPI. The text column is never wider than its
-// first width, so a long text is cut where it always was.
+// The first column widths in pixels at 96 DPI. The text column is never wider
+// than its first width, so a long text is cut where it always was.
 constexpr int TEXT_COLUMN_WIDTH = 250;
 constexpr int TIME_COLUMN_WIDTH = 80;
 constexpr int REPEAT_COLUMN_WIDTH = 80;
@@ -82,12 +83,12 @@ int repeatColumnNeeds(HWND list) {
 }
 
 // Makes room for the repetition: the text column as wide as its widest text (at
-// most its first width), the time as wide as its display forms, and the
-// repetition over the rest of the list (autosizing the last column stretches
-// it). When a long text leaves too little room for the words of the series, the
-// list scrolls sideways rather than cut them.
-void fitColumns(HWND list) {
-    int textWidth = TEXT_COLUMN_WIDTH;
+// most textLimit), the time as wide as its display forms, and the repetition
+// over the rest of the list (autosizing the last column stretches it). When a
+// long text leaves too little room for the words of the series, the list
+// scrolls sideways rather than cut them.
+void fitColumns(HWND list, int textLimit) {
+    int textWidth = textLimit;
     if (listRowCount(list) > 0) {
         setColumnWidth(list, TEXT_COLUMN, LVSCW_AUTOSIZE_USEHEADER);
         textWidth = std::min(textWidth, columnWidth(list, TEXT_COLUMN));
@@ -101,11 +102,13 @@ void fitColumns(HWND list) {
     }
 }
 
-// The three columns and one row per appointment, in book order.
-void fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
-              const LocalDate& today) {
+// The three columns and one row per appointment, in book order; the text
+// column's first width, which limits it from then on.
+int fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
+             const LocalDate& today) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
     insertColumn(list, TEXT_COLUMN, TEXT_COLUMN_WIDTH, "Text");
+    const int textLimit = columnWidth(list, TEXT_COLUMN);
     insertColumn(list, TIME_COLUMN, TIME_COLUMN_WIDTH, "Alarmzeit");
     insertColumn(list, REPEAT_COLUMN, REPEAT_COLUMN_WIDTH, REPEAT_HEADER);
     int row = 0;
@@ -114,7 +117,8 @@ void fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
         setAppointmentRow(list, row, cells);
         ++row;
     }
-    fitColumns(list);
+    fitColumns(list, textLimit);
+    return textLimit;
 }
 
 std::vector<AppointmentRow> readRows(HWND list) {
@@ -133,19 +137,19 @@ void commit(HWND dialog, ListDialogData& data) {
 }
 
 // The editor writes the row itself; the columns then make room for what it wrote.
-void editRow(HWND dialog, int row) {
+void editRow(HWND dialog, const ListDialogData& data, int row) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
     if (editAppointmentRow(dialog, row) == IDC_DELETE && row >= 0) {
         SendMessageA(list, LVM_DELETEITEM, row, 0);
     }
-    fitColumns(list);
+    fitColumns(list, data.textColumnLimit);
 }
 
 INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        const auto& data = *reinterpret_cast<const ListDialogData*>(lParam);
-        fillList(dialog, data.book, LIST_CELL_CHARS, data.today);
+        auto& data = *reinterpret_cast<ListDialogData*>(lParam);
+        data.textColumnLimit = fillList(dialog, data.book, LIST_CELL_CHARS, data.today);
         return TRUE;
     }
     auto* data = reinterpret_cast<ListDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -158,7 +162,7 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         if (header->idFrom == IDC_APPOINTMENTS && header->code == NM_DBLCLK) {
             const int row = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem;
             if (row >= 0) {
-                editRow(dialog, row);
+                editRow(dialog, *data, row);
             }
             return TRUE;
         }
@@ -174,7 +178,7 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             EndDialog(dialog, 1);
             return TRUE;
         case IDC_NEW:
-            editRow(dialog, -1);
+            editRow(dialog, *data, -1);
             return TRUE;
         }
         break;
