@@ -53,9 +53,11 @@ void insertColumn(HWND list, int column, int width, const char* header) {
 constexpr int TEXT_COLUMN_WIDTH = 250;
 constexpr int TIME_COLUMN_WIDTH = 80;
 constexpr int REPEAT_COLUMN_WIDTH = 80;
+constexpr char TIME_HEADER[] = "Alarmzeit";
 constexpr char REPEAT_HEADER[] = "Wiederholung";
-// The room a header leaves on either side of its text.
-constexpr int HEADER_TEXT_MARGIN = 6;
+// The room a header leaves on either side of its text (three edge widths) and
+// its divider.
+constexpr int HEADER_TEXT_MARGIN = 7;
 
 int columnWidth(HWND list, int column) {
     return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
@@ -65,41 +67,39 @@ void setColumnWidth(HWND list, int column, int width) {
     SendMessageA(list, LVM_SETCOLUMNWIDTH, column, width);
 }
 
-// What the repetition column needs to show its header and words whole; 0 when
-// no row repeats.
-int repeatColumnNeeds(HWND list) {
-    bool anySeries = false;
-    for (int row = 0, count = listRowCount(list); row < count && !anySeries; ++row) {
-        anySeries = !listCellText(list, row, REPEAT_COLUMN, REPEAT_CELL_BYTES).value_or("").empty();
-    }
-    if (!anySeries) {
-        return 0;
-    }
-    setColumnWidth(list, REPEAT_COLUMN, LVSCW_AUTOSIZE);
-    const int header = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
-                                                     reinterpret_cast<LPARAM>(REPEAT_HEADER))) +
-                       2 * HEADER_TEXT_MARGIN;
-    return std::max(columnWidth(list, REPEAT_COLUMN), header);
+// The width that shows every cell of the column whole.
+int cellsNeed(HWND list, int column) {
+    setColumnWidth(list, column, LVSCW_AUTOSIZE);
+    return columnWidth(list, column);
 }
 
-// Makes room for the repetition: the text column as wide as its widest text (at
-// most textLimit), the time as wide as its display forms, and the repetition
-// over the rest of the list (autosizing the last column stretches it). When a
-// long text leaves too little room for the words of the series, the list
-// scrolls sideways rather than cut them.
+// The width that shows the header and every cell of the column whole.
+int columnNeeds(HWND list, int column, const char* header) {
+    const auto headerWidth = static_cast<int>(
+        SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(header)));
+    return std::max(cellsNeed(list, column), headerWidth + 2 * HEADER_TEXT_MARGIN);
+}
+
+bool anySeries(HWND list) {
+    for (int row = 0, count = listRowCount(list); row < count; ++row) {
+        if (!listCellText(list, row, REPEAT_COLUMN, REPEAT_CELL_BYTES).value_or("").empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Shares the list's width out among the three columns (see fitColumnWidths).
 void fitColumns(HWND list, int textLimit) {
-    int textWidth = textLimit;
-    if (listRowCount(list) > 0) {
-        setColumnWidth(list, TEXT_COLUMN, LVSCW_AUTOSIZE_USEHEADER);
-        textWidth = std::min(textWidth, columnWidth(list, TEXT_COLUMN));
-    }
-    setColumnWidth(list, TEXT_COLUMN, textWidth);
-    setColumnWidth(list, TIME_COLUMN, LVSCW_AUTOSIZE_USEHEADER);
-    const int needed = repeatColumnNeeds(list);
-    setColumnWidth(list, REPEAT_COLUMN, LVSCW_AUTOSIZE_USEHEADER);
-    if (columnWidth(list, REPEAT_COLUMN) < needed) {
-        setColumnWidth(list, REPEAT_COLUMN, needed);
-    }
+    RECT client{};
+    GetClientRect(list, &client);
+    const ColumnNeeds needs{cellsNeed(list, TEXT_COLUMN),
+                            columnNeeds(list, TIME_COLUMN, TIME_HEADER),
+                            columnNeeds(list, REPEAT_COLUMN, REPEAT_HEADER), anySeries(list)};
+    const ColumnWidths widths = fitColumnWidths(client.right, textLimit, needs);
+    setColumnWidth(list, TEXT_COLUMN, widths.text);
+    setColumnWidth(list, TIME_COLUMN, widths.time);
+    setColumnWidth(list, REPEAT_COLUMN, widths.repeat);
 }
 
 // The three columns and one row per appointment, in book order; the text
@@ -109,7 +109,7 @@ int fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
     insertColumn(list, TEXT_COLUMN, TEXT_COLUMN_WIDTH, "Text");
     const int textLimit = columnWidth(list, TEXT_COLUMN);
-    insertColumn(list, TIME_COLUMN, TIME_COLUMN_WIDTH, "Alarmzeit");
+    insertColumn(list, TIME_COLUMN, TIME_COLUMN_WIDTH, TIME_HEADER);
     insertColumn(list, REPEAT_COLUMN, REPEAT_COLUMN_WIDTH, REPEAT_HEADER);
     int row = 0;
     for (const AppointmentRow& cells : rowsFromBook(book, cellChars, today)) {

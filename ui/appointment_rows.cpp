@@ -1,6 +1,7 @@
 // The rows of the appointment list as texts with their rules.
 #include "ui/appointment_rows.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -26,6 +27,15 @@ std::string displayWithWeekday(TimeValue time) {
 
 std::string repeatLabel(const Recurrence& rule) {
     return rule.repeats() ? REPEAT_WORDS[static_cast<std::size_t>(rule.kind)] : "";
+}
+
+ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& needs) {
+    ColumnWidths widths;
+    widths.time = needs.time;
+    widths.text = std::min(textLimit, std::max(needs.text, listWidth - needs.time - needs.repeat));
+    const int left = std::max(0, listWidth - widths.text - widths.time);
+    widths.repeat = needs.anySeries ? std::max(needs.repeat, left) : left;
+    return widths;
 }
 
 std::uint64_t ruleToRowData(const Recurrence& rule) {

@@ -26,6 +26,30 @@ constexpr std::array<const char*, 6> REPEAT_WORDS{"keine",       "täglich",   "
 // What the list shows of a row's rule: the word of a series, nothing for a one-off.
 std::string repeatLabel(const Recurrence& rule);
 
+// The widths of the list's three columns in pixels.
+struct ColumnWidths {
+    int text = 0;
+    int time = 0;
+    int repeat = 0;
+    bool operator==(const ColumnWidths&) const = default;
+};
+
+// What the columns need to show their cells (and, for the time and the
+// repetition, their headers) whole, and whether any row repeats.
+struct ColumnNeeds {
+    int text = 0;
+    int time = 0;
+    int repeat = 0;
+    bool anySeries = false;
+};
+
+// Shares the list's width out. The time gets what it needs; the text the rest,
+// at least what its cells need, but never more than textLimit (its first width,
+// so a long text is cut where it always was); the repetition what is left. When
+// rows repeat, their words stay whole even if the three then exceed the list's
+// width (it scrolls sideways); without series the repetition takes only what is left.
+ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& needs);
+
 // A rule as the item data of its list row, and back; data that names no rule
 // gives none.
 std::uint64_t ruleToRowData(const Recurrence& rule);

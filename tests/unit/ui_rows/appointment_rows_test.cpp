@@ -157,4 +157,20 @@ TEST_F(AppointmentRows, RulesTravelAsRowData) {
     EXPECT_EQ(ruleFromRowData(std::uint64_t{1} << 56 | 1), Recurrence{});
 }
 
+// A list 386 pixels wide whose text column was made 250 wide.
+TEST_F(AppointmentRows, ColumnsShareTheListWithoutCuttingTextsOrWords) {
+    const auto fit = [](int text, int time, int repeat, bool anySeries) {
+        return fitColumnWidths(386, 250, ColumnNeeds{text, time, repeat, anySeries});
+    };
+    // Empty or short texts: the text takes what the others leave.
+    EXPECT_EQ(fit(10, 72, 85, false), (ColumnWidths{229, 72, 85}));
+    EXPECT_EQ(fit(170, 115, 85, true), (ColumnWidths{186, 115, 85}));
+    // A text that needs more keeps it, and the words of series stay whole: the
+    // list scrolls; without series the repetition gets only what is left.
+    EXPECT_EQ(fit(220, 115, 85, true), (ColumnWidths{220, 115, 85}));
+    EXPECT_EQ(fit(700, 115, 85, true), (ColumnWidths{250, 115, 85}));
+    EXPECT_EQ(fit(700, 115, 85, false), (ColumnWidths{250, 115, 21}));
+    EXPECT_EQ(fit(700, 400, 85, false), (ColumnWidths{250, 400, 0}));
+}
+
 } // namespace
