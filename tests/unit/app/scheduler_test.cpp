@@ -156,22 +156,6 @@ TEST_F(Scheduler, AlarmRecordCopiesSettings) {
     EXPECT_TRUE(record.repeatSound);
 }
 
-// A series due ten minutes early (alarm offset), due on time, or found due
-// days late (the alarm was off) goes on after both its time and now.
-TEST_F(Scheduler, NextInSeriesFollowsTheAlarmTimeAndNow) {
-    const Recurrence daily = makeRecurrence(RepeatKind::Daily, monday0930);
-    const Appointment due{monday0930, "Pille", daily};
-    const TimeValue day = 24 * 3600;
-    for (const TimeValue at : {monday0930 - 600, monday0930, monday0930 + 3 * day + 60}) {
-        const auto next = nextInSeries(due, at);
-        ASSERT_TRUE(next.has_value()) << at;
-        EXPECT_EQ(next->alarmTime, at < monday0930 + day ? monday0930 + day : monday0930 + 4 * day);
-        EXPECT_EQ(next->text, "Pille");
-        EXPECT_EQ(next->recurrence, daily);
-    }
-    EXPECT_FALSE(nextInSeries(Appointment{monday0930, "einmal", {}}, monday0930));
-}
-
 TEST_F(Scheduler, AlarmStatesAndMenuLabel) {
     EXPECT_STREQ(toggleMenuLabel(AlarmOff), "Zodora EIN");
     EXPECT_STREQ(toggleMenuLabel(AlarmSleeping), "Zodora AUS");
