@@ -43,11 +43,12 @@ struct ColumnNeeds {
     bool anySeries = false;
 };
 
-// Shares the list's width out. The time gets what it needs; the text the rest,
-// at least what its cells need, but never more than textLimit (its first width,
-// so a long text is cut where it always was); the repetition what is left. When
-// rows repeat, their words stay whole even if the three then exceed the list's
-// width (it scrolls sideways); without series the repetition takes only what is left.
+// Shares the list's width out. The time gets what it needs; the text what the
+// time and the repetition leave, at least what its cells need, but never more
+// than textLimit (its first width, so a long text is cut where it always was);
+// the repetition the rest. When rows repeat, their words stay whole even if the
+// three then exceed the list's width (it scrolls sideways); without series the
+// repetition takes only what is left.
 ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& needs);
 
 // A rule as the item data of its list row, and back; data that names no rule
