@@ -129,18 +129,24 @@ void Program::tick() {
 
 void Program::raiseAlarm() {
     showStatus(StatusDue);
-    const AlarmRecord record = makeAlarmRecord(book.earliest(), settings);
+    const Appointment due = book.earliest();
+    const AlarmRecord record = makeAlarmRecord(due, settings);
     // The appointment leaves the book before its window exists and never returns to
     // it, unless there is no window to hold it: then the next tick tries again.
     book.removeEarliest();
     const HWND alarmWindow = openAlarmWindow(instance, mainWindow, record, *this);
     if (alarmWindow == nullptr) {
-        book.insert(record.alarmTime, record.text);
+        book.insert(due);
         return;
     }
     ShowWindow(alarmWindow, SW_SHOW);
     if (listOpen_) {
-        alarmedWhileListOpen_.insert(record.alarmTime, record.text);
+        alarmedWhileListOpen_.insert(due);
+    }
+    // A series goes on at its next occurrence; snoozing and "Erledigt" act on the
+    // window alone.
+    if (const auto next = nextInSeries(due, services.clock.currentTime())) {
+        book.insert(*next);
     }
     saveBook();
 }

@@ -78,6 +78,14 @@ AlarmRecord makeAlarmRecord(const Appointment& appointment, const Settings& sett
     return record;
 }
 
+std::optional<Appointment> nextInSeries(const Appointment& due, TimeValue now) {
+    const auto next = occurrenceAfterAlarm(due.recurrence, due.alarmTime, now);
+    if (!next) {
+        return std::nullopt;
+    }
+    return Appointment{*next, due.text, due.recurrence};
+}
+
 const char* toggleMenuLabel(std::uint32_t alarmTimer) {
     return alarmIsOn(alarmTimer) ? "Zodora AUS" : "Zodora EIN";
 }

@@ -84,5 +84,10 @@ TickDecision decideTick(const AppointmentBook& book, const Settings& settings, c
 // The record a new alarm window gets: the appointment and the current settings.
 AlarmRecord makeAlarmRecord(const Appointment& appointment, const Settings& settings);
 
+// What takes the place of an appointment that falls due at now: a series' next
+// occurrence after both its alarm time and now (an alarm offset makes it fall
+// due before its time), same text and rule; none for a one-off or an ended series.
+std::optional<Appointment> nextInSeries(const Appointment& due, TimeValue now);
+
 // The label of menu item 40001: the action that choosing it performs.
 const char* toggleMenuLabel(std::uint32_t alarmTimer);

@@ -87,6 +87,12 @@ std::string appointmentFileText(const AppointmentBook& book) {
         XmlElement* date = appointments->addChild("date", true);
         date->addAttribute("text", appointment.text);
         date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
+        // Only a series gets the attribute: a one-off is written as it always was.
+        const std::string rule =
+            recurrenceToAttribute(appointment.recurrence, appointment.alarmTime);
+        if (!rule.empty()) {
+            date->addAttribute(RECURRENCE_ATTRIBUTE, rule);
+        }
     });
     return XmlTranslator(TRACE_ID).buildDocument(document);
 }
@@ -111,7 +117,9 @@ bool readAppointmentFileText(std::string_view text, AppointmentBook& appointment
         if (time <= 0) {
             continue;
         }
-        appointments.insert(time, std::string(appointmentText));
+        const Recurrence rule =
+            recurrenceFromAttribute(date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), time);
+        appointments.insert({time, std::string(appointmentText), rule});
     }
     return true;
 }

@@ -47,8 +47,10 @@ ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::
 void recoverTemporaryFile(FileSystem& files, const std::string& path);
 
 // Fills the book with the file's appointments after `now` and the missed book with its past
-// ones (or drops them when `deleteold`), then rewrites the file without the past ones.
-// False when the file was not read; an unreadable file is kept aside (AppointmentStore).
+// ones (or drops them when `deleteold`), then rewrites the file without the past ones. A
+// past series is missed once, at its last passed occurrence, and stays in the book at its
+// next one. False when the file was not read; an unreadable file is kept aside
+// (AppointmentStore).
 bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
                       AppointmentBook& book, AppointmentBook& missed);
 

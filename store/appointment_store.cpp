@@ -16,15 +16,18 @@ constexpr int SECOND_LOOK_PAUSE_MS = 500;
 // Kept-aside copies of unreadable files: "quarvwecker.xml.bad", ".bad2", ... up to this.
 constexpr int MOST_KEPT_COPIES = 99;
 
-// The future appointments; the past ones go to `missed` unless they are dropped.
+// The future appointments; the past ones go to `missed` unless they are dropped. A
+// past series is missed once, at its last passed occurrence, and goes on at its next.
 AppointmentBook takePast(const AppointmentBook& all, TimeValue now, bool dropPast,
                          AppointmentBook& missed) {
     AppointmentBook future;
     all.forEach([&](const Appointment& a) {
-        if (a.alarmTime > now) {
-            future.insert(a);
-        } else if (!dropPast) {
-            missed.insert(a);
+        const StartUpSplit split = splitAtStartUp(a.recurrence, a.alarmTime, now);
+        if (split.missed && !dropPast) {
+            missed.insert({*split.missed, a.text, a.recurrence});
+        }
+        if (split.next) {
+            future.insert({*split.next, a.text, a.recurrence});
         }
     });
     return future;

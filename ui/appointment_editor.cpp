@@ -1,4 +1,5 @@
-// The appointment editor: the text, date and time of one row of the appointment list.
+// The appointment editor: the text, date, time and repetition of one row of the
+// appointment list.
 #include "ui/appointment_editor.h"
 
 #include <commctrl.h>
@@ -9,13 +10,13 @@
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/appointment_rows.h"
+#include "ui/dialog_text.h"
 #include "ui/list_view_cells.h"
 #include "ui/template_module.h"
 
 namespace {
 
 constexpr std::size_t ROW_READ_BYTES = 128;
-constexpr std::size_t TEXT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
 
 SYSTEMTIME toSystemTime(const CalendarFields& fields) {
     return SYSTEMTIME{fields.year, fields.month,  fields.dayOfWeek, fields.day,
@@ -49,7 +50,24 @@ HWND ownerList(HWND dialog) {
     return GetDlgItem(GetParent(dialog), IDC_APPOINTMENTS);
 }
 
+// The choices of repetition, "keine" selected.
+void fillRepeatChoices(HWND dialog) {
+    const HWND choices = GetDlgItem(dialog, IDC_EDIT_REPEAT);
+    for (const char* word : REPEAT_WORDS) {
+        SendMessageA(choices, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(word));
+    }
+    SendMessageA(choices, CB_SETCURSEL, static_cast<WPARAM>(RepeatKind::None), 0);
+}
+
+RepeatKind chosenRepeatKind(HWND dialog) {
+    const LRESULT choice = SendDlgItemMessageA(dialog, IDC_EDIT_REPEAT, CB_GETCURSEL, 0, 0);
+    return choice >= 0 && static_cast<std::size_t>(choice) < REPEAT_WORDS.size()
+               ? static_cast<RepeatKind>(choice)
+               : RepeatKind::None;
+}
+
 void openForRow(HWND dialog, int row) {
+    fillRepeatChoices(dialog);
     if (row < 0) {
         SetWindowTextA(dialog, "Quarv Zodora - neuer Termin");
         EnableWindow(GetDlgItem(dialog, IDC_DELETE), FALSE);
@@ -58,15 +76,17 @@ void openForRow(HWND dialog, int row) {
     SetWindowTextA(dialog, "Quarv Zodora - Termin ändern");
     EnableWindow(GetDlgItem(dialog, IDC_DELETE), TRUE);
     const HWND list = ownerList(dialog);
-    if (const auto text = listCellText(list, row, 0, ROW_READ_BYTES)) {
+    if (const auto text = listCellText(list, row, TEXT_COLUMN, ROW_READ_BYTES)) {
         SetDlgItemTextA(dialog, IDC_EDIT_TEXT, text->c_str());
     }
-    const auto display = listCellText(list, row, 1, ROW_READ_BYTES);
-    if (!display) {
-        return;
+    const auto cells = appointmentRow(list, row, ROW_READ_BYTES);
+    if (!cells) {
+        return; // the pickers keep their defaults
     }
+    SendDlgItemMessageA(dialog, IDC_EDIT_REPEAT, CB_SETCURSEL,
+                        static_cast<WPARAM>(cells->recurrence.kind), 0);
     CalendarFields fields{};
-    displayToCalendar(*display, fields);
+    displayToCalendar(cells->display, fields);
     setPickerValue(GetDlgItem(dialog, IDC_EDIT_DATE), fields);
     setPickerValue(GetDlgItem(dialog, IDC_EDIT_TIME), fields);
 }
@@ -76,20 +96,22 @@ void openForRow(HWND dialog, int row) {
 void writeRow(HWND dialog) {
     const CalendarFields moment = pickedMoment(pickerValue(GetDlgItem(dialog, IDC_EDIT_DATE)),
                                                pickerValue(GetDlgItem(dialog, IDC_EDIT_TIME)));
-    char text[TEXT_READ_BYTES] = {};
-    GetDlgItemTextA(dialog, IDC_EDIT_TEXT, text, sizeof text);
+    std::string text = dialogItemText(dialog, IDC_EDIT_TEXT, APPOINTMENT_TEXT_CHARS);
 
     const HWND list = ownerList(dialog);
-    int row = 0;
     if (IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE))) {
         // The row the editor was opened for, not the list's selection mark: a
         // double click on the time column opens a row without selecting it.
-        row = static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER));
-        setListCell(list, row, 0, text);
+        const int row = static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER));
+        const auto original = appointmentRow(list, row, ROW_READ_BYTES);
+        setAppointmentRow(list, row,
+                          editedRow(std::move(text), moment, chosenRepeatKind(dialog),
+                                    original ? &*original : nullptr));
     } else {
-        row = insertListRow(list, listRowCount(list), text);
+        const AppointmentRow cells =
+            editedRow(std::move(text), moment, chosenRepeatKind(dialog), nullptr);
+        setAppointmentRow(list, insertListRow(list, listRowCount(list), cells.text), cells);
     }
-    setListCell(list, row, 1, calendarToDisplay(moment));
 }
 
 INT_PTR handleEditorMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

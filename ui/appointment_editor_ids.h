@@ -6,3 +6,5 @@
 #define IDC_EDIT_TIME 1018
 // Also the editor's answer when the user asked to delete the row.
 #define IDC_DELETE 1019
+// The drop-down list "Wiederholung:".
+#define IDC_EDIT_REPEAT 1050

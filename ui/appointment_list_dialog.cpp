@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/no_throw.h"
 #include "res/resource.h"
 #include "ui/appointment_editor.h"
@@ -20,20 +22,15 @@ namespace {
 
 // Committed cells are read through 64-byte buffers: 63 characters survive.
 constexpr std::size_t COMMIT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
-
-// The columns' widths at 96 DPI; they grow with the dialog's DPI.
-constexpr int TEXT_COLUMN_WIDTH = 250;
-constexpr int TIME_COLUMN_WIDTH = 80;
-
-// Posted to itself after a change of DPI, once the dialog manager has scaled the
-// list: the last column then stretches over the list's new width.
-constexpr UINT MSG_STRETCH_TIME_COLUMN = WM_APP + 1;
+// Enough for the word of any rule.
+constexpr std::size_t REPEAT_CELL_BYTES = 32;
 
 // What the list works on: the book its OK replaces, and today for "ht".
 struct ListDialogData {
     AppointmentBook& book;
     LocalDate today;
     bool committed = false;
+    int textColumnLimit = 0; // the text column's first width, in pixels
 };
 
 // What the missed appointments show.
@@ -52,50 +49,107 @@ void insertColumn(HWND list, int column, int width, const char* header) {
     SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
 }
 
-void stretchTimeColumn(HWND dialog) {
-    // On the last column this stretches it over the rest of the list's width.
-    SendMessageA(GetDlgItem(dialog, IDC_APPOINTMENTS), LVM_SETCOLUMNWIDTH, 1,
-                 LVSCW_AUTOSIZE_USEHEADER);
+// The first column widths in pixels at 96 DPI; they grow with the dialog's DPI.
+// The text column is never wider than its first width, so a long text is cut
+// where it always was.
+constexpr int TEXT_COLUMN_WIDTH = 250;
+constexpr int TIME_COLUMN_WIDTH = 80;
+constexpr int REPEAT_COLUMN_WIDTH = 80;
+constexpr char TIME_HEADER[] = "Alarmzeit";
+constexpr char REPEAT_HEADER[] = "Wiederholung";
+// The room a header leaves on either side of its text (three edge widths) and
+// its divider, at 96 DPI.
+constexpr int HEADER_TEXT_MARGIN = 7;
+
+// Posted to itself after a change of DPI (wParam the new DPI), once the dialog
+// manager has scaled the list: the columns are then fitted to its new width.
+constexpr UINT MSG_REFIT_COLUMNS = WM_APP + 1;
+
+int columnWidth(HWND list, int column) {
+    return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
 }
 
-// The two columns and one row per appointment, in book order.
-void fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
-              const LocalDate& today) {
+void setColumnWidth(HWND list, int column, int width) {
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, width);
+}
+
+// The width that shows every cell of the column whole.
+int cellsNeed(HWND list, int column) {
+    setColumnWidth(list, column, LVSCW_AUTOSIZE);
+    return columnWidth(list, column);
+}
+
+// The width that shows the header and every cell of the column whole.
+int columnNeeds(HWND list, int column, const char* header, int dpi) {
+    const auto headerWidth = static_cast<int>(
+        SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(header)));
+    return std::max(cellsNeed(list, column), headerWidth + 2 * scaleToDpi(HEADER_TEXT_MARGIN, dpi));
+}
+
+bool anySeries(HWND list) {
+    for (int row = 0, count = listRowCount(list); row < count; ++row) {
+        if (!listCellText(list, row, REPEAT_COLUMN, REPEAT_CELL_BYTES).value_or("").empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Shares the list's width out among the three columns (see fitColumnWidths).
+void fitColumns(HWND list, int textLimit) {
+    RECT client{};
+    GetClientRect(list, &client);
+    const int dpi = windowDpi(list);
+    const ColumnNeeds needs{cellsNeed(list, TEXT_COLUMN),
+                            columnNeeds(list, TIME_COLUMN, TIME_HEADER, dpi),
+                            columnNeeds(list, REPEAT_COLUMN, REPEAT_HEADER, dpi), anySeries(list)};
+    const ColumnWidths widths = fitColumnWidths(client.right, textLimit, needs);
+    setColumnWidth(list, TEXT_COLUMN, widths.text);
+    setColumnWidth(list, TIME_COLUMN, widths.time);
+    setColumnWidth(list, REPEAT_COLUMN, widths.repeat);
+}
+
+// The three columns and one row per appointment, in book order; the text
+// column's first width, which limits it from then on.
+int fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
+             const LocalDate& today) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
     const int dpi = windowDpi(dialog);
-    insertColumn(list, 0, scaleToDpi(TEXT_COLUMN_WIDTH, dpi), "Text");
-    insertColumn(list, 1, scaleToDpi(TIME_COLUMN_WIDTH, dpi), "Alarmzeit");
+    insertColumn(list, TEXT_COLUMN, scaleToDpi(TEXT_COLUMN_WIDTH, dpi), "Text");
+    const int textLimit = columnWidth(list, TEXT_COLUMN);
+    insertColumn(list, TIME_COLUMN, scaleToDpi(TIME_COLUMN_WIDTH, dpi), TIME_HEADER);
+    insertColumn(list, REPEAT_COLUMN, scaleToDpi(REPEAT_COLUMN_WIDTH, dpi), REPEAT_HEADER);
     int row = 0;
     for (const AppointmentRow& cells : rowsFromBook(book, cellChars, today)) {
         insertListRow(list, row, cells.text);
-        setListCell(list, row, 1, cells.display);
+        setAppointmentRow(list, row, cells);
         ++row;
     }
-    stretchTimeColumn(dialog);
+    fitColumns(list, textLimit);
+    return textLimit;
 }
 
 // The dialog moved to a display of another scale: the dialog manager scales the
-// dialog and its controls, the columns are the program's own.
-bool onListDpiMessage(HWND dialog, UINT message, WPARAM wParam) {
+// dialog and its controls, the columns are the program's own. The text column's
+// new limit once they are fitted again; 0 for any other message.
+int onListDpiMessage(HWND dialog, UINT message, WPARAM wParam) {
     if (message == WM_DPICHANGED) {
-        SendMessageA(GetDlgItem(dialog, IDC_APPOINTMENTS), LVM_SETCOLUMNWIDTH, 0,
-                     scaleToDpi(TEXT_COLUMN_WIDTH, LOWORD(wParam)));
-        PostMessageA(dialog, MSG_STRETCH_TIME_COLUMN, 0, 0);
-        return true;
+        PostMessageA(dialog, MSG_REFIT_COLUMNS, LOWORD(wParam), 0);
+        return 0;
     }
-    if (message == MSG_STRETCH_TIME_COLUMN) {
-        stretchTimeColumn(dialog);
-        return true;
+    if (message != MSG_REFIT_COLUMNS) {
+        return 0;
     }
-    return false;
+    const int limit = scaleToDpi(TEXT_COLUMN_WIDTH, static_cast<int>(wParam));
+    fitColumns(GetDlgItem(dialog, IDC_APPOINTMENTS), limit);
+    return limit;
 }
 
 std::vector<AppointmentRow> readRows(HWND list) {
     std::vector<AppointmentRow> rows;
     const int count = listRowCount(list);
     for (int row = 0; row < count; ++row) {
-        rows.push_back({listCellText(list, row, 0, COMMIT_READ_BYTES).value_or(""),
-                        listCellText(list, row, 1, COMMIT_READ_BYTES).value_or("")});
+        rows.push_back(appointmentRow(list, row, COMMIT_READ_BYTES).value_or(AppointmentRow{}));
     }
     return rows;
 }
@@ -106,25 +160,29 @@ void commit(HWND dialog, ListDialogData& data) {
     data.committed = true;
 }
 
-void editRow(HWND dialog, int row) {
-    if (editAppointmentRow(dialog, row) == IDC_DELETE) {
-        SendMessageA(GetDlgItem(dialog, IDC_APPOINTMENTS), LVM_DELETEITEM, row, 0);
+// The editor writes the row itself; the columns then make room for what it wrote.
+void editRow(HWND dialog, const ListDialogData& data, int row) {
+    const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+    if (editAppointmentRow(dialog, row) == IDC_DELETE && row >= 0) {
+        SendMessageA(list, LVM_DELETEITEM, row, 0);
     }
+    fitColumns(list, data.textColumnLimit);
 }
 
 INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (onListDpiMessage(dialog, message, wParam)) {
-        return FALSE; // the dialog manager's own handling follows
-    }
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        const auto& data = *reinterpret_cast<const ListDialogData*>(lParam);
-        fillList(dialog, data.book, LIST_CELL_CHARS, data.today);
+        auto& data = *reinterpret_cast<ListDialogData*>(lParam);
+        data.textColumnLimit = fillList(dialog, data.book, LIST_CELL_CHARS, data.today);
         return TRUE;
     }
     auto* data = reinterpret_cast<ListDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (data == nullptr) {
         return FALSE;
+    }
+    if (const int limit = onListDpiMessage(dialog, message, wParam); limit > 0) {
+        data->textColumnLimit = limit;
+        return TRUE;
     }
     switch (message) {
     case WM_NOTIFY: {
@@ -132,7 +190,7 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         if (header->idFrom == IDC_APPOINTMENTS && header->code == NM_DBLCLK) {
             const int row = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem;
             if (row >= 0) {
-                editRow(dialog, row);
+                editRow(dialog, *data, row);
             }
             return TRUE;
         }
@@ -148,7 +206,7 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
             EndDialog(dialog, 1);
             return TRUE;
         case IDC_NEW:
-            editAppointmentRow(dialog, -1);
+            editRow(dialog, *data, -1);
             return TRUE;
         }
         break;
@@ -166,8 +224,8 @@ INT_PTR CALLBACK appointmentListProc(HWND dialog, UINT message, WPARAM wParam,
 INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam,
                                         LPARAM lParam) noexcept {
     if (message != WM_INITDIALOG) {
-        if (onListDpiMessage(dialog, message, wParam)) {
-            return FALSE;
+        if (noThrow<int>(0, [&] { return onListDpiMessage(dialog, message, wParam); }) > 0) {
+            return TRUE;
         }
         return okOnlyDialogProc(dialog, message, wParam, lParam);
     }

@@ -1,8 +1,10 @@
-// The rows of the appointment list as texts: filled from a book, committed back
-// into it, and the moment that the editor's two pickers describe together.
+// The rows of the appointment list as texts with their rule: filled from a book,
+// committed back into it, and what the editor's pickers and its repetition give.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +15,46 @@
 struct AppointmentRow {
     std::string text;
     std::string display; // the display form of the alarm time
+    // The whole rule, not only its word: a monthly 31st shown on 30 April stays the 31st.
+    Recurrence recurrence;
 };
+
+// The editor's choices of repetition, in the order of RepeatKind.
+constexpr std::array<const char*, 6> REPEAT_WORDS{"keine",       "täglich",   "werktags",
+                                                  "wöchentlich", "monatlich", "jährlich"};
+
+// What the list shows of a row's rule: the word of a series, nothing for a one-off.
+std::string repeatLabel(const Recurrence& rule);
+
+// The widths of the list's three columns in pixels.
+struct ColumnWidths {
+    int text = 0;
+    int time = 0;
+    int repeat = 0;
+    bool operator==(const ColumnWidths&) const = default;
+};
+
+// What the columns need to show their cells (and, for the time and the
+// repetition, their headers) whole, and whether any row repeats.
+struct ColumnNeeds {
+    int text = 0;
+    int time = 0;
+    int repeat = 0;
+    bool anySeries = false;
+};
+
+// Shares the list's width out. The time gets what it needs; the text what the
+// time and the repetition leave, at least what its cells need, but never more
+// than textLimit (its first width, so a long text is cut where it always was);
+// the repetition the rest. When rows repeat, their words stay whole even if the
+// three then exceed the list's width (it scrolls sideways); without series the
+// repetition takes only what is left.
+ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& needs);
+
+// A rule as the item data of its list row, and back; data that names no rule
+// gives none.
+std::uint64_t ruleToRowData(const Recurrence& rule);
+Recurrence ruleFromRowData(std::uint64_t data);
 
 // Cell limits: the list dialog fills through 128-byte cells, the missed variant
 // through 64-byte ones; a committed text or a text typed in the editor keeps 63.
@@ -29,11 +70,21 @@ std::string cutText(std::string_view text, std::size_t maxChars);
 std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_t cellChars,
                                          const LocalDate& today);
 
-// Replaces the book with the rows, inserting from the last row up, so that rows
-// of equal time come out of the book in reverse list order. Texts are cut to
-// 63 characters; a row whose display form names no valid alarm time is left out.
+// Replaces the book with the rows and their rules, inserting from the last row
+// up, so that rows of equal time come out of the book in reverse list order.
+// Texts are cut to 63 characters; a row whose display form names no valid alarm
+// time is left out.
 void commitRows(const std::vector<AppointmentRow>& rows, AppointmentBook& book);
 
 // The date of the date picker with the hour and minute of the time picker,
 // seconds cleared and the day of the week that belongs to the date.
 CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& time);
+
+// The row that OK of the editor writes: the text, the picked moment and its
+// rule. A row opened for a change (`original`) keeps its rule while neither the
+// moment nor the kind changed; otherwise the rule is made anew at the picked
+// fields (so a 02:30 the clock skips is kept) and the row shows the series'
+// first occurrence (a working-days series picked on a Saturday shows Monday).
+// The display form always names its weekday, never "ht".
+AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatKind kind,
+                         const AppointmentRow* original);

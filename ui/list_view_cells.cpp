@@ -43,3 +43,26 @@ void setListCell(HWND list, int row, int column, const std::string& text) {
     item.pszText = const_cast<char*>(text.c_str());
     SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
+
+void setAppointmentRow(HWND list, int row, const AppointmentRow& cells) {
+    setListCell(list, row, TEXT_COLUMN, cells.text);
+    setListCell(list, row, TIME_COLUMN, cells.display);
+    setListCell(list, row, REPEAT_COLUMN, repeatLabel(cells.recurrence));
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = static_cast<LPARAM>(ruleToRowData(cells.recurrence));
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        return std::nullopt;
+    }
+    return AppointmentRow{listCellText(list, row, TEXT_COLUMN, bufferBytes).value_or(""),
+                          listCellText(list, row, TIME_COLUMN, bufferBytes).value_or(""),
+                          ruleFromRowData(static_cast<std::uint64_t>(item.lParam))};
+}

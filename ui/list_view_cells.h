@@ -1,5 +1,5 @@
 // The cells of the appointment list view, read and written as texts with the
-// ANSI list-view messages.
+// ANSI list-view messages, and each row's rule as its item data.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,13 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+
+#include "ui/appointment_rows.h"
+
+// The columns of the appointment list.
+constexpr int TEXT_COLUMN = 0;
+constexpr int TIME_COLUMN = 1;
+constexpr int REPEAT_COLUMN = 2;
 
 int listRowCount(HWND list);
 
@@ -18,3 +25,11 @@ std::optional<std::string> listCellText(HWND list, int row, int column, std::siz
 int insertListRow(HWND list, int row, const std::string& text);
 
 void setListCell(HWND list, int row, int column, const std::string& text);
+
+// Writes a row whole: its text, the display form, the word of its rule and the
+// rule itself as the row's item data.
+void setAppointmentRow(HWND list, int row, const AppointmentRow& cells);
+
+// A row's text and display form read through buffers of bufferBytes, and its
+// rule; nothing when the row does not exist.
+std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes);

@@ -1,5 +1,6 @@
 // The appointment file over a temporary folder: the exact bytes, past appointments at
-// load, unusable entries, and a save that leaves the old file whole whatever fails.
+// load, repeating ones, unusable entries, and a save that leaves the old file whole
+// whatever fails.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,6 +8,7 @@
 #include "core/calendar.h"
 #include "store/appointment_file.h"
 #include "test_files.h"
+#include "tests/support/book_contents.h"
 
 namespace {
 
@@ -100,6 +102,42 @@ TEST_F(AppointmentFileTest, DeleteOldDropsPastAppointments) {
     EXPECT_EQ(book.count(), 0);
     EXPECT_EQ(missed.count(), 0);
     EXPECT_EQ(fileText(path()), fileWith(""));
+}
+
+// Repeating appointments: the rule comes from the attribute "wdh" and is written
+// back as read; a damaged one reads as a one-off, written without it.
+TEST_F(AppointmentFileTest, RulesReadAndWriteBackAndDamagedOnesAreOneOffs) {
+    const std::string series = "<date text=\"Pille\" zeit=\"2612010800\" wdh=\"tag\" />\r\n"
+                               "<date text=\"Miete\" zeit=\"2702280900\" wdh=\"monat 31\" />\r\n";
+    writeText(path(),
+              fileWith(series + "<date text=\"Oma\" zeit=\"2703010900\" wdh=\"monat 32\" />\r\n"));
+    EXPECT_TRUE(load());
+    EXPECT_EQ(contents(book),
+              (std::vector<Appointment>{{fileKeyToTime("2612010800"), "Pille",
+                                         makeRecurrence(RepeatKind::Daily, {2026, 12, 1, 8, 0})},
+                                        {fileKeyToTime("2702280900"), "Miete",
+                                         makeRecurrence(RepeatKind::Monthly, {2027, 1, 31, 9, 0})},
+                                        {fileKeyToTime("2703010900"), "Oma", {}}}));
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(fileText(path()), fileWith(series + "<date text=\"Oma\" zeit=\"2703010900\" />\r\n"));
+}
+
+// A daily pill three weeks overdue is missed once, at its last occurrence, or
+// dropped with deleteold; either way the series goes on at its next one.
+TEST_F(AppointmentFileTest, PastSeriesIsMissedOnceAndMovesOn) {
+    const Recurrence daily = makeRecurrence(RepeatKind::Daily, {2026, 11, 10, 8, 0});
+    for (const bool deleteold : {false, true}) {
+        settings.deleteold = deleteold;
+        book.clear();
+        writeText(path(), fileWith("<date text=\"Pille\" zeit=\"2611100800\" wdh=\"tag\" />\r\n"));
+        EXPECT_TRUE(load());
+        EXPECT_EQ(contents(book),
+                  (std::vector<Appointment>{{fileKeyToTime("2612010800"), "Pille", daily}}));
+        EXPECT_EQ(fileText(path()),
+                  fileWith("<date text=\"Pille\" zeit=\"2612010800\" wdh=\"tag\" />\r\n"));
+    }
+    EXPECT_EQ(contents(missed),
+              (std::vector<Appointment>{{fileKeyToTime("2611300800"), "Pille", daily}}));
 }
 
 TEST_F(AppointmentFileTest, EqualTimesComeOutReversedAndAnyOrderIsSorted) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/book_contents.h"
 #include "tests/support/fixed_clock.h"
 #include "tests/support/book_contents.h"
 #include "ui/appointment_rows.h"
@@ -39,10 +40,10 @@ TEST_F(AppointmentRows, FillCutsTextsToTheCellBuffer) {
 TEST_F(AppointmentRows, CommitReplacesTheBookAndReversesEqualTimes) {
     AppointmentBook book;
     book.insert(sunday1430 - day, "alt");
-    commitRows({{"erster", "So., 06.12.2026 16:00"},
-                {"früh", "Mo., 07.12.2026 08:00"},
-                {"zweiter", "So., 06.12.2026 16:00"},
-                {"zweiter", "So., 06.12.2026 16:00"}},
+    commitRows({{"erster", "So., 06.12.2026 16:00", {}},
+                {"früh", "Mo., 07.12.2026 08:00", {}},
+                {"zweiter", "So., 06.12.2026 16:00", {}},
+                {"zweiter", "So., 06.12.2026 16:00", {}}},
                book);
     const auto all = contents(book);
     ASSERT_EQ(all.size(), 4u);
@@ -57,8 +58,9 @@ TEST_F(AppointmentRows, CommitReplacesTheBookAndReversesEqualTimes) {
 
 TEST_F(AppointmentRows, CommitCutsTextsAndKeepsPastAndEmptyOnes) {
     AppointmentBook book;
-    commitRows({{std::string(80, 'a'), "Sa., 05.12.2026 14:30"}, {"", "ht., 06.12.2026 14:31"}},
-               book);
+    commitRows(
+        {{std::string(80, 'a'), "Sa., 05.12.2026 14:30", {}}, {"", "ht., 06.12.2026 14:31", {}}},
+        book);
     const auto all = contents(book);
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0].text, std::string(63, 'a'));
@@ -69,10 +71,10 @@ TEST_F(AppointmentRows, CommitCutsTextsAndKeepsPastAndEmptyOnes) {
 
 TEST_F(AppointmentRows, CommitLeavesOutRowsWithoutAValidAlarmTime) {
     AppointmentBook book;
-    commitRows({{"vorher", "Fr., 00.01.2000 12:00"},
-                {"leer", ""},
-                {"gut", "Sa., 01.01.2000 00:00"},
-                {"danach", "Do., 31.12.2099 24:00"}},
+    commitRows({{"vorher", "Fr., 00.01.2000 12:00", {}},
+                {"leer", "", {}},
+                {"gut", "Sa., 01.01.2000 00:00", {}},
+                {"danach", "Do., 31.12.2099 24:00", {}}},
                book);
     const auto all = contents(book);
     ASSERT_EQ(all.size(), 1u);
@@ -80,20 +82,19 @@ TEST_F(AppointmentRows, CommitLeavesOutRowsWithoutAValidAlarmTime) {
     EXPECT_EQ(all[0].alarmTime, earliestAlarmTime());
 }
 
-TEST_F(AppointmentRows, FillThenCommitKeepsTheBook) {
+TEST_F(AppointmentRows, FillThenCommitKeepsTheBookWithItsRules) {
     AppointmentBook book;
     book.insert(sunday1430 + 2 * day, "b");
     book.insert(sunday1430 - 3 * day, "a");
     book.insert(latestAlarmTime(), "c");
+    // A monthly 31st that stands on 30 April comes back as the 31st.
+    book.insert({displayToTime("Fr., 30.04.2027 09:00"), "Miete",
+                 makeRecurrence(RepeatKind::Monthly, {2027, 3, 31, 9, 0})});
+    book.insert({sunday1430, "Pille", makeRecurrence(RepeatKind::Daily, sunday1430)});
+    const auto rows = rowsFromBook(book, LIST_CELL_CHARS, sunday1430Date);
     AppointmentBook again;
-    commitRows(rowsFromBook(book, LIST_CELL_CHARS, sunday1430Date), again);
-    const auto before = contents(book);
-    const auto after = contents(again);
-    ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(after[i].alarmTime, before[i].alarmTime);
-        EXPECT_EQ(after[i].text, before[i].text);
-    }
+    commitRows(rows, again);
+    EXPECT_EQ(contents(again), contents(book));
 }
 
 TEST_F(AppointmentRows, PickedMomentTakesTheDateAndTheTimesHourAndMinute) {
@@ -108,6 +109,46 @@ TEST_F(AppointmentRows, PickedMomentTakesTheDateAndTheTimesHourAndMinute) {
     EXPECT_EQ(moment.second, 0);
     EXPECT_EQ(moment.dayOfWeek, 0);
     EXPECT_EQ(calendarToDisplay(moment), "So., 13.12.2026 18:05");
+}
+
+// What OK of the editor writes into a row, for a new appointment and a changed one.
+TEST_F(AppointmentRows, EditedRowKeepsOrRemakesTheRule) {
+    // Working days picked on a Saturday start on Monday.
+    const CalendarFields saturday{2026, 12, 6, 5, 8, 0, 0, 0};
+    AppointmentRow row = editedRow("Arbeit", saturday, RepeatKind::Workdays, nullptr);
+    EXPECT_EQ(row.display, "Mo., 07.12.2026 08:00");
+    EXPECT_EQ(row.recurrence, makeRecurrence(RepeatKind::Workdays, {2026, 12, 5, 8, 0}));
+
+    // A monthly 31st on 30 April, opened and confirmed unchanged, stays the 31st;
+    // a new time or kind makes the rule anew.
+    const Recurrence on31st = makeRecurrence(RepeatKind::Monthly, {2027, 3, 31, 9, 0});
+    const AppointmentRow april{"Miete", "Fr., 30.04.2027 09:00", on31st};
+    const CalendarFields april30{2027, 4, 5, 30, 9, 0, 0, 0};
+    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::Monthly, &april).recurrence, on31st);
+    EXPECT_EQ(
+        editedRow("Miete", {2027, 4, 5, 30, 10, 0, 0, 0}, RepeatKind::Monthly, &april).recurrence,
+        makeRecurrence(RepeatKind::Monthly, {2027, 4, 30, 10, 0}));
+    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::None, &april).recurrence, Recurrence{});
+
+    // 02:30 on the day the clock skips it: the rule keeps 02:30 for the other days.
+    row = editedRow("Nacht", {2027, 3, 0, 28, 2, 30, 0, 0}, RepeatKind::Daily, nullptr);
+    EXPECT_EQ(row.recurrence, makeRecurrence(RepeatKind::Daily, {2027, 3, 28, 2, 30}));
+    EXPECT_EQ(displayToTime(row.display), displayToTime("So., 28.03.2027 03:30"));
+}
+
+// A list 386 pixels wide whose text column was made 250 wide.
+TEST_F(AppointmentRows, ColumnsShareTheListWithoutCuttingTextsOrWords) {
+    const auto fit = [](int text, int time, int repeat, bool anySeries) {
+        return fitColumnWidths(386, 250, ColumnNeeds{text, time, repeat, anySeries});
+    };
+    // Short texts: the text takes what the others leave.
+    EXPECT_EQ(fit(170, 115, 85, true), (ColumnWidths{186, 115, 85}));
+    // A text that needs more keeps it, up to its first width, and the words of
+    // series stay whole: the list scrolls; without series the repetition gets
+    // only what is left.
+    EXPECT_EQ(fit(220, 115, 85, true), (ColumnWidths{220, 115, 85}));
+    EXPECT_EQ(fit(700, 115, 85, true), (ColumnWidths{250, 115, 85}));
+    EXPECT_EQ(fit(700, 115, 85, false), (ColumnWidths{250, 115, 21}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The appointment editor under Wine, opened from the list as the user opens it:
-// new and change modes, what OK writes into the row, "Abbrechen", the date range.
+// new and change modes, what OK writes into the row, "Abbrechen", the date range,
+// and the repetition.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include "list_dialog_helpers.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
+#include "ui/list_view_cells.h"
 
 namespace {
 
@@ -43,6 +45,19 @@ bool setPicker(HWND editor, int picker, SYSTEMTIME time) {
                                reinterpret_cast<LPARAM>(&time)) != 0;
 }
 
+// The entries of the drop-down list "Wiederholung:".
+std::vector<std::string> repeatChoices(HWND editor) {
+    std::vector<std::string> choices;
+    const HWND list = GetDlgItem(editor, IDC_EDIT_REPEAT);
+    for (int i = 0, count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)); i < count;
+         ++i) {
+        char text[32] = {};
+        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        choices.emplace_back(text);
+    }
+    return choices;
+}
+
 std::vector<std::string> staticsAndButtons(HWND dialog) {
     std::vector<std::string> texts;
     for (const std::string& text : childTexts(dialog)) {
@@ -62,7 +77,14 @@ TEST_F(AppointmentEditor, NewOpensEmptyAtNowWithDeleteGreyed) {
         EXPECT_EQ(windowText(editor), NEW_TITLE);
         EXPECT_EQ(staticsAndButtons(editor),
                   (std::vector<std::string>{"Static:Text:", "Static:Datum:", "Static:Zeit:",
-                                            "Button:OK", "Button:L\xF6schen", "Button:Abbrechen"}));
+                                            "Static:Wiederholung:", "Button:OK",
+                                            "Button:L\xF6schen", "Button:Abbrechen"}));
+        EXPECT_EQ(repeatChoices(editor),
+                  (std::vector<std::string>{"keine", "t\xE4glich", "werktags",
+                                            "w\xF6"
+                                            "chentlich",
+                                            "monatlich", "j\xE4hrlich"}));
+        EXPECT_EQ(windowText(GetDlgItem(editor, IDC_EDIT_REPEAT)), "keine");
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_DELETE)));
         EXPECT_EQ(windowText(GetDlgItem(editor, IDC_EDIT_TEXT)), "");
         EXPECT_EQ(focusOf(editor), GetDlgItem(editor, IDC_EDIT_TEXT));
@@ -202,6 +224,38 @@ TEST_F(AppointmentEditor, TheLastValidDayBecomesAValidAppointment) {
     ASSERT_EQ(book.size(), 4u);
     EXPECT_EQ(book[3].text, "Silvester");
     EXPECT_EQ(book[3].alarmTime, latestAlarmTime());
+}
+
+// A new working-days series picked on a Saturday starts on Monday; a monthly 31st
+// shown on 30 April, confirmed unchanged, stays the 31st through OK and the file.
+TEST_F(AppointmentEditor, RepetitionIsChosenShownAndKept) {
+    const Recurrence on31st = makeRecurrence(RepeatKind::Monthly, {2030, 1, 31, 8, 0});
+    program->book.insert({at("Di., 30.04.2030 08:00"), "Miete", on31st});
+    driveModal(
+        LIST_TITLE, [&] { showList(); },
+        [&](HWND dialog) {
+            HWND editor = openEditor(dialog, -1);
+            ASSERT_NE(editor, nullptr);
+            EXPECT_TRUE(setPicker(editor, IDC_EDIT_DATE, SYSTEMTIME{2030, 3, 6, 16, 0, 0, 0, 0}));
+            EXPECT_TRUE(setPicker(editor, IDC_EDIT_TIME, SYSTEMTIME{2030, 3, 6, 16, 7, 30, 0, 0}));
+            SendDlgItemMessageA(editor, IDC_EDIT_REPEAT, CB_SETCURSEL, 2, 0); // "werktags"
+            closeEditor(editor, IDOK);
+            const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+            EXPECT_EQ(listRows(list)[4].time, "Mo., 18.03.2030 07:30");
+            EXPECT_EQ(listCellText(list, 4, REPEAT_COLUMN, 32), "werktags");
+
+            editor = openEditor(dialog, 3);
+            ASSERT_NE(editor, nullptr);
+            EXPECT_EQ(windowText(GetDlgItem(editor, IDC_EDIT_REPEAT)), "monatlich");
+            closeEditor(editor, IDOK);
+            postCommand(dialog, IDOK);
+        });
+    const auto book = contents(program->book);
+    ASSERT_EQ(book.size(), 5u);
+    EXPECT_EQ(book[1].recurrence, makeRecurrence(RepeatKind::Workdays, {2030, 3, 16, 7, 30}));
+    EXPECT_EQ(book[4], (Appointment{at("Di., 30.04.2030 08:00"), "Miete", on31st}));
+    EXPECT_NE(readWholeFile(appointmentFile()).find("zeit=\"3004300800\" wdh=\"monat 31\""),
+              std::string::npos);
 }
 
 } // namespace

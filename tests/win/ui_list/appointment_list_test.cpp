@@ -47,9 +47,13 @@ TEST_F(AppointmentList, ShowsItsTemplateTextsAndTheBookInOrder) {
             EXPECT_EQ(column.cx, 250);
             SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
             EXPECT_STREQ(header, "Alarmzeit");
+            const int timeWidth = column.cx;
+            SendMessageA(list, LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(&column));
+            EXPECT_STREQ(header, "Wiederholung");
             RECT client{};
             GetClientRect(list, &client);
-            EXPECT_EQ(column.cx, client.right - 250) << "the last column fills the list";
+            EXPECT_EQ(250 + timeWidth + column.cx, client.right)
+                << "the last column fills the list";
 
             const auto rows = listRows(list);
             ASSERT_EQ(rows.size(), 3u);

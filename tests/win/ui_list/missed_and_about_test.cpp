@@ -4,8 +4,10 @@
 
 #include "list_dialog_helpers.h"
 #include "res/version.h"
+#include "store/appointment_file.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/dialogs.h"
+#include "ui/list_view_cells.h"
 
 namespace {
 
@@ -57,6 +59,32 @@ TEST_F(MissedAppointments, ShowsTheMissedBookReadOnly) {
     ASSERT_EQ(book.size(), 1u);
     EXPECT_EQ(book[0].text, "eins");
     EXPECT_TRUE(ticksSeen().empty());
+}
+
+// A daily pill not taken for three weeks while the program did not run: one row,
+// its last passed occurrence, and the series stays in the book at its next.
+TEST_F(MissedAppointments, ADailyAppointmentMissedForWeeksIsOneRow) {
+    clock.set(at("Mo., 01.07.2030 12:00"), LocalDate{2030, 7, 1, 1});
+    const TimeValue weeksAgo = at("Mo., 10.06.2030 11:00");
+    const Recurrence daily = makeRecurrence(RepeatKind::Daily, weeksAgo);
+    program->book.insert({weeksAgo, "Pille", daily});
+    program->saveBook();
+    program->book.clear();
+    AppointmentBook missed;
+    ASSERT_TRUE(loadAppointments(services.files, program->settings, clock.currentTime(),
+                                 program->book, missed));
+    driveModal(
+        MISSED_TITLE, [&] { showMissedAppointments(program->mainWindow, missed, clock.today()); },
+        [&](HWND dialog) {
+            const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+            const auto rows = listRows(list);
+            ASSERT_EQ(rows.size(), 1u);
+            EXPECT_EQ(rows[0].time, "ht., 01.07.2030 11:00");
+            EXPECT_EQ(listCellText(list, 0, REPEAT_COLUMN, 32), "t\xE4glich");
+            pressKey(dialog, VK_RETURN);
+        });
+    EXPECT_EQ(contents(program->book),
+              (std::vector<Appointment>{{at("Di., 02.07.2030 11:00"), "Pille", daily}}));
 }
 
 TEST_F(MissedAppointments, OkButtonCloses) {
