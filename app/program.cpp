@@ -215,7 +215,7 @@ void Program::openAppointmentList() {
     AppointmentBook rows = book;
     listOpen_ = true;
     alarmedWhileListOpen_.clear();
-    const bool committed = editAppointments(mainWindow, rows, services.clock.today());
+    const bool committed = editAppointments(mainWindow, rows, services.clock);
     listOpen_ = false;
     if (!committed) {
         return;

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
             PostMessageA(GetDlgItem(editor, IDC_EDIT_REPEAT), CB_SHOWDROPDOWN, TRUE, 0);
         }
     });
-    editAppointments(nullptr, book, today);
+    editAppointments(nullptr, book, systemClock());
     driver.join();
     return 0;
 }

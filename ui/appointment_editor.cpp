@@ -16,6 +16,17 @@
 
 namespace {
 
+// What the editor is opened for: the list's row (negative for a new one) and the
+// current time. Kept in the window data while the editor is open.
+struct EditorStart {
+    int row;
+    TimeValue now;
+};
+
+const EditorStart& startOf(HWND dialog) {
+    return *reinterpret_cast<const EditorStart*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
 constexpr std::size_t ROW_READ_BYTES = 128;
 
 SYSTEMTIME toSystemTime(const CalendarFields& fields) {
@@ -102,14 +113,14 @@ void writeRow(HWND dialog) {
     if (IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE))) {
         // The row the editor was opened for, not the list's selection mark: a
         // double click on the time column opens a row without selecting it.
-        const int row = static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER));
+        const int row = startOf(dialog).row;
         const auto original = appointmentRow(list, row, ROW_READ_BYTES);
         setAppointmentRow(list, row,
                           editedRow(std::move(text), moment, chosenRepeatKind(dialog),
-                                    original ? &*original : nullptr));
+                                    original ? &*original : nullptr, startOf(dialog).now));
     } else {
-        const AppointmentRow cells =
-            editedRow(std::move(text), moment, chosenRepeatKind(dialog), nullptr);
+        const AppointmentRow cells = editedRow(std::move(text), moment, chosenRepeatKind(dialog),
+                                               nullptr, startOf(dialog).now);
         setAppointmentRow(list, insertListRow(list, listRowCount(list), cells.text), cells);
     }
 }
@@ -117,10 +128,9 @@ void writeRow(HWND dialog) {
 INT_PTR handleEditorMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
-        const int row = static_cast<int>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, row);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         limitDateRange(GetDlgItem(dialog, IDC_EDIT_DATE));
-        openForRow(dialog, row);
+        openForRow(dialog, startOf(dialog).row);
         return TRUE; // focus to the text field, the first control with a tab stop
     }
     case WM_COMMAND:
@@ -148,8 +158,9 @@ INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int editAppointmentRow(HWND listDialog, int row) {
+int editAppointmentRow(HWND listDialog, int row, TimeValue now) {
+    const EditorStart start{row, now};
     return static_cast<int>(DialogBoxParamA(templateModule(listDialog),
                                             MAKEINTRESOURCEA(IDD_EDITOR), listDialog, editorProc,
-                                            static_cast<LPARAM>(row)));
+                                            reinterpret_cast<LPARAM>(&start)));
 }

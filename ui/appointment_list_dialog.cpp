@@ -25,10 +25,11 @@ constexpr std::size_t COMMIT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
 // Enough for the word of any rule.
 constexpr std::size_t REPEAT_CELL_BYTES = 32;
 
-// What the list works on: the book its OK replaces, and today for "ht".
+// What the list works on: the book its OK replaces, and the clock for "ht" and
+// for the editor.
 struct ListDialogData {
     AppointmentBook& book;
-    LocalDate today;
+    const Clock& clock;
     bool committed = false;
     int textColumnLimit = 0; // the text column's first width, in pixels
 };
@@ -163,7 +164,7 @@ void commit(HWND dialog, ListDialogData& data) {
 // The editor writes the row itself; the columns then make room for what it wrote.
 void editRow(HWND dialog, const ListDialogData& data, int row) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
-    if (editAppointmentRow(dialog, row) == IDC_DELETE && row >= 0) {
+    if (editAppointmentRow(dialog, row, data.clock.currentTime()) == IDC_DELETE && row >= 0) {
         SendMessageA(list, LVM_DELETEITEM, row, 0);
     }
     fitColumns(list, data.textColumnLimit);
@@ -173,7 +174,7 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         auto& data = *reinterpret_cast<ListDialogData*>(lParam);
-        data.textColumnLimit = fillList(dialog, data.book, LIST_CELL_CHARS, data.today);
+        data.textColumnLimit = fillList(dialog, data.book, LIST_CELL_CHARS, data.clock.today());
         return TRUE;
     }
     auto* data = reinterpret_cast<ListDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -242,8 +243,8 @@ INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam
 
 } // namespace
 
-bool editAppointments(HWND owner, AppointmentBook& book, const LocalDate& today) {
-    ListDialogData data{book, today};
+bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
+    ListDialogData data{book, clock};
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     appointmentListProc, reinterpret_cast<LPARAM>(&data));
     return data.committed;

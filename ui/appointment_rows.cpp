@@ -105,7 +105,7 @@ CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& ti
 }
 
 AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatKind kind,
-                         const AppointmentRow* original) {
+                         const AppointmentRow* original, TimeValue now) {
     AppointmentRow row{std::move(text), calendarToDisplay(picked), {}};
     const TimeValue chosen = displayToTime(row.display);
     if (original != nullptr && original->recurrence.kind == kind &&
@@ -116,7 +116,10 @@ AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatK
     row.recurrence = makeRecurrence(
         kind, LocalDateTime{picked.year, picked.month, picked.day, picked.hour, picked.minute});
     if (row.recurrence.repeats() && chosen != -1) {
-        const TimeValue first = firstAlarmTime(row.recurrence, chosen);
+        TimeValue first = firstAlarmTime(row.recurrence, chosen);
+        if (first <= now) {
+            first = nextOccurrence(row.recurrence, now).value_or(first);
+        }
         if (first != chosen) {
             row.display = displayWithWeekday(first);
         }

@@ -85,6 +85,8 @@ CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& ti
 // moment nor the kind changed; otherwise the rule is made anew at the picked
 // fields (so a 02:30 the clock skips is kept) and the row shows the series'
 // first occurrence (a working-days series picked on a Saturday shows Monday).
+// A series picked in the past starts at its first occurrence after `now` (a
+// birthday entered with the year of birth comes next on its next birthday).
 // The display form always names its weekday, never "ht".
 AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatKind kind,
-                         const AppointmentRow* original);
+                         const AppointmentRow* original, TimeValue now);

@@ -14,8 +14,9 @@
 #include "store/services.h"
 
 // The user's appointments: the rows are edited with the editor and, on OK,
-// replace the book. True after OK.
-bool editAppointments(HWND owner, AppointmentBook& book, const LocalDate& today);
+// replace the book. The clock gives "ht" for today and places a series picked
+// in the past. True after OK.
+bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock);
 
 // The read-only list of the appointments that fell due while the program was
 // not running; only OK (or Enter) closes it.

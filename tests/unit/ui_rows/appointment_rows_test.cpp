@@ -115,7 +115,7 @@ TEST_F(AppointmentRows, PickedMomentTakesTheDateAndTheTimesHourAndMinute) {
 TEST_F(AppointmentRows, EditedRowKeepsOrRemakesTheRule) {
     // Working days picked on a Saturday start on Monday.
     const CalendarFields saturday{2026, 12, 6, 5, 8, 0, 0, 0};
-    AppointmentRow row = editedRow("Arbeit", saturday, RepeatKind::Workdays, nullptr);
+    AppointmentRow row = editedRow("Arbeit", saturday, RepeatKind::Workdays, nullptr, sunday1430);
     EXPECT_EQ(row.display, "Mo., 07.12.2026 08:00");
     EXPECT_EQ(row.recurrence, makeRecurrence(RepeatKind::Workdays, {2026, 12, 5, 8, 0}));
 
@@ -124,16 +124,27 @@ TEST_F(AppointmentRows, EditedRowKeepsOrRemakesTheRule) {
     const Recurrence on31st = makeRecurrence(RepeatKind::Monthly, {2027, 3, 31, 9, 0});
     const AppointmentRow april{"Miete", "Fr., 30.04.2027 09:00", on31st};
     const CalendarFields april30{2027, 4, 5, 30, 9, 0, 0, 0};
-    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::Monthly, &april).recurrence, on31st);
+    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::Monthly, &april, sunday1430).recurrence,
+              on31st);
     EXPECT_EQ(
-        editedRow("Miete", {2027, 4, 5, 30, 10, 0, 0, 0}, RepeatKind::Monthly, &april).recurrence,
+        editedRow("Miete", {2027, 4, 5, 30, 10, 0, 0, 0}, RepeatKind::Monthly, &april, sunday1430)
+            .recurrence,
         makeRecurrence(RepeatKind::Monthly, {2027, 4, 30, 10, 0}));
-    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::None, &april).recurrence, Recurrence{});
+    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::None, &april, sunday1430).recurrence,
+              Recurrence{});
 
     // 02:30 on the day the clock skips it: the rule keeps 02:30 for the other days.
-    row = editedRow("Nacht", {2027, 3, 0, 28, 2, 30, 0, 0}, RepeatKind::Daily, nullptr);
+    row = editedRow("Nacht", {2027, 3, 0, 28, 2, 30, 0, 0}, RepeatKind::Daily, nullptr, sunday1430);
     EXPECT_EQ(row.recurrence, makeRecurrence(RepeatKind::Daily, {2027, 3, 28, 2, 30}));
     EXPECT_EQ(displayToTime(row.display), displayToTime("So., 28.03.2027 03:30"));
+
+    // A series picked in the past starts at its next occurrence, not at once: the
+    // birthday given with its year, the daily pill entered after its hour.
+    row = editedRow("Oma", {2003, 5, 6, 10, 9, 0, 0, 0}, RepeatKind::Yearly, nullptr, sunday1430);
+    EXPECT_EQ(row.display, "Mo., 10.05.2027 09:00");
+    EXPECT_EQ(row.recurrence, makeRecurrence(RepeatKind::Yearly, {2003, 5, 10, 9, 0}));
+    row = editedRow("Pille", {2026, 12, 0, 6, 8, 0, 0, 0}, RepeatKind::Daily, nullptr, sunday1430);
+    EXPECT_EQ(row.display, "Mo., 07.12.2026 08:00");
 }
 
 // A list 386 pixels wide whose text column was made 250 wide.
