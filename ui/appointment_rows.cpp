@@ -117,7 +117,8 @@ AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatK
         kind, LocalDateTime{picked.year, picked.month, picked.day, picked.hour, picked.minute});
     if (row.recurrence.repeats() && chosen != -1) {
         TimeValue first = firstAlarmTime(row.recurrence, chosen);
-        if (first <= now) {
+        // The current minute itself still counts: the editor opens at it.
+        if (first < now / 60 * 60) {
             first = nextOccurrence(row.recurrence, now).value_or(first);
         }
         if (first != chosen) {

@@ -85,8 +85,9 @@ CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& ti
 // moment nor the kind changed; otherwise the rule is made anew at the picked
 // fields (so a 02:30 the clock skips is kept) and the row shows the series'
 // first occurrence (a working-days series picked on a Saturday shows Monday).
-// A series picked in the past starts at its first occurrence after `now` (a
-// birthday entered with the year of birth comes next on its next birthday).
+// A series picked before the current minute starts at its first occurrence after
+// `now` (a birthday entered with the year of birth comes next on its next
+// birthday); one picked at the current minute falls due at once.
 // The display form always names its weekday, never "ht".
 AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatKind kind,
                          const AppointmentRow* original, TimeValue now);

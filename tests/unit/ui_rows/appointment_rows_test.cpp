@@ -145,6 +145,10 @@ TEST_F(AppointmentRows, EditedRowKeepsOrRemakesTheRule) {
     EXPECT_EQ(row.recurrence, makeRecurrence(RepeatKind::Yearly, {2003, 5, 10, 9, 0}));
     row = editedRow("Pille", {2026, 12, 0, 6, 8, 0, 0, 0}, RepeatKind::Daily, nullptr, sunday1430);
     EXPECT_EQ(row.display, "Mo., 07.12.2026 08:00");
+    // The current minute, at which the editor opens, is not past.
+    row = editedRow("Jetzt", {2026, 12, 0, 6, 14, 30, 0, 0}, RepeatKind::Weekly, nullptr,
+                    sunday1430 + 59);
+    EXPECT_EQ(row.display, "So., 06.12.2026 14:30");
 }
 
 // A list 386 pixels wide whose text column was made 250 wide.
