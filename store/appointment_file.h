@@ -1,6 +1,7 @@
 // The appointment file "quarvwecker.xml" and the file-system seam it is read and written through.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,12 @@ enum class FileResult {
     Busy,    // another process holds it: a sharing or lock violation
     Failed,
 };
+
+// The largest file readFile reads; a larger one fails whole, never read in part.
+// Reading a file costs at most about eight times its size (the text, the XML tree
+// and what the load holds besides), so this keeps the worst case near half a GiB,
+// while a book of a million appointments (about 45 MB) still loads.
+constexpr std::size_t LARGEST_READABLE_FILE = std::size_t{64} << 20;
 
 // Data folders and plain file input and output: the platform's or a stand-in.
 // File handles are the implementation's own.
