@@ -15,8 +15,9 @@
 // The tree is stored compactly inside its document (an element takes 20 bytes, an
 // attribute 8 plus its strings), so that reading a file costs a small multiple of
 // its size. Pointers to elements and attributes and the views their names and values
-// give stay valid until the document is cleared or destroyed. The library is used by
-// one thread at a time: even lookups update the document's small index cache.
+// give stay valid until the document is cleared or destroyed (a document moved from
+// may only be cleared, assigned or destroyed). The library is used by one thread at a
+// time: even lookups update the document's small index cache.
 
 class XmlDocument;
 namespace xml_detail {
@@ -142,10 +143,12 @@ class XmlTranslator {
 
     // Reads the text into the document, which should come in without elements.
     // The text ends at its length or at its first zero byte; the document keeps
-    // copies of what it needs. False when the text is rejected (no "<?xml"
-    // declaration, no element of it is ever closed, or its tree would take more
-    // than MEMORY_PER_BYTE times its size): the document is then cleared. A null
-    // view counts as no text: false, and the document is left as it was.
+    // copies of what it needs. Tags nested deeper than 500 levels make no elements:
+    // their subtree is passed over and the reading goes on after it. False when the
+    // text is rejected (no "<?xml" declaration, no element of it is ever closed, or
+    // its tree would take more than MEMORY_PER_BYTE times its size beyond the
+    // allowance): the document is then cleared. A null view counts as no text:
+    // false, and the document is left as it was.
     bool buildStructure(std::string_view text, XmlDocument& document);
 
     // The document as text: the declaration line, then one line per tag, CR LF.

@@ -146,8 +146,14 @@ std::uint32_t Storage::storeString(std::string_view text) {
 }
 
 std::uint32_t Storage::storeName(std::string_view name) {
+    // Names are short: a plain loop beats a call of memcmp.
     for (const RecentName& recent : recentNames) {
-        if (recent.ref != NONE && recent.text == name)
+        if (recent.ref == NONE || recent.text.size() != name.size())
+            continue;
+        std::size_t i = 0;
+        while (i < name.size() && recent.text[i] == name[i])
+            ++i;
+        if (i == name.size())
             return recent.ref;
     }
     const std::uint32_t ref = storeString(name);
