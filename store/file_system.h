@@ -2,9 +2,16 @@
 // output, the platform's or a stand-in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// The largest file readFile reads; a larger one fails whole, never read in part.
+// Reading a file costs at most about eight times its size (the text, the XML tree
+// and what the load holds besides), so this keeps the worst case near half a GiB,
+// while a book of a million appointments (about 45 MB) still loads.
+constexpr std::size_t LARGEST_READABLE_FILE = std::size_t{64} << 20;
 
 enum class FileResult {
     Ok,

@@ -82,8 +82,7 @@ class Win32FileSystem final : public FileSystem {
         }
         // No appointment file comes near this; reading a huge stranger whole
         // would only exhaust memory at start-up.
-        constexpr DWORD largestReadableFile = 256u << 20;
-        if (size > largestReadableFile) {
+        if (size > LARGEST_READABLE_FILE) {
             return FileResult::Failed;
         }
         std::string text(size, '\0');

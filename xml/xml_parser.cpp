@@ -1,13 +1,18 @@
 // The forgiving XML parser: declaration, pre-check, then the elements of the text.
 #include <cstdio>
+#include <vector>
 
 #include "xml/xml.h"
 #include "xml/xml_scanner.h"
+#include "xml/xml_storage.h"
+
+using xml_detail::Storage;
 
 namespace {
 
-// Deeper tags count as Malformed, which keeps the recursion off the stack's limit.
-constexpr int kMaxDepth = 500;
+// Elements deeper than this are not made: the subtree of a deeper tag is read only
+// to find where it ends, and the reading goes on after it in its right place.
+constexpr std::size_t MAX_DEPTH = 500;
 
 // A failed element's content is read again by its parent, so every unclosed level
 // doubles the reading of what follows it. The work is bounded by a budget of bytes
@@ -15,9 +20,13 @@ constexpr int kMaxDepth = 500;
 // it is spent, every further tag counts as Malformed and the reading ends quietly.
 // A cut-off appointment file (three open levels, each date read eight times) needs
 // less than half of it.
-constexpr std::size_t kElementCost = 64;
-constexpr std::size_t kBudgetPerByte = 64;
-constexpr std::size_t kBudgetBase = 4096;
+constexpr std::size_t ELEMENT_COST = 64;
+constexpr std::size_t BUDGET_PER_BYTE = 64;
+constexpr std::size_t BUDGET_BASE = 4096;
+
+// The copies that reading a failed element's content again makes share the attribute
+// list of the first reading; so many earlier readings are remembered at a time.
+constexpr std::size_t MAX_SHADOWS = 64;
 
 // Inside values, &quot; &lt; &gt; and &amp; stand for the characters the writer
 // could not write raw; every other "&" is its own.
@@ -25,38 +34,49 @@ struct Entity {
     std::string_view text;
     char character;
 };
-constexpr Entity kEntities[] = {{"&quot;", '"'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
+constexpr Entity ENTITIES[] = {{"&quot;", '"'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
 
-std::string decodeValue(std::string_view raw) {
-    std::string value;
-    value.reserve(raw.size());
+// Decodes into `out`, which has room for raw.size() bytes; gives the decoded length.
+std::size_t decodeValue(std::string_view raw, char* out) {
+    std::size_t length = 0;
     std::size_t pos = 0;
     while (pos < raw.size()) {
-        const std::size_t amp = raw.find('&', pos);
-        if (amp == std::string_view::npos) {
-            value.append(raw.substr(pos));
-            break;
+        if (raw[pos] != '&') {
+            out[length++] = raw[pos++];
+            continue;
         }
-        value.append(raw.substr(pos, amp - pos));
-        pos = amp + 1;
-        value.push_back('&');
-        for (const Entity& entity : kEntities) {
-            if (raw.substr(amp).starts_with(entity.text)) {
-                value.back() = entity.character;
-                pos = amp + entity.text.size();
+        char character = '&';
+        std::size_t taken = 1;
+        for (const Entity& entity : ENTITIES) {
+            if (raw.substr(pos).starts_with(entity.text)) {
+                character = entity.character;
+                taken = entity.text.size();
                 break;
             }
         }
+        out[length++] = character;
+        pos += taken;
     }
-    return value;
+    return length;
 }
+
+// One attribute as read from a tag, before it is stored: positions in the text.
+struct RawAttribute {
+    std::uint32_t name;
+    std::uint32_t nameLength;
+    std::uint32_t value; // NONE: no value
+    std::uint32_t valueLength;
+};
 
 } // namespace
 
 class XmlParser {
   public:
     XmlParser(std::string_view text, XmlDocument& document)
-        : text_(text), document_(document), budget_(kBudgetPerByte * text.size() + kBudgetBase) {}
+        : text_(text), storage_(*document.storage_),
+          budget_(BUDGET_PER_BYTE * text.size() + BUDGET_BASE),
+          memoryLimit_(storage_.bytes + XmlTranslator::MEMORY_PER_BYTE * text.size() +
+                       XmlTranslator::MEMORY_ALLOWANCE) {}
 
     // The "<?xml" declaration (after comments only) and the pre-check: some element
     // of the text must be closed, by a self-closing tag or by an end tag after a
@@ -86,47 +106,88 @@ class XmlParser {
 
     // The top level, after accepts(): every StartTag, SelfClosing tag and
     // Declaration becomes an element; End or a Malformed tag ends the reading.
-    void readTopLevel() {
+    // False when the tree outgrew its memory limit.
+    bool readTopLevel() {
         std::size_t pos = declarationEnd_;
         for (;;) {
-            const XmlTag tag = takeTag(pos, 1);
+            const XmlTag tag = takeTag(pos);
             switch (tag.kind) {
             case XmlTagKind::End:
             case XmlTagKind::Malformed:
-                return;
+                return !overLimit_;
             case XmlTagKind::Comment:
             case XmlTagKind::EndTag:
                 pos = tag.end;
                 break;
             case XmlTagKind::StartTag:
             case XmlTagKind::SelfClosing:
-            case XmlTagKind::Declaration: {
-                spend(kElementCost);
-                auto& elements = document_.elements_;
-                elements.push_back(
-                    std::unique_ptr<XmlElement>(new XmlElement(nullptr, std::nullopt, true)));
+            case XmlTagKind::Declaration:
+                spend(ELEMENT_COST);
                 pos = tag.end;
-                readElement(*elements.back(), tag, pos, 1);
+                readElement(newElement(xml_detail::TOP_LEVEL, storage_.lastTop, tag), tag, pos);
                 break;
-            }
             }
         }
     }
 
   private:
-    // The next tag from `pos`, charged to the budget; a tag that would make an
-    // element too deep, or any tag once the budget is spent, counts as Malformed.
-    XmlTag takeTag(std::size_t pos, int depth) {
+    static constexpr std::uint32_t NONE = xml_detail::NONE;
+
+    // An element being read: its index, its last child so far, and the ">" of its own
+    // tag, where its holder goes on if it fails.
+    struct Frame {
+        std::uint32_t element;
+        std::uint32_t lastChild;
+        std::uint32_t tagEnd;
+    };
+
+    // Elements made while a failed element was open, which its holder now reads again:
+    // the range still to be matched, in the order they were made.
+    struct Shadow {
+        std::uint32_t next;
+        std::uint32_t end;
+    };
+
+    // The next tag from `pos`, charged to the budget; once the budget is spent, every
+    // tag counts as Malformed.
+    XmlTag takeTag(std::size_t pos) {
         XmlTag tag = scanXmlTag(text_, pos);
         spend(tag.end - pos + 1);
-        const bool makesElement =
-            tag.kind == XmlTagKind::StartTag || tag.kind == XmlTagKind::SelfClosing;
-        if (budget_ == 0 || (makesElement && depth > kMaxDepth))
+        if (budget_ == 0)
             tag.kind = XmlTagKind::Malformed;
         return tag;
     }
 
     void spend(std::size_t cost) { budget_ = budget_ > cost ? budget_ - cost : 0; }
+
+    // The tree, and what the reading holds besides: the open tags below the depth bound
+    // and the attributes of one tag.
+    std::size_t memoryInUse() const {
+        return storage_.bytes + phantoms_.capacity() * sizeof(std::uint32_t) +
+               attributes_.capacity() * sizeof(RawAttribute);
+    }
+
+    // Room for one more item in a list of the reading's own, if the memory limit allows
+    // the list to grow (its old and new buffer both, while it grows).
+    template <typename List> bool roomForOneMore(List& list) {
+        if (list.size() < list.capacity())
+            return true;
+        const std::size_t grown = list.capacity() * 2 + 16;
+        if (!checkMemory(grown * sizeof(list[0])))
+            return false;
+        list.reserve(grown);
+        return true;
+    }
+
+    // Past the memory limit (with `more` bytes to come) the reading stops at once, and
+    // the text counts as rejected. False then.
+    bool checkMemory(std::size_t more = 0) {
+        if (memoryInUse() + more > memoryLimit_) {
+            overLimit_ = true;
+            budget_ = 0;
+        }
+        return !overLimit_;
+    }
 
     std::size_t skipSpace(std::size_t pos) const {
         while (pos < text_.size() && isXmlSpace(text_[pos]))
@@ -135,43 +196,129 @@ class XmlParser {
     }
 
     // Up to the first whitespace or any of `stops`, or the end of the text.
-    std::size_t wordEnd(std::size_t pos, std::string_view stops) const {
-        while (pos < text_.size() && !isXmlSpace(text_[pos]) &&
-               stops.find(text_[pos]) == std::string_view::npos)
+    template <char A, char B, char C = A> std::size_t wordEnd(std::size_t pos) const {
+        while (pos < text_.size()) {
+            const char c = text_[pos];
+            if (isXmlSpace(c) || c == A || c == B || c == C)
+                break;
             ++pos;
+        }
         return pos;
     }
 
+    std::uint32_t newElement(std::uint32_t parent, std::uint32_t last, const XmlTag& tag) {
+        const std::uint32_t index = storage_.newElement(true);
+        storage_.element(index).source_ = static_cast<std::uint32_t>(tag.start) | xml_detail::FLAG;
+        storage_.link(parent, last, index);
+        checkMemory();
+        return index;
+    }
+
+    static std::uint32_t sourceOf(const XmlElement& element) {
+        return element.source_ & xml_detail::INDEX_MASK;
+    }
+
     // One attribute from `pos`; false (with `pos` past the whitespace) when none follows.
-    bool readAttribute(XmlElement& element, std::size_t& pos) {
+    bool readAttribute(std::size_t& pos) {
         pos = skipSpace(pos);
-        const std::size_t nameEnd = wordEnd(pos, "/=>");
+        if (overLimit_)
+            return false;
+        const std::size_t nameEnd = wordEnd<'/', '=', '>'>(pos);
         if (nameEnd == pos || nameEnd == text_.size())
             return false;
-        const std::string_view name = text_.substr(pos, nameEnd - pos);
+        RawAttribute attribute{static_cast<std::uint32_t>(pos),
+                               static_cast<std::uint32_t>(nameEnd - pos), NONE, 0};
         pos = nameEnd;
-        if (text_[pos] != '=') {
-            element.addAttribute(name, std::nullopt);
-            return true;
+        if (text_[pos] == '=') {
+            ++pos;
+            if (pos < text_.size() && text_[pos] == '"') {
+                const std::size_t close = text_.find('"', pos + 1);
+                if (close == std::string_view::npos) {
+                    pos = text_.size();
+                } else {
+                    attribute.value = static_cast<std::uint32_t>(pos + 1);
+                    attribute.valueLength = static_cast<std::uint32_t>(close - pos - 1);
+                    pos = close + 1;
+                }
+            }
         }
-        ++pos;
-        if (pos == text_.size() || text_[pos] != '"') {
-            element.addAttribute(name, std::nullopt);
-            return true;
-        }
-        const std::size_t close = text_.find('"', pos + 1);
-        if (close == std::string_view::npos) {
-            element.addAttribute(name, std::nullopt);
-            pos = text_.size();
-            return true;
-        }
-        const std::string_view raw = text_.substr(pos + 1, close - pos - 1);
-        if (raw.find('&') == std::string_view::npos)
-            element.addAttribute(name, raw);
-        else
-            element.addAttribute(name, decodeValue(raw));
-        pos = close + 1;
+        if (!roomForOneMore(attributes_))
+            return false;
+        attributes_.push_back(attribute);
         return true;
+    }
+
+    // The attribute list of an earlier reading of the same tag, if one is at hand.
+    bool sharedAttributes(std::uint32_t source, std::uint32_t& list) {
+        while (!shadows_.empty()) {
+            Shadow& shadow = shadows_.back();
+            while (shadow.next != shadow.end && sourceOf(storage_.element(shadow.next)) < source)
+                shadow.next = Storage::following(shadow.next);
+            if (shadow.next == shadow.end) {
+                shadows_.pop_back();
+                continue;
+            }
+            const XmlElement& earlier = storage_.element(shadow.next);
+            if (sourceOf(earlier) != source)
+                return false;
+            list = earlier.attributes_;
+            shadow.next = Storage::following(shadow.next);
+            return true;
+        }
+        return false;
+    }
+
+    void storeAttributes(XmlElement& element) {
+        if (attributes_.empty() || overLimit_)
+            return;
+        if (sharedAttributes(sourceOf(element), element.attributes_))
+            return;
+        const auto count = static_cast<std::uint32_t>(attributes_.size());
+        if (!checkMemory((count + 1) * sizeof(XmlAttribute)))
+            return;
+        const std::uint32_t list = storage_.newList(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const RawAttribute& a = attributes_[i];
+            const std::uint32_t name = storage_.storeName(text_.substr(a.name, a.nameLength));
+            std::uint32_t value = NONE;
+            if (a.value != NONE) {
+                const std::string_view raw = text_.substr(a.value, a.valueLength);
+                if (raw.find('&') == std::string_view::npos) {
+                    value = storage_.storeString(raw);
+                } else {
+                    char* decoded = storage_.reserveString(raw.size(), value);
+                    storage_.setLength(value,
+                                       static_cast<std::uint32_t>(decodeValue(raw, decoded)));
+                }
+            }
+            Storage::set(storage_.attribute(list, i), name, value);
+        }
+        storage_.setCount(list, count);
+        element.attributes_ = list;
+    }
+
+    // Reads the name and attributes of the tag into the element (none: they are only
+    // passed over). True when the tag's ">" was reached; `end` is then on it.
+    bool readTag(std::uint32_t index, const XmlTag& tag, std::size_t& end) {
+        std::size_t pos = tag.start + 1;
+        const std::size_t nameEnd = wordEnd<'/', '>'>(pos);
+        if (nameEnd == pos || nameEnd == text_.size())
+            return false;
+        attributes_.clear();
+        const std::size_t nameStart = pos;
+        pos = nameEnd;
+        while (readAttribute(pos)) {
+        }
+        pos = skipSpace(pos);
+        spend(pos - tag.start);
+        if (index != NONE && !overLimit_) {
+            XmlElement& element = storage_.element(index);
+            element.name_ = storage_.storeName(text_.substr(nameStart, nameEnd - nameStart));
+            storeAttributes(element);
+            checkMemory();
+        }
+        end = pos;
+        return pos < text_.size() && text_[pos] == '>';
     }
 
     // Reads the element of `tag` (StartTag, SelfClosing, or a top-level Declaration).
@@ -179,64 +326,106 @@ class XmlParser {
     // holder goes on: past a self-closing tag, or onto the tag that ended this
     // element, which the holder takes again. A failed reading leaves it, so that the
     // holder reads this element's content once more as its own.
-    bool readElement(XmlElement& element, const XmlTag& tag, std::size_t& resume, int depth) {
-        std::size_t pos = tag.start + 1;
-        const std::size_t nameEnd = isXmlSpace(text_[pos]) ? pos : wordEnd(pos, "/>");
-        if (nameEnd == pos || nameEnd == text_.size())
-            return false;
-        element.name_.assign(text_.substr(pos, nameEnd - pos));
-        element.hasName_ = true;
-        pos = nameEnd;
-        while (readAttribute(element, pos)) {
-        }
-        pos = skipSpace(pos);
-        spend(pos - tag.start);
-        if (pos == text_.size() || text_[pos] != '>')
-            return false;
+    //
+    // The reading keeps its own stack of open elements instead of recursing, so no
+    // nesting can exhaust the machine's stack.
+    void readElement(std::uint32_t index, const XmlTag& tag, std::size_t& resume) {
+        std::size_t pos = 0;
+        if (!readTag(index, tag, pos))
+            return;
         if (tag.kind == XmlTagKind::SelfClosing) {
             resume = pos;
-            return true;
+            return;
         }
-
+        frames_.clear();
+        phantoms_.clear();
+        frames_.push_back({index, NONE, static_cast<std::uint32_t>(tag.end)});
         XmlTagKind previous = XmlTagKind::End; // no tag taken yet
-        for (;;) {
-            const XmlTag next = takeTag(pos, depth + 1);
+
+        // Closes the innermost open element: the holder goes on from `from`, having
+        // just read a StartTag child.
+        auto close = [&](bool succeeded, std::size_t from) {
+            std::uint32_t tagEnd = 0;
+            if (!phantoms_.empty()) {
+                tagEnd = phantoms_.back();
+                phantoms_.pop_back();
+            } else {
+                const Frame frame = frames_.back();
+                frames_.pop_back();
+                tagEnd = frame.tagEnd;
+                if (!succeeded && shadows_.size() < MAX_SHADOWS &&
+                    Storage::following(frame.element) != storage_.end())
+                    shadows_.push_back({Storage::following(frame.element), storage_.end()});
+            }
+            pos = succeeded ? from : tagEnd;
+            if (frames_.empty() && succeeded)
+                resume = from;
+            previous = XmlTagKind::StartTag;
+        };
+
+        while (!frames_.empty()) {
+            const std::size_t depth = frames_.size() + phantoms_.size() + 1;
+            const XmlTag next = takeTag(pos);
             switch (next.kind) {
             case XmlTagKind::Malformed:
-                return false;
+                close(false, 0);
+                break;
             case XmlTagKind::StartTag:
             case XmlTagKind::SelfClosing: {
-                spend(kElementCost);
-                element.isEmpty_ = false;
-                element.children_.push_back(
-                    std::unique_ptr<XmlElement>(new XmlElement(&element, std::nullopt, true)));
-                pos = next.end;
-                readElement(*element.children_.back(), next, pos, depth + 1);
+                spend(ELEMENT_COST);
+                std::uint32_t child = NONE;
+                if (phantoms_.empty() && depth <= MAX_DEPTH) {
+                    Frame& holder = frames_.back();
+                    storage_.element(holder.element).source_ &= ~xml_detail::FLAG;
+                    child = newElement(holder.element, holder.lastChild, next);
+                    holder.lastChild = child;
+                }
+                previous = next.kind;
+                std::size_t end = 0;
+                if (!readTag(child, next, end)) {
+                    pos = next.end;
+                } else if (next.kind == XmlTagKind::SelfClosing) {
+                    pos = end;
+                } else {
+                    const auto tagEnd = static_cast<std::uint32_t>(next.end);
+                    if (child == NONE) {
+                        // Past the memory limit every further tag is Malformed anyway.
+                        if (roomForOneMore(phantoms_))
+                            phantoms_.push_back(tagEnd);
+                    } else
+                        frames_.push_back({child, NONE, tagEnd});
+                    pos = end;
+                    previous = XmlTagKind::End;
+                }
                 break;
             }
             case XmlTagKind::EndTag:
                 if (previous == XmlTagKind::StartTag) {
                     pos = next.end; // closes the child just read
-                    break;
+                    previous = XmlTagKind::EndTag;
+                } else {
+                    close(true, next.start);
                 }
-                resume = next.start;
-                return true;
+                break;
             case XmlTagKind::End:
             case XmlTagKind::Comment:
             case XmlTagKind::Declaration:
-                if (previous == XmlTagKind::StartTag)
-                    return false;
-                resume = next.start;
-                return true;
+                close(previous != XmlTagKind::StartTag, next.start);
+                break;
             }
-            previous = next.kind;
         }
     }
 
     std::string_view text_;
-    XmlDocument& document_;
+    Storage& storage_;
     std::size_t budget_;
+    std::size_t memoryLimit_;
+    bool overLimit_ = false;
     std::size_t declarationEnd_ = 0;
+    std::vector<RawAttribute> attributes_;
+    std::vector<Frame> frames_;
+    std::vector<std::uint32_t> phantoms_; // the ">" of each open tag below the depth bound
+    std::vector<Shadow> shadows_;
 };
 
 bool XmlTranslator::buildStructure(std::string_view text, XmlDocument& document) {
@@ -247,10 +436,13 @@ bool XmlTranslator::buildStructure(std::string_view text, XmlDocument& document)
     }
     text = text.substr(0, text.find('\0'));
 
-    XmlParser parser(text, document);
-    const bool accepted = parser.accepts();
+    // Positions in the text are kept in 32 bits.
+    bool accepted = text.size() < xml_detail::NONE;
     if (accepted) {
-        parser.readTopLevel();
+        XmlParser parser(text, document);
+        accepted = parser.accepts() && parser.readTopLevel();
+    }
+    if (accepted) {
         trace("%d processed xml document. Found %d first level elements", document.traceId(),
               document.elementCount());
     } else {

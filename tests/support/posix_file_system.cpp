@@ -67,16 +67,25 @@ FileResult PosixFileSystem::readFile(const std::string& path, std::string& conte
     if (fd < 0) {
         return failure();
     }
-    std::string text;
-    char buffer[65536];
+    // The whole file in a buffer of its size, as the platform's does; one over the
+    // largest readable size is not read at all.
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || status.st_size < 0 ||
+        static_cast<std::uintmax_t>(status.st_size) > LARGEST_READABLE_FILE) {
+        ::close(fd);
+        return FileResult::Failed;
+    }
+    std::string text(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t total = 0;
     ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
-        text.append(buffer, static_cast<std::size_t>(n));
+    while (total < text.size() && (n = ::read(fd, text.data() + total, text.size() - total)) > 0) {
+        total += static_cast<std::size_t>(n);
     }
     ::close(fd);
     if (n < 0) {
         return FileResult::Failed;
     }
+    text.resize(total); // the file became shorter meanwhile
     content = std::move(text);
     return FileResult::Ok;
 }

@@ -154,6 +154,11 @@ TEST_F(Scheduler, AlarmRecordCopiesSettings) {
     EXPECT_EQ(record.position, 3);
     EXPECT_TRUE(record.playSound);
     EXPECT_TRUE(record.repeatSound);
+    // Each sound flag goes to its own field.
+    settings_.repeatsound = false;
+    const AlarmRecord once = makeAlarmRecord(Appointment{monday0930, "Zahnarzt", {}}, settings_);
+    EXPECT_TRUE(once.playSound);
+    EXPECT_FALSE(once.repeatSound);
 }
 
 TEST_F(Scheduler, AlarmStatesAndMenuLabel) {

@@ -75,6 +75,8 @@ TEST_F(Calendar, DisplayShowsTodayAsHt) {
     EXPECT_EQ(timeToDisplay(sunday1430 + 7 * 86400, sunday1430Date), "So., 13.12.2026 14:30");
     EXPECT_EQ(timeToDisplay(sunday1430 + 86400 - 5 * 60, sunday1430Date), "Mo., 07.12.2026 14:25");
     EXPECT_EQ(timeToDisplay(sunday1430, sunday1430Date).size(), 21u);
+    // Also a Sunday, 6 December: only the year tells it from today.
+    EXPECT_EQ(timeToDisplay(fileKeyToTime("2012061430"), sunday1430Date), "So., 06.12.2020 14:30");
 }
 
 TEST_F(Calendar, DisplayToTimeIgnoresWeekdayLetters) {

@@ -369,3 +369,33 @@ TEST_F(AppointmentFileTest, BusyFileIsReadOnceLetGo) {
 }
 
 } // namespace
+
+// 498 nested elements before the dates in "termine", the deepest at level 501: the dates
+// stay in "termine" and the next save keeps them.
+TEST_F(AppointmentFileTest, DeepNestingBeforeTheDatesLosesNone) {
+    std::string nested;
+    for (int i = 0; i < 498; ++i)
+        nested += "<x>";
+    nested += "<y/>";
+    for (int i = 0; i < 498; ++i)
+        nested += "</x>";
+    const std::string dates = "<date text=\"Zahnarzt\" zeit=\"2612071530\" />\r\n"
+                              "<date text=\"Geburtstag Oma\" zeit=\"2612240900\" />\r\n";
+    writeText(path(), fileWith(nested + "\r\n" + dates));
+    EXPECT_TRUE(load());
+    EXPECT_EQ(book.count(), 2);
+    EXPECT_TRUE(saveAppointments(files, settings, book));
+    EXPECT_EQ(fileText(path()), fileWith(dates));
+}
+
+// A file over the size cap is not read in part: the load fails and leaves it alone.
+TEST_F(AppointmentFileTest, FileOverTheSizeCapIsNotRead) {
+    writeText(path(), Example);
+    std::filesystem::resize_file(path(), LARGEST_READABLE_FILE + 1);
+    EXPECT_FALSE(load());
+    EXPECT_EQ(book.count(), 0);
+    EXPECT_EQ(std::filesystem::file_size(path()), LARGEST_READABLE_FILE + 1);
+    std::filesystem::resize_file(path(), LARGEST_READABLE_FILE);
+    EXPECT_TRUE(load()); // the text ends at the first zero byte
+    EXPECT_EQ(book.count(), 2);
+}

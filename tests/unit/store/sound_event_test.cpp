@@ -139,6 +139,17 @@ TEST_F(SoundEventTest, LabelsLongerThan63CharactersAreNotRead) {
     EXPECT_EQ(readStandardSoundEvent(registry).label, std::string(63, 'F'));
 }
 
+TEST_F(SoundEventTest, StandardEventNamesLongerThan63CharactersFallBack) {
+    const std::string tooLong(64, 'N');
+    setDefault(registry, "AppEvents\\EventLabels\\" + tooLong, "Lang");
+    setStandardEvent(registry, tooLong);
+    EXPECT_EQ(readStandardSoundEvent(registry).event, ".Default");
+    const std::string fits(63, 'N');
+    setDefault(registry, "AppEvents\\EventLabels\\" + fits, "Passt");
+    setStandardEvent(registry, fits);
+    EXPECT_EQ(readStandardSoundEvent(registry).label, "Passt");
+}
+
 TEST_F(SoundEventTest, AlarmSoundFileFallsBackToTheStandardEvent) {
     EXPECT_EQ(readAlarmSoundFile(registry, ".Default"), "C:\\beep-current.wav");
     EXPECT_EQ(readAlarmSoundFile(registry, "SystemAsterisk"), "%SystemRoot%\\media\\chord.wav");

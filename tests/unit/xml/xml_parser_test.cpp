@@ -257,3 +257,85 @@ TEST(XmlParser, UnclosedLevelsDoNotMultiplyTheWorkWithoutBound) {
     ASSERT_TRUE(translator.buildStructure(text, document));
     EXPECT_GE(document.elementCount(), 2);
 }
+
+TEST(XmlParser, SubtreesPastTheDepthBoundAreSkippedInTheirPlace) {
+    // 600 levels, the deepest with attributes and a self-closing child, then a sibling
+    // at the second level and a second top-level element.
+    std::string text = withDecl("<r>");
+    for (int i = 0; i < 600; ++i)
+        text += "<x a=\"1\">";
+    text += "<y b=\"2\"/>";
+    for (int i = 0; i < 600; ++i)
+        text += "</x>";
+    text += "<d/></r><z/>";
+    XmlDocument document;
+    ASSERT_TRUE(XmlTranslator().buildStructure(text, document));
+    ASSERT_EQ(document.elementCount(), 2);
+    const XmlElement* r = document.elementAt(0);
+    EXPECT_EQ(document.elementAt(1)->name(), "z");
+    ASSERT_EQ(r->childCount(), 2);
+    EXPECT_EQ(r->childAt(1)->name(), "d");
+    EXPECT_EQ(r->childAt(1)->parent(), r);
+    EXPECT_EQ(depthOf(r), 500);
+    EXPECT_EQ(countElements(document), 502);
+}
+
+TEST(XmlParser, CopiesOfAFailedElementKeepTheirOwnAttributes) {
+    // The cut makes "t" fail: its holder reads the date a second time.
+    XmlDocument document;
+    ASSERT_TRUE(XmlTranslator().buildStructure(withDecl("<v><t><d a=\"1\"/><x"), document));
+    XmlElement* first = document.elementAt(0)->childAt(0)->childAt(0);
+    XmlElement* copy = document.elementAt(0)->childAt(1);
+    ASSERT_EQ(treeText(*first), "d[a=\"1\"]");
+    ASSERT_EQ(treeText(*copy), "d[a=\"1\"]");
+    copy->addAttribute("b", "2");
+    first->addAttribute("c", std::nullopt);
+    EXPECT_EQ(treeText(*first), "d[a=\"1\" c]");
+    EXPECT_EQ(treeText(*copy), "d[a=\"1\" b=\"2\"]");
+}
+
+namespace {
+
+// A text of about `bytes`: the head, then the piece over and over, then the tail.
+std::string repeated(std::string head, std::string_view piece, std::string_view tail,
+                     std::size_t bytes) {
+    while (head.size() < bytes)
+        head += piece;
+    return head + std::string(tail);
+}
+
+} // namespace
+
+TEST(XmlParser, NoTextMakesATreeLargerThanItsLimit) {
+    constexpr std::size_t bytes = 3 << 20;
+    const std::string appointments = withDecl("<quarvwecker><version1><termine>");
+    const std::string date = "<date text=\"Zahnarzt Dr. M\xFCller\" zeit=\"2612071530\" />\r\n";
+    const std::size_t limit =
+        XmlTranslator::MEMORY_PER_BYTE * bytes + XmlTranslator::MEMORY_ALLOWANCE;
+    struct Case {
+        std::string text;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {repeated(appointments, date, "</termine></version1></quarvwecker>", bytes), true},
+        // Cut off: every date is read eight times, and still fits.
+        {repeated(appointments, date, "<date text=\"ab", bytes), true},
+        {repeated(withDecl(""), "<a/>", "", bytes), false},
+        {repeated(withDecl("<a/>"), "<>", "", bytes), false},
+        {repeated(withDecl(""), "<a b=\"\"/>", "", bytes), false},
+        {repeated(withDecl("<a"), " b", "/>", bytes), false},
+    };
+    for (const Case& c : cases) {
+        XmlDocument document;
+        EXPECT_EQ(XmlTranslator().buildStructure(c.text, document), c.accepted)
+            << c.text.substr(0, 80);
+        EXPECT_LE(document.storageBytes(), limit) << c.text.substr(0, 80);
+        if (!c.accepted) {
+            EXPECT_EQ(document.elementCount(), 0);
+        }
+    }
+    // An appointment file's tree takes less than twice the file.
+    XmlDocument file;
+    ASSERT_TRUE(XmlTranslator().buildStructure(cases[0].text, file));
+    EXPECT_LT(file.storageBytes(), 2 * cases[0].text.size());
+}

@@ -146,3 +146,20 @@ TEST(XmlWriter, RandomTreesReadBackAndWriteTheSameBytes) {
         expectRoundTrip(document);
     }
 }
+
+// Enough names and values to fill many pages and pool chunks, some values longer than a
+// chunk, written, read and written again to the same bytes.
+TEST(XmlWriter, LargeTreesReadBackWhole) {
+    std::vector<std::pair<std::string, std::string>> dates;
+    for (int i = 0; i < 20'000; ++i) {
+        const std::size_t length = i % 997 == 0 ? 70'000 + static_cast<std::size_t>(i) : i % 50;
+        dates.emplace_back(std::string(length, static_cast<char>('a' + i % 26)),
+                           std::to_string(2612071530LL + i));
+    }
+    const XmlDocument document = appointmentTree(dates);
+    const XmlElement* termine = document.elementAt(0)->childAt(0)->childAt(0);
+    ASSERT_EQ(termine->childCount(), 20'000);
+    EXPECT_EQ(termine->childAt(19'999)->attribute("zeit"), "2612091529");
+    EXPECT_EQ(termine->childAt(997)->attribute("text")->size(), 70'997u);
+    expectRoundTrip(document);
+}

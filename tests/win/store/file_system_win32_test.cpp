@@ -163,6 +163,26 @@ TEST_F(Win32FileTest, ReplaceInOneStep) {
     EXPECT_EQ(files.readFile(folder + "\\fehlt\\x.xml", text), FileResult::Missing);
 }
 
+// A file over the size cap fails whole; one of exactly the cap is read.
+TEST_F(Win32FileTest, FileOverTheSizeCapIsNotRead) {
+    writeAll(path, Example);
+    auto resize = [&](std::size_t size) {
+        const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER end{};
+        end.QuadPart = static_cast<LONGLONG>(size);
+        ASSERT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(file.get()));
+    };
+    std::string text = "vorher";
+    resize(LARGEST_READABLE_FILE + 1);
+    EXPECT_EQ(systemFileSystem().readFile(path, text), FileResult::Failed);
+    EXPECT_EQ(text, "vorher");
+    resize(LARGEST_READABLE_FILE);
+    EXPECT_EQ(systemFileSystem().readFile(path, text), FileResult::Ok);
+    EXPECT_EQ(text.size(), LARGEST_READABLE_FILE);
+}
+
 TEST_F(Win32FileTest, SaveWaitsForAnotherHandleToLetGo) {
     AppointmentBook book;
     book.insert(fileKeyToTime("9912071530"), "Zahnarzt");
