@@ -2,9 +2,10 @@
 #include "core/appointment_book.h"
 
 void AppointmentBook::insert(Appointment appointment) {
-    // multimap::insert places an equal key at the upper bound of its range.
+    // Placed as close before the end as the order allows: after every appointment of
+    // the same time, and at once when the books are filled in ascending order.
     const TimeValue key = appointment.alarmTime;
-    entries_.emplace(key, std::move(appointment));
+    entries_.emplace_hint(entries_.end(), key, std::move(appointment));
 }
 
 Appointment AppointmentBook::earliest() const {

@@ -1,8 +1,10 @@
 // The appointment record and the ordered appointment book.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -40,5 +42,40 @@ class AppointmentBook {
     void forEach(const std::function<void(const Appointment&)>& visit) const;
 
   private:
-    std::multimap<TimeValue, Appointment> entries_;
+    using Entries = std::multimap<TimeValue, Appointment>;
+
+  public:
+    // Reading the book in order, for walks through several books at once.
+    class const_iterator {
+      public:
+        using iterator_category = std::bidirectional_iterator_tag;
+        using value_type = Appointment;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Appointment*;
+        using reference = const Appointment&;
+
+        const_iterator() = default;
+        explicit const_iterator(Entries::const_iterator at) : at_(at) {}
+        reference operator*() const { return at_->second; }
+        pointer operator->() const { return &at_->second; }
+        const_iterator& operator++() {
+            ++at_;
+            return *this;
+        }
+        const_iterator operator++(int) { return const_iterator(at_++); }
+        const_iterator& operator--() {
+            --at_;
+            return *this;
+        }
+        const_iterator operator--(int) { return const_iterator(at_--); }
+        bool operator==(const const_iterator&) const = default;
+
+      private:
+        Entries::const_iterator at_;
+    };
+    const_iterator begin() const { return const_iterator(entries_.begin()); }
+    const_iterator end() const { return const_iterator(entries_.end()); }
+
+  private:
+    Entries entries_;
 };

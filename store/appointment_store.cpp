@@ -74,6 +74,9 @@ AppointmentStore::Look AppointmentStore::lookAtFile() {
     } else if (result == FileResult::Ok) {
         look.kind =
             readAppointmentFileText(look.text, look.content) ? Look::Read : Look::Unreadable;
+        if (look.kind == Look::Read) {
+            std::string().swap(look.text); // only an unreadable file's text is kept aside
+        }
     }
     return look;
 }
@@ -129,10 +132,11 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
             AppointmentBook merged;
             if (!known_) {
                 // Nothing was known of the file: nothing of it or of the book can have been
-                // removed since, so the two are joined.
-                merged = joinBooks(book, missed == nullptr
-                                             ? look.content
-                                             : takePast(look.content, now, deleteOld_, *missed));
+                // removed since, so the two are joined (at start-up the book is empty).
+                AppointmentBook fromFile = missed == nullptr
+                                               ? look.content
+                                               : takePast(look.content, now, deleteOld_, *missed);
+                merged = book.count() == 0 ? std::move(fromFile) : joinBooks(book, fromFile);
             } else {
                 // A missing or unreadable file tells nothing of what others removed.
                 merged = mergeBooks(base_, book, look.kind == Look::Read ? look.content : base_);

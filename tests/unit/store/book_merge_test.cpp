@@ -73,6 +73,24 @@ TEST(BookMerge, RepetitionAndOrderCount) {
     EXPECT_FALSE(sameAppointments(book("AAB"), book("ABB")));
 }
 
+TEST(BookMerge, ManyAppointmentsOfOneTimeCountAsWell) {
+    // More of one minute than are compared one by one: the sorted way gives the same.
+    const auto many = [](int a, int b, int c) {
+        AppointmentBook result;
+        for (const auto& [text, times] : {std::pair{"A", a}, {"B", b}, {"C", c}}) {
+            for (int i = 0; i < times; ++i) {
+                result.insert(1800000000, text);
+            }
+        }
+        return result;
+    };
+    const AppointmentBook merged = mergeBooks(many(20, 10, 0), many(19, 10, 1), many(20, 9, 0));
+    EXPECT_TRUE(sameAppointments(merged, many(19, 9, 1)));
+    EXPECT_EQ(letters(merged).substr(0, 20), std::string(19, 'A') + "B") << "theirs first";
+    EXPECT_TRUE(sameAppointments(joinBooks(many(20, 0, 3), many(5, 12, 0)), many(20, 12, 3)));
+    EXPECT_FALSE(sameAppointments(many(20, 10, 0), many(19, 11, 0)));
+}
+
 TEST(BookMerge, JoinNeitherLosesNorDoubles) {
     EXPECT_EQ(letters(joinBooks(book("AAB"), book("ABC"))), "AABC");
     EXPECT_EQ(letters(joinBooks(book(""), book("A"))), "A");
