@@ -16,6 +16,7 @@
 #include "ui/dpi.h"
 #include "ui/list_view_cells.h"
 #include "ui/ok_only_dialog.h"
+#include "ui/on_demand.h"
 #include "ui/template_module.h"
 
 namespace {
@@ -245,6 +246,7 @@ INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam
 
 bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
     ListDialogData data{book, clock};
+    loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     appointmentListProc, reinterpret_cast<LPARAM>(&data));
     return data.committed;
@@ -252,6 +254,7 @@ bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
 
 void showMissedAppointments(HWND owner, const AppointmentBook& missed, const LocalDate& today) {
     MissedDialogData data{missed, today};
+    loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     missedAppointmentsProc, reinterpret_cast<LPARAM>(&data));
 }
