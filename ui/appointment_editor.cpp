@@ -122,7 +122,7 @@ void writeRow(HWND dialog) {
     } else {
         const AppointmentRow cells = editedRow(std::move(text), moment, chosenRepeatKind(dialog),
                                                nullptr, startOf(dialog).now);
-        setAppointmentRow(list, insertListRow(list, listRowCount(list), cells.text), cells);
+        insertAppointmentRow(list, listRowCount(list), cells);
     }
 }
 
