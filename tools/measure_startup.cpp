@@ -16,16 +16,9 @@
 #include "core/calendar.h"
 #include "core/clock.h"
 #include "tests/support/files.h"
+#include "tools/elapsed.h"
 
 namespace {
-
-double nowMs() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 bool iconShown(HWND window) {
     NOTIFYICONDATAA data{};
