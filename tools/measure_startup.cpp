@@ -34,8 +34,13 @@ struct Run {
     double milliseconds = -1;
 };
 
+// How long the system is left to settle before each start: the process before has
+// ended, but the tray and the Wine server may still be busy with its leaving.
+constexpr DWORD SETTLE_MS = 250;
+
 // Starts the program and waits (at most a minute) until its window's icon is in the tray.
 Run startAndWait(const char* exe, const char* windowClass) {
+    Sleep(SETTLE_MS);
     Run run;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -45,13 +50,17 @@ Run startAndWait(const char* exe, const char* windowClass) {
         std::fprintf(stderr, "cannot start %s\n", exe);
         std::exit(1);
     }
+    // Each look asks the Wine server and the tray: a millisecond between looks keeps
+    // them free for the program being measured, which needs them too.
     while (nowMs() - start < 60000) {
-        run.window = FindWindowA(windowClass, nullptr);
+        if (run.window == nullptr) {
+            run.window = FindWindowA(windowClass, nullptr);
+        }
         if (run.window != nullptr && iconShown(run.window)) {
             run.milliseconds = nowMs() - start;
             break;
         }
-        Sleep(0);
+        Sleep(1);
     }
     return run;
 }
