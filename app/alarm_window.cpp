@@ -13,6 +13,7 @@
 #include "core/no_throw.h"
 #include "res/resource.h"
 #include "ui/dpi.h"
+#include "ui/on_demand.h"
 
 namespace {
 
@@ -203,6 +204,7 @@ void moveTopmostTo(HWND window, ScreenPoint at) {
 
 HWND openAlarmWindow(HINSTANCE instance, HWND owner, const AlarmRecord& record, AlarmHost& host) {
     const AlarmWindowStart start{record, host};
+    loadCommonControls(); // the snooze minutes' up-down control
     return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ALARM), owner, alarmWindowProc,
                               reinterpret_cast<LPARAM>(&start));
 }

@@ -6,6 +6,7 @@
 
 #include "app/alarm_record.h"
 #include "core/clock.h"
+#include "ui/on_demand.h"
 
 constexpr UINT_PTR AUTO_END_TIMER_ID = 21;
 constexpr UINT_PTR SNOOZE_TIMER_ID = 22;
@@ -15,9 +16,10 @@ constexpr const char* ALARM_SOUND_ALIAS = "QW_Alarm";
 constexpr DWORD ALARM_SOUND_FLAGS = SND_ALIAS | SND_APPLICATION | SND_ASYNC;
 
 // The platform calls through which every alarm window plays its sound and arms
-// its timers. The program uses PlaySoundA and SetTimer; tests put recorders in.
+// its timers. The program uses PlaySoundA (loaded with the first sound) and
+// SetTimer; tests put recorders in.
 struct AlarmWindowCalls {
-    BOOL(WINAPI* playSound)(LPCSTR sound, HMODULE module, DWORD flags) = ::PlaySoundA;
+    BOOL(WINAPI* playSound)(LPCSTR sound, HMODULE module, DWORD flags) = playSoundOnDemand;
     UINT_PTR(WINAPI* setTimer)(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) = ::SetTimer;
 };
 

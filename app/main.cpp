@@ -1,6 +1,5 @@
 // Entry of belvanto.exe: single instance, start-up, message loop, save at the end.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 
@@ -41,10 +40,8 @@ int runProgram(HINSTANCE instance, Services& services) {
     registerAlarmSound(services.registry);
     loadSettings(services.registry, program.settings);
 
-    // The dialogs use list views, up-down controls and date and time pickers.
-    INITCOMMONCONTROLSEX controls{sizeof controls,
-                                  ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_DATE_CLASSES};
-    InitCommonControlsEx(&controls);
+    // The common controls that the dialogs and the alarm window use are loaded
+    // when the first of them opens (loadCommonControls).
 
     if (!registerMainWindowClass(instance)) {
         return startFailure("Startfehler!\r\nRegisterClass fehlgeschlagen");

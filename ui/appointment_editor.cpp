@@ -12,6 +12,7 @@
 #include "ui/appointment_rows.h"
 #include "ui/dialog_text.h"
 #include "ui/list_view_cells.h"
+#include "ui/on_demand.h"
 #include "ui/template_module.h"
 
 namespace {
@@ -121,7 +122,7 @@ void writeRow(HWND dialog) {
     } else {
         const AppointmentRow cells = editedRow(std::move(text), moment, chosenRepeatKind(dialog),
                                                nullptr, startOf(dialog).now);
-        setAppointmentRow(list, insertListRow(list, listRowCount(list), cells.text), cells);
+        insertAppointmentRow(list, listRowCount(list), cells);
     }
 }
 
@@ -160,6 +161,7 @@ INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 int editAppointmentRow(HWND listDialog, int row, TimeValue now) {
     const EditorStart start{row, now};
+    loadCommonControls(); // the date and time pickers
     return static_cast<int>(DialogBoxParamA(templateModule(listDialog),
                                             MAKEINTRESOURCEA(IDD_EDITOR), listDialog, editorProc,
                                             reinterpret_cast<LPARAM>(&start)));

@@ -5,6 +5,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
+#include <memory>
+#include <string>
+#include <type_traits>
 
 #include "core/no_throw.h"
 #include "res/resource.h"
@@ -16,14 +20,16 @@
 #include "ui/dpi.h"
 #include "ui/list_view_cells.h"
 #include "ui/ok_only_dialog.h"
+#include "ui/on_demand.h"
 #include "ui/template_module.h"
 
 namespace {
 
 // Committed cells are read through 64-byte buffers: 63 characters survive.
 constexpr std::size_t COMMIT_READ_BYTES = APPOINTMENT_TEXT_CHARS + 1;
-// Enough for the word of any rule.
-constexpr std::size_t REPEAT_CELL_BYTES = 32;
+// Enough for any cell the list is filled with.
+constexpr std::size_t CELL_READ_BYTES = LIST_CELL_CHARS + 1;
+constexpr int COLUMN_COUNT = 3;
 
 // What the list works on: the book its OK replaces, and the clock for "ht" and
 // for the editor.
@@ -39,16 +45,6 @@ struct MissedDialogData {
     const AppointmentBook& missed;
     LocalDate today;
 };
-
-void insertColumn(HWND list, int column, int width, const char* header) {
-    LVCOLUMNA info{};
-    info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    info.fmt = LVCFMT_LEFT;
-    info.cx = width;
-    info.pszText = const_cast<char*>(header);
-    info.iSubItem = column;
-    SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
-}
 
 // The first column widths in pixels at 96 DPI; they grow with the dialog's DPI.
 // The text column is never wider than its first width, so a long text is cut
@@ -74,26 +70,74 @@ void setColumnWidth(HWND list, int column, int width) {
     SendMessageA(list, LVM_SETCOLUMNWIDTH, column, width);
 }
 
-// The width that shows every cell of the column whole.
-int cellsNeed(HWND list, int column) {
-    setColumnWidth(list, column, LVSCW_AUTOSIZE);
-    return columnWidth(list, column);
+struct WindowDestroyer {
+    void operator()(HWND window) const noexcept { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// The widest text of each column in the list's font (empty for a column without text).
+std::array<std::string, COLUMN_COUNT> widestCells(HWND list) {
+    std::array<std::string, COLUMN_COUNT> widest;
+    std::array<LONG, COLUMN_COUNT> widths{};
+    const HDC dc = GetDC(list);
+    const HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    for (int row = 0, count = listRowCount(list); row < count; ++row) {
+        for (int column = 0; column < COLUMN_COUNT; ++column) {
+            std::string text = listCellText(list, row, column, CELL_READ_BYTES).value_or("");
+            SIZE size{};
+            GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+            if (size.cx > widths[column]) {
+                widths[column] = size.cx;
+                widest[column] = std::move(text);
+            }
+        }
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(list, dc);
+    return widest;
+}
+
+// The widths LVSCW_AUTOSIZE gives the columns: each shows every cell whole. The list
+// view would measure every cell itself, taking a device context each time (a second
+// for ten thousand rows under Wine). So a hidden list view of the same kind gets one
+// row, the widest cell of each column, and its columns are autosized instead. A list
+// without rows, or when no such list view can be made, has its own columns autosized.
+std::array<int, COLUMN_COUNT> cellWidths(HWND list,
+                                         const std::array<std::string, COLUMN_COUNT>& widest) {
+    const UniqueWindow twin(
+        listRowCount(list) == 0
+            ? nullptr
+            : CreateWindowExA(
+                  static_cast<DWORD>(GetWindowLongPtrA(list, GWL_EXSTYLE)) | WS_EX_NOPARENTNOTIFY,
+                  WC_LISTVIEWA, "",
+                  static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE)) & ~WS_VISIBLE, 0, 0, 0, 0,
+                  GetParent(list), nullptr,
+                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list, GWLP_HINSTANCE)), nullptr));
+    const HWND measured = twin ? twin.get() : list;
+    if (twin) {
+        SendMessageA(measured, WM_SETFONT, SendMessageA(list, WM_GETFONT, 0, 0), FALSE);
+        SendMessageA(measured, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                     SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+        for (int column = 0; column < COLUMN_COUNT; ++column) {
+            insertListColumn(measured, column, 0, "");
+        }
+        insertAppointmentRow(measured, 0, {widest[TEXT_COLUMN], widest[TIME_COLUMN], {}});
+        setListCell(measured, 0, REPEAT_COLUMN, widest[REPEAT_COLUMN]);
+    }
+    std::array<int, COLUMN_COUNT> widths{};
+    for (int column = 0; column < COLUMN_COUNT; ++column) {
+        setColumnWidth(measured, column, LVSCW_AUTOSIZE);
+        widths[column] = columnWidth(measured, column);
+    }
+    return widths;
 }
 
 // The width that shows the header and every cell of the column whole.
-int columnNeeds(HWND list, int column, const char* header, int dpi) {
+int columnNeeds(HWND list, int cellsWidth, const char* header, int dpi) {
     const auto headerWidth = static_cast<int>(
         SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(header)));
-    return std::max(cellsNeed(list, column), headerWidth + 2 * scaleToDpi(HEADER_TEXT_MARGIN, dpi));
-}
-
-bool anySeries(HWND list) {
-    for (int row = 0, count = listRowCount(list); row < count; ++row) {
-        if (!listCellText(list, row, REPEAT_COLUMN, REPEAT_CELL_BYTES).value_or("").empty()) {
-            return true;
-        }
-    }
-    return false;
+    return std::max(cellsWidth, headerWidth + 2 * scaleToDpi(HEADER_TEXT_MARGIN, dpi));
 }
 
 // Shares the list's width out among the three columns (see fitColumnWidths).
@@ -101,14 +145,35 @@ void fitColumns(HWND list, int textLimit) {
     RECT client{};
     GetClientRect(list, &client);
     const int dpi = windowDpi(list);
-    const ColumnNeeds needs{cellsNeed(list, TEXT_COLUMN),
-                            columnNeeds(list, TIME_COLUMN, TIME_HEADER, dpi),
-                            columnNeeds(list, REPEAT_COLUMN, REPEAT_HEADER, dpi), anySeries(list)};
+    const std::array<std::string, COLUMN_COUNT> widest = widestCells(list);
+    const std::array<int, COLUMN_COUNT> cells = cellWidths(list, widest);
+    // Only a series has a word in the last column.
+    const ColumnNeeds needs{cells[TEXT_COLUMN],
+                            columnNeeds(list, cells[TIME_COLUMN], TIME_HEADER, dpi),
+                            columnNeeds(list, cells[REPEAT_COLUMN], REPEAT_HEADER, dpi),
+                            !widest[REPEAT_COLUMN].empty()};
     const ColumnWidths widths = fitColumnWidths(client.right, textLimit, needs);
     setColumnWidth(list, TEXT_COLUMN, widths.text);
     setColumnWidth(list, TIME_COLUMN, widths.time);
     setColumnWidth(list, REPEAT_COLUMN, widths.repeat);
 }
+
+// Holds the list view's drawing while rows go in: it would otherwise work out its
+// scroll bars again for every row (seconds for ten thousand rows under Wine).
+// Letting go brings the scroll bars up to date and has the list painted anew.
+class RedrawPaused {
+  public:
+    explicit RedrawPaused(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawPaused() {
+        SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    RedrawPaused(const RedrawPaused&) = delete;
+    RedrawPaused& operator=(const RedrawPaused&) = delete;
+
+  private:
+    HWND list_;
+};
 
 // The three columns and one row per appointment, in book order; the text
 // column's first width, which limits it from then on.
@@ -116,16 +181,19 @@ int fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
              const LocalDate& today) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
     const int dpi = windowDpi(dialog);
-    insertColumn(list, TEXT_COLUMN, scaleToDpi(TEXT_COLUMN_WIDTH, dpi), "Text");
+    insertListColumn(list, TEXT_COLUMN, scaleToDpi(TEXT_COLUMN_WIDTH, dpi), "Text");
     const int textLimit = columnWidth(list, TEXT_COLUMN);
-    insertColumn(list, TIME_COLUMN, scaleToDpi(TIME_COLUMN_WIDTH, dpi), TIME_HEADER);
-    insertColumn(list, REPEAT_COLUMN, scaleToDpi(REPEAT_COLUMN_WIDTH, dpi), REPEAT_HEADER);
-    int row = 0;
-    for (const AppointmentRow& cells : rowsFromBook(book, cellChars, today)) {
-        insertListRow(list, row, cells.text);
-        setAppointmentRow(list, row, cells);
-        ++row;
+    insertListColumn(list, TIME_COLUMN, scaleToDpi(TIME_COLUMN_WIDTH, dpi), TIME_HEADER);
+    insertListColumn(list, REPEAT_COLUMN, scaleToDpi(REPEAT_COLUMN_WIDTH, dpi), REPEAT_HEADER);
+    const std::vector<AppointmentRow> rows = rowsFromBook(book, cellChars, today);
+    {
+        const RedrawPaused quiet(list);
+        SendMessageA(list, LVM_SETITEMCOUNT, rows.size(), 0);
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            insertAppointmentRow(list, static_cast<int>(row), rows[row]);
+        }
     }
+    // With the scroll bars as the rows leave them, which narrow the room to share out.
     fitColumns(list, textLimit);
     return textLimit;
 }
@@ -245,6 +313,7 @@ INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam
 
 bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
     ListDialogData data{book, clock};
+    loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     appointmentListProc, reinterpret_cast<LPARAM>(&data));
     return data.committed;
@@ -252,6 +321,7 @@ bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
 
 void showMissedAppointments(HWND owner, const AppointmentBook& missed, const LocalDate& today) {
     MissedDialogData data{missed, today};
+    loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     missedAppointmentsProc, reinterpret_cast<LPARAM>(&data));
 }

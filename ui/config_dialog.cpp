@@ -12,6 +12,7 @@
 #include "ui/config_rules.h"
 #include "ui/dialog_text.h"
 #include "ui/dialogs.h"
+#include "ui/on_demand.h"
 #include "ui/sound_selection.h"
 #include "ui/template_module.h"
 
@@ -233,6 +234,7 @@ INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam,
 
 ConfigurationResult editSettings(HWND owner, Settings& settings, Services& services) {
     ConfigDialogData data{settings, services, {}};
+    loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_CONFIGURATION), owner,
                     configDialogProc, reinterpret_cast<LPARAM>(&data));
     return data.result;

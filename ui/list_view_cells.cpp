@@ -10,6 +10,16 @@ int listRowCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
+void insertListColumn(HWND list, int column, int width, const char* header) {
+    LVCOLUMNA info{};
+    info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    info.fmt = LVCFMT_LEFT;
+    info.cx = width;
+    info.pszText = const_cast<char*>(header);
+    info.iSubItem = column;
+    SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
+}
+
 std::optional<std::string> listCellText(HWND list, int row, int column, std::size_t bufferBytes) {
     std::vector<char> buffer(bufferBytes + 1, '\0');
     LVITEMA item{};
@@ -26,15 +36,6 @@ std::optional<std::string> listCellText(HWND list, int row, int column, std::siz
     return std::string(text, strnlen(text, bufferBytes - 1));
 }
 
-int insertListRow(HWND list, int row, const std::string& text) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = const_cast<char*>(text.c_str());
-    return static_cast<int>(
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
 void setListCell(HWND list, int row, int column, const std::string& text) {
     LVITEMA item{};
     item.mask = LVIF_TEXT;
@@ -42,6 +43,24 @@ void setListCell(HWND list, int row, int column, const std::string& text) {
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text.c_str());
     SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// A one-off's empty word needs no call: a cell never set reads as empty.
+int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(cells.text.c_str());
+    item.lParam = static_cast<LPARAM>(ruleToRowData(cells.recurrence));
+    const auto inserted =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (inserted >= 0) {
+        setListCell(list, inserted, TIME_COLUMN, cells.display);
+        if (cells.recurrence.repeats()) {
+            setListCell(list, inserted, REPEAT_COLUMN, repeatLabel(cells.recurrence));
+        }
+    }
+    return inserted;
 }
 
 void setAppointmentRow(HWND list, int row, const AppointmentRow& cells) {

@@ -17,17 +17,22 @@ constexpr int REPEAT_COLUMN = 2;
 
 int listRowCount(HWND list);
 
+// Inserts a left-aligned column with its header and width in pixels.
+void insertListColumn(HWND list, int column, int width, const char* header);
+
 // The text of a cell as a buffer of bufferBytes receives it (at most
 // bufferBytes - 1 characters); nothing when the row does not exist.
 std::optional<std::string> listCellText(HWND list, int row, int column, std::size_t bufferBytes);
 
-// Inserts a row at the given index with the text in column 0; its index or -1.
-int insertListRow(HWND list, int row, const std::string& text);
-
 void setListCell(HWND list, int row, int column, const std::string& text);
 
-// Writes a row whole: its text, the display form, the word of its rule and the
-// rule itself as the row's item data.
+// Inserts a row whole at the given index: its text and rule (as the row's item
+// data) with the insert, then its display form and the word of a series; its
+// index or -1.
+int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells);
+
+// Writes an existing row whole: its text, the display form, the word of its rule
+// and the rule itself as the row's item data.
 void setAppointmentRow(HWND list, int row, const AppointmentRow& cells);
 
 // A row's text and display form read through buffers of bufferBytes, and its

@@ -1,8 +1,6 @@
 // A running program for the tests of its windows.
 #include "tests/support/program_fixture.h"
 
-#include <commctrl.h>
-
 #include <ctime>
 
 #include "app/main_window.h"
@@ -31,10 +29,8 @@ LocalDate systemToday() {
 
 } // namespace
 
+// As in the program, the windows load the common controls they need themselves.
 void ProgramFixture::SetUpTestSuite() {
-    INITCOMMONCONTROLSEX controls{sizeof controls,
-                                  ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_DATE_CLASSES};
-    InitCommonControlsEx(&controls);
     registerMainWindowClass(GetModuleHandleA(nullptr));
 }
 

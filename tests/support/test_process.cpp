@@ -1,7 +1,11 @@
 // Processes that the end-to-end tests start.
 #include "tests/support/test_process.h"
 
+#include <psapi.h>
 #include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/support/window_driver.h"
@@ -40,6 +44,24 @@ long TestProcess::exitCode(std::chrono::milliseconds limit) const {
 void TestProcess::kill() {
     TerminateProcess(process_.get(), 99);
     WaitForSingleObject(process_.get(), 30000);
+}
+
+bool TestProcess::hasLibrary(const char* fileName) const {
+    std::vector<HMODULE> modules(512);
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process_.get(), modules.data(),
+                            static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &bytes)) {
+        return false;
+    }
+    modules.resize(std::min<std::size_t>(modules.size(), bytes / sizeof(HMODULE)));
+    for (const HMODULE module : modules) {
+        char name[MAX_PATH] = {};
+        if (GetModuleBaseNameA(process_.get(), module, name, sizeof name) > 0 &&
+            lstrcmpiA(name, fileName) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 HWND TestProcess::window(const char* className, const char* title) const {

@@ -30,6 +30,9 @@ class TestProcess {
     // The process's handle, handed over: the process is no longer killed here.
     UniqueHandle release() { return std::move(process_); }
 
+    // Whether the process has loaded a library of that file name (any case).
+    bool hasLibrary(const char* fileName) const;
+
     // The first top-level window of this process with the class and title
     // (nullptr: any); nullptr when there is none.
     HWND window(const char* className, const char* title = nullptr) const;

@@ -96,6 +96,10 @@ TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
     ASSERT_NE(mainWindow, nullptr);
     EXPECT_EQ(readWholeFile(userAppointmentFile()),
               appointmentXml({{"Zahnarzt", soon}, {"Geburtstag Oma", later}}));
+    // Start-up does without the common controls and the sound library: the first
+    // window that needs them loads them.
+    EXPECT_FALSE(program.hasLibrary("comctl32.dll"));
+    EXPECT_FALSE(program.hasLibrary("winmm.dll"));
 
     PostMessageA(mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
     HWND alarm = nullptr;
@@ -105,6 +109,7 @@ TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
     }));
     EXPECT_EQ(itemText(alarm, 1027), "Zahnarzt");
     EXPECT_EQ(GetWindow(alarm, GW_OWNER), mainWindow);
+    EXPECT_TRUE(program.hasLibrary("comctl32.dll"));
 
     // The alarm rewrote the file without the due appointment.
     const std::string remaining = appointmentXml({{"Geburtstag Oma", later}});

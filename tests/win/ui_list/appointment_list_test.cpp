@@ -9,6 +9,7 @@
 #include "list_dialog_helpers.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
+#include "ui/appointment_rows.h"
 
 namespace {
 
@@ -64,6 +65,52 @@ TEST_F(AppointmentList, ShowsItsTemplateTextsAndTheBookInOrder) {
             EXPECT_EQ(rows[1].text, "Zahnarzt");
             EXPECT_EQ(rows[1].time, "Fr., 15.03.2030 09:30");
             EXPECT_EQ(rows[2].text, std::string(127, 'x'));
+            sendCommand(dialog, IDCANCEL);
+        });
+}
+
+// The widths the columns are fitted with are those the list view gives when it
+// measures every row itself (LVSCW_AUTOSIZE), wherever the widest cells stand.
+TEST_F(AppointmentList, ColumnsFitTheWidestCellsOfAllRows) {
+    const TimeValue first = at("Mo., 04.03.2030 09:00");
+    for (int i = 0; i < 60; ++i) {
+        program->book.insert(first + i * 86400, "Termin " + std::to_string(i));
+    }
+    program->book.insert(first + 30 * 86400 + 60, "Zahnarztpraxis Dr. W\xF6hrle am Marktplatz");
+    program->book.insert(thisMinute(), "heute");
+    const TimeValue weekly = first + 40 * 86400 + 120;
+    program->book.insert({weekly, "Chor", makeRecurrence(RepeatKind::Weekly, weekly)});
+    driveModal(
+        LIST_TITLE, [&] { showList(); },
+        [&](HWND dialog) {
+            const HWND list = listOf(dialog);
+            int fitted[3] = {};
+            for (int column = 0; column < 3; ++column) {
+                fitted[column] =
+                    static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+            }
+            RECT client{};
+            GetClientRect(list, &client);
+            // Each header shows whole with 7 pixels on either side.
+            const auto needs = [&](int column, const char* header) {
+                SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+                const auto cells =
+                    static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+                const auto headerWidth =
+                    header == nullptr
+                        ? 0
+                        : static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+                                                        reinterpret_cast<LPARAM>(header))) +
+                              14;
+                return std::max(cells, headerWidth);
+            };
+            const ColumnNeeds measured{needs(0, nullptr), needs(1, "Alarmzeit"),
+                                       needs(2, "Wiederholung"), true};
+            ASSERT_LT(measured.text, 250) << "the widest text must not reach the limit";
+            const ColumnWidths expected = fitColumnWidths(client.right, 250, measured);
+            EXPECT_EQ(fitted[0], expected.text);
+            EXPECT_EQ(fitted[1], expected.time);
+            EXPECT_EQ(fitted[2], expected.repeat);
             sendCommand(dialog, IDCANCEL);
         });
 }

@@ -1,0 +1,15 @@
+// System libraries that only some windows need, loaded when the first of them
+// opens instead of at start-up, which then costs no more than the tray icon.
+#pragma once
+
+#include <windows.h>
+
+// The common controls (list views, date and time pickers, up-down controls) for
+// the windows made from templates that hold them; called before each such window
+// is made. The library is loaded and its classes registered once per run. False
+// when they could not be had.
+bool loadCommonControls();
+
+// PlaySoundA, with the sound library loaded from the system folder the first time
+// a sound plays or stops (most runs never play one). FALSE when it cannot be had.
+BOOL WINAPI playSoundOnDemand(LPCSTR sound, HMODULE module, DWORD flags);
