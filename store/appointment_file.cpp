@@ -3,6 +3,7 @@
 
 #include "core/calendar.h"
 #include "store/appointment_store.h"
+#include "store/data_folder.h"
 #include "xml/xml.h"
 
 namespace {
@@ -75,7 +76,7 @@ bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp
 } // namespace
 
 std::string appointmentFilePath(const std::string& folder) {
-    return folder + "\\quarvwecker.xml";
+    return fileInFolder(folder, "quarvwecker.xml");
 }
 
 std::string appointmentFileText(const AppointmentBook& book) {
@@ -166,7 +167,7 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path) {
 bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
                       AppointmentBook& book, AppointmentBook& missed) {
     std::string folder;
-    if (!files.dataFolder(settings.userdata, folder)) {
+    if (!appointmentFolder(files, settings, folder)) {
         return false;
     }
     AppointmentStore store(files, folder, !settings.userdata);
@@ -175,7 +176,7 @@ bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now
 
 bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book) {
     std::string folder;
-    if (!files.dataFolder(settings.userdata, folder) || !files.createFolder(folder)) {
+    if (!appointmentFolder(files, settings, folder) || !files.createFolder(folder)) {
         return false;
     }
     ReplaceOptions options;

@@ -52,7 +52,7 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path);
 bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
                       AppointmentBook& book, AppointmentBook& missed);
 
-// Writes the whole book over the file, in the folder that `userdata` chooses now, whatever
+// Writes the whole book over the file, in the folder that the settings choose now, whatever
 // the file holds. The old file stays whole until the new one is complete; true once the new
 // one is in place. The running program saves through AppointmentStore, which merges.
 bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book);
