@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     seedRegistry();
-    Settings settings{true, true, false, false, 5, true, 0, 5, 3, true, false};
+    Settings settings{true, true, false, false, 5, true, 0, 5, 3, true, false, {}};
     TestAccount account;
     account.login = systemAccount().loginName();
     account.administrator = which != "refusal";
