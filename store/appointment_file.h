@@ -38,7 +38,9 @@ struct ReplaceOptions {
 };
 
 // Writes the text beside the file first ("quarvwecker.xml.tmp") and puts it in place in
-// one step, so that a crash, a power cut or a full disk leaves the old file whole.
+// one step, so that a crash, a power cut or a full disk leaves the old file whole. Two
+// programs saving into one folder at once take turns: the temporary file is made only
+// where none is.
 ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::string_view text,
                                const ReplaceOptions& options = {});
 

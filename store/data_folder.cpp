@@ -43,6 +43,7 @@ FolderCheck checkDataFolder(FileSystem& files, const std::string& folder) {
         return FolderCheck::NotWritable;
     }
     const std::string probe = fileInFolder(folder, PROBE_FILE_NAME);
+    files.removeFile(probe); // one left by a check that did not finish
     std::uintptr_t file = 0;
     if (!files.createFile(probe, file)) {
         return FolderCheck::NotWritable;

@@ -51,6 +51,8 @@ TEST_F(DataFolderTest, FileNamesAndCompletePaths) {
 TEST_F(DataFolderTest, AChosenFolderMustExistAndTakeAFile) {
     EXPECT_EQ(checkDataFolder(files, folders.user()), FolderCheck::Usable);
     EXPECT_FALSE(fileExists(folders.user() + "/" + PROBE_FILE_NAME)); // the probe is gone
+    writeText(folders.user() + "/" + PROBE_FILE_NAME, "left by a crash");
+    EXPECT_EQ(checkDataFolder(files, folders.user()), FolderCheck::Usable);
     EXPECT_EQ(checkDataFolder(files, folders.user() + "\\"), FolderCheck::Usable);
     EXPECT_EQ(checkDataFolder(files, folders.user() + "\\nowhere"), FolderCheck::Missing);
 
@@ -62,7 +64,8 @@ TEST_F(DataFolderTest, AChosenFolderMustExistAndTakeAFile) {
     files.refuseCreating(PROBE_FILE_NAME);
     EXPECT_EQ(checkDataFolder(files, folders.user()), FolderCheck::NotWritable);
     files.refuseCreating("");
-    files.failOperation(4); // the look, the probe's creation and closing, its removal
+    files.failOperation(5); // the look, an old probe's removal, the probe's creation and
+                            // closing, its removal
     EXPECT_EQ(checkDataFolder(files, folders.user()), FolderCheck::NotWritable);
     files.failOperation(1);
     EXPECT_EQ(checkDataFolder(files, folders.user()), FolderCheck::NotWritable);
