@@ -1,5 +1,5 @@
-// The configuration dialog (template 102): edits the program's settings and
-// leads to the two ways of changing the alarm sound.
+// The configuration dialog (template 102): edits the program's settings, leads to
+// the two ways of changing the alarm sound, and to the appointment file's folder.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -139,7 +139,7 @@ struct ItemListFree {
 };
 
 // Opens the picker at the folder it was given.
-int CALLBACK startPickerAt(HWND picker, UINT message, LPARAM, LPARAM folder) {
+int CALLBACK startPickerAt(HWND picker, UINT message, LPARAM, LPARAM folder) noexcept {
     if (message == BFFM_INITIALIZED) {
         SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, folder);
     }
