@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "res/resource.h"
 #include "store/book_merge.h"
+#include "store/data_folder.h"
 #include "store/settings_store.h"
 #include "ui/dialogs.h"
 
@@ -48,7 +49,7 @@ bool Program::startAlarm() {
 AppointmentStore* Program::store() {
     if (!store_) {
         std::string folder;
-        if (!services.files.dataFolder(settings.userdata, folder)) {
+        if (!appointmentFolder(services.files, settings, folder)) {
             return nullptr;
         }
         store_ = std::make_unique<AppointmentStore>(services.files, folder, !settings.userdata);
@@ -228,7 +229,8 @@ void Program::openAppointmentList() {
 }
 
 // The record changed in place on OK, and every reader sees it from now on. When
-// the appointment file moved to another folder, the book joins the file there; the
+// the appointment file moved to another folder (another "userdata" or a folder of
+// the user's choice), the book joins the file there, merged with what it holds; the
 // old file stays where it is.
 void Program::openConfiguration() {
     const Settings before = settings;
@@ -238,7 +240,7 @@ void Program::openConfiguration() {
     }
     saveSettings(services.registry, settings,
                  result.standardSoundEvent ? &*result.standardSoundEvent : nullptr);
-    if (settings.userdata != before.userdata) {
+    if (settings.userdata != before.userdata || settings.datafolder != before.datafolder) {
         store_.reset();
         saveBook();
         wakeAfterBookChange();

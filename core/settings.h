@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Zero at process start, filled at start-up, changed only by the configuration
 // dialog. Field order is part of the record's identity.
@@ -18,6 +19,9 @@ struct Settings {
     std::int32_t alarmpos = 0;    // alarm window position 0 to 6
     bool playsound = false;
     bool repeatsound = false;
+    // The folder that holds the appointment file; empty for the application-data
+    // folder that "userdata" chooses.
+    std::string datafolder;
 
     bool operator==(const Settings&) const = default;
 };

@@ -1,8 +1,11 @@
 // The appointment file "quarvwecker.xml": the book as XML in the application-data folder.
 #include "store/appointment_file.h"
 
+#include <optional>
+
 #include "core/calendar.h"
 #include "store/appointment_store.h"
+#include "store/data_folder.h"
 #include "xml/xml.h"
 
 namespace {
@@ -64,6 +67,39 @@ bool moveWithRetry(FileSystem& files, const std::string& from, const std::string
     return retryWhileBusy(files, [&] { return files.moveFile(from, to); }) == FileResult::Ok;
 }
 
+// The temporary file of a save, made only where none is: two programs that save into one
+// folder at once (other users' on this PC, or another PC's on a network folder) take turns,
+// and the check and the rename of one cannot come between those of the other. One that
+// stays unchanged through the whole wait was left by a save that never finished, and goes.
+bool createTemporaryFile(FileSystem& files, const std::string& temporary, std::uintptr_t& file) {
+    std::optional<FileStamp> inTheWay;
+    bool unchanged = true;
+    for (int attempt = 1; attempt <= BUSY_ATTEMPTS; ++attempt) {
+        if (files.createFile(temporary, file)) {
+            return true;
+        }
+        FileStamp stamp;
+        const FileResult found = files.fileStamp(temporary, stamp);
+        if (found == FileResult::Missing) {
+            unchanged = false; // the other save has just finished (or the folder is gone)
+            continue;
+        }
+        if (found != FileResult::Ok) {
+            return false;
+        }
+        unchanged = unchanged && (!inTheWay || *inTheWay == stamp);
+        inTheWay = stamp;
+        if (attempt < BUSY_ATTEMPTS) {
+            files.pause(BUSY_RETRY_PAUSE_MS);
+        }
+    }
+    if (!inTheWay || !unchanged) {
+        return false;
+    }
+    files.removeFile(temporary);
+    return files.createFile(temporary, file);
+}
+
 // Whether the file still has the stamp the caller last saw.
 bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp& expected) {
     FileStamp now;
@@ -75,7 +111,7 @@ bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp
 } // namespace
 
 std::string appointmentFilePath(const std::string& folder) {
-    return folder + "\\quarvwecker.xml";
+    return fileInFolder(folder, "quarvwecker.xml");
 }
 
 std::string appointmentFileText(const AppointmentBook& book) {
@@ -132,8 +168,11 @@ ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::
                                const ReplaceOptions& options) {
     const std::string temporary = path + ".tmp";
     std::uintptr_t file = 0;
-    bool written = files.createFile(temporary, file);
-    if (written) {
+    if (!createTemporaryFile(files, temporary, file)) {
+        return ReplaceResult::Failed; // another save's file, which is not this one's to remove
+    }
+    bool written = false;
+    {
         WriteHandle handle(files, file);
         written = files.writeFile(handle.get(), text) && files.flushFile(handle.get());
         written = handle.close() && written;
@@ -159,8 +198,8 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path) {
     const std::string temporary = path + ".tmp";
     std::string text;
     const FileResult read = files.readFile(temporary, text);
-    if (read == FileResult::Missing) {
-        return;
+    if (read == FileResult::Missing || read == FileResult::Busy) {
+        return; // none, or another program's save in progress
     }
     std::string current;
     if (read == FileResult::Ok && isCompleteFile(text) &&
@@ -174,7 +213,7 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path) {
 bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
                       AppointmentBook& book, AppointmentBook& missed) {
     std::string folder;
-    if (!files.dataFolder(settings.userdata, folder)) {
+    if (!appointmentFolder(files, settings, folder)) {
         return false;
     }
     AppointmentStore store(files, folder, !settings.userdata);
@@ -183,7 +222,7 @@ bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now
 
 bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book) {
     std::string folder;
-    if (!files.dataFolder(settings.userdata, folder) || !files.createFolder(folder)) {
+    if (!appointmentFolder(files, settings, folder) || !files.createFolder(folder)) {
         return false;
     }
     ReplaceOptions options;

@@ -38,7 +38,9 @@ struct ReplaceOptions {
 };
 
 // Writes the text beside the file first ("quarvwecker.xml.tmp") and puts it in place in
-// one step, so that a crash, a power cut or a full disk leaves the old file whole.
+// one step, so that a crash, a power cut or a full disk leaves the old file whole. Two
+// programs saving into one folder at once take turns: the temporary file is made only
+// where none is.
 ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::string_view text,
                                const ReplaceOptions& options = {});
 
@@ -54,7 +56,7 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path);
 bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
                       AppointmentBook& book, AppointmentBook& missed);
 
-// Writes the whole book over the file, in the folder that `userdata` chooses now, whatever
+// Writes the whole book over the file, in the folder that the settings choose now, whatever
 // the file holds. The old file stays whole until the new one is complete; true once the new
 // one is in place. The running program saves through AppointmentStore, which merges.
 bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book);

@@ -49,7 +49,8 @@ class FileSystem {
     // The whole file: opened for reading with read sharing only, then one read.
     virtual FileResult readFile(const std::string& path, std::string& content) = 0;
 
-    // A new empty file for writing, without sharing, replacing an existing one.
+    // A new empty file for writing, without sharing; false when the file exists already
+    // (made in one step, so that of two programs only one can make it).
     virtual bool createFile(const std::string& path, std::uintptr_t& file) = 0;
     virtual bool writeFile(std::uintptr_t file, std::string_view data) = 0;
     virtual bool flushFile(std::uintptr_t file) = 0;

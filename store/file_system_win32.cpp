@@ -104,7 +104,7 @@ class Win32FileSystem final : public FileSystem {
 
     bool createFile(const std::string& path, std::uintptr_t& file) override {
         const HANDLE created = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (created == INVALID_HANDLE_VALUE) {
             return false;
         }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "store/data_folder.h"
 #include "store/registry.h"
 
 namespace {
@@ -19,6 +20,18 @@ std::int32_t readInt(const RegistryKey& key, const char* name, std::int32_t miss
     return key.readDword(name, value) ? static_cast<std::int32_t>(value) : missing;
 }
 
+// The folder of the appointment file: a complete path stored as REG_SZ, or empty for
+// the application-data folder (value missing, empty, of another kind or not usable).
+std::string readDataFolder(const RegistryKey& key) {
+    std::string folder;
+    RegistryType type = RegistryType::None;
+    if (!key.readString("datafolder", DATA_FOLDER_CHARS, folder, &type) ||
+        type != RegistryType::String || !isAbsoluteFolder(folder)) {
+        return {};
+    }
+    return folder;
+}
+
 // The values of the settings key, in their stored order, with the missing-value defaults.
 void readSettingsKey(const RegistryKey& key, Settings& settings) {
     settings.alarmend = readInt(key, "alarmend", 0);
@@ -31,6 +44,7 @@ void readSettingsKey(const RegistryKey& key, Settings& settings) {
     settings.alarmpos = readInt(key, "alarmpos", 0);
     settings.playsound = readBool(key, "playsound", false);
     settings.repeatsound = readBool(key, "repeatsound", false);
+    settings.datafolder = readDataFolder(key);
 }
 
 // Each write stands alone: a failed one does not keep the others from being made.
@@ -45,6 +59,11 @@ void writeSettingsKey(const RegistryKey& key, const Settings& settings) {
     key.writeDword("alarmpos", static_cast<std::uint32_t>(settings.alarmpos));
     key.writeDword("playsound", settings.playsound ? 1 : 0);
     key.writeDword("repeatsound", settings.repeatsound ? 1 : 0);
+    // Written when it changes: a registry that never had the value keeps it absent,
+    // and the way back to the application-data folder stores it empty.
+    if (readDataFolder(key) != settings.datafolder) {
+        key.writeString("datafolder", settings.datafolder);
+    }
 }
 
 } // namespace
@@ -102,5 +121,6 @@ void resetSettings(Registry& registry, Settings& settings, bool userdataKnown) {
     settings.alarmpos = 3;
     settings.playsound = false;
     settings.repeatsound = false;
+    settings.datafolder.clear();
     saveSettings(registry, settings);
 }

@@ -2,7 +2,7 @@
 // it open, so that a screenshot can show it. Not a test; run it by hand:
 //
 //   wine explorer /desktop=shot,1024x768 qz_dialog_viewer.exe
-//   config|standard|question|refusal|failure
+//   config|standard|question|refusal|failure|datafolder|folder-picker
 #include <windows.h>
 #include <commctrl.h>
 
@@ -48,7 +48,11 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     seedRegistry();
-    Settings settings{true, true, false, false, 5, true, 0, 5, 3, true, false};
+    Settings settings{true, true, false, false, 5, true, 0, 5, 3, true, false, {}};
+    if (which == "datafolder") {
+        // A folder that a sync service carries to the user's other PCs.
+        settings.datafolder = "C:\\users\\Public\\Nextcloud\\Gemeinsame Termine";
+    }
     TestAccount account;
     account.login = systemAccount().loginName();
     account.administrator = which != "refusal";
@@ -58,10 +62,12 @@ int main(int argc, char** argv) {
     }
     std::thread driver([which] {
         const HWND dialog = waitForDialog("Quarv Zodora - Konfiguration");
-        if (dialog == nullptr || which == "config") {
+        if (dialog == nullptr || which == "config" || which == "datafolder") {
             return;
         }
-        const int button = which == "standard" || which == "refusal" ? 1038 : 1040;
+        const int button = which == "standard" || which == "refusal" ? 1038
+                           : which == "folder-picker"                ? 1048
+                                                                     : 1040;
         PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
         if (which == "failure") {
             const HWND question = waitForDialog("Alarm-Sound ändern");

@@ -1,12 +1,15 @@
-// The configuration dialog (template 102): edits the program's settings and
-// leads to the two ways of changing the alarm sound.
+// The configuration dialog (template 102): edits the program's settings, leads to
+// the two ways of changing the alarm sound, and to the appointment file's folder.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "core/no_throw.h"
 #include "res/resource.h"
+#include "store/data_folder.h"
 #include "store/sound_event.h"
 #include "ui/config_dialog_ids.h"
 #include "ui/config_rules.h"
@@ -25,11 +28,21 @@ const char* const NO_RIGHTS_TEXT =
     "Sorry!\r\nKeine ausreichenden Rechte.\r\nUm diese Option zu ändern, sind "
     "Administrationsrechte erforderlich.";
 
+// The refusals of a folder for the appointment file; the folder's name follows.
+const char* const DATA_FOLDER_TITLE = "Termindatei";
+const char* const FOLDER_MISSING_TEXT = "Sorry!\r\nDiesen Ordner gibt es nicht:\r\n";
+const char* const FOLDER_TOO_LONG_TEXT =
+    "Sorry!\r\nDer Name dieses Ordners ist zu lang für die Termindatei:\r\n";
+const char* const FOLDER_NOT_WRITABLE_TEXT =
+    "Sorry!\r\nIn diesem Ordner kann die Termindatei nicht gespeichert werden:\r\n";
+
 // What the dialog works on, kept in its window data.
 struct ConfigDialogData {
     Settings& settings;
     Services& services;
     ConfigurationResult result;
+    // The folder of the appointment file chosen in this visit; empty for the default.
+    std::string dataFolder;
 };
 
 ConfigDialogData& dataOf(HWND dialog) {
@@ -74,6 +87,110 @@ std::int32_t readNumber(HWND dialog, int edit) {
 
 void refuseWithoutRights(HWND dialog, const char* title) {
     MessageBoxA(dialog, NO_RIGHTS_TEXT, title, MB_ICONERROR);
+}
+
+// The folder of the appointment file, or the application-data folder that the
+// checkbox 1001 chooses when none was chosen; "Standard" only leads somewhere new
+// when a folder was chosen.
+void showDataFolder(HWND dialog) {
+    ConfigDialogData& data = dataOf(dialog);
+    std::string folder = data.dataFolder;
+    if (folder.empty()) {
+        data.services.files.dataFolder(isChecked(dialog, IDC_CFG_USERDATA), folder);
+    }
+    SetDlgItemTextA(dialog, IDC_CFG_DATA_FOLDER, folder.c_str());
+    enable(dialog, IDC_CFG_DATA_FOLDER_DEFAULT, !data.dataFolder.empty());
+}
+
+// COM for the folder picker on this thread, which its look needs. ole32 is loaded only
+// now, so that the program does not carry it from its start.
+class PickerApartment {
+  public:
+    PickerApartment() : ole32_(LoadLibraryA("ole32.dll")) {
+        using Initialize = HRESULT(WINAPI*)(LPVOID);
+        const auto initialize = loadProc<Initialize>("OleInitialize");
+        initialized_ = initialize != nullptr && SUCCEEDED(initialize(nullptr));
+    }
+    ~PickerApartment() {
+        using Uninitialize = void(WINAPI*)();
+        if (const auto uninitialize = loadProc<Uninitialize>("OleUninitialize");
+            initialized_ && uninitialize != nullptr) {
+            uninitialize();
+        }
+        if (ole32_ != nullptr) {
+            FreeLibrary(ole32_);
+        }
+    }
+    PickerApartment(const PickerApartment&) = delete;
+    PickerApartment& operator=(const PickerApartment&) = delete;
+
+  private:
+    template <typename Proc> Proc loadProc(const char* name) const {
+        return ole32_ == nullptr
+                   ? nullptr
+                   : reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(ole32_, name)));
+    }
+
+    HMODULE ole32_;
+    bool initialized_ = false;
+};
+
+struct ItemListFree {
+    void operator()(ITEMIDLIST* list) const { ILFree(list); }
+};
+
+// Opens the picker at the folder it was given.
+int CALLBACK startPickerAt(HWND picker, UINT message, LPARAM, LPARAM folder) noexcept {
+    if (message == BFFM_INITIALIZED) {
+        SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, folder);
+    }
+    return 0;
+}
+
+// The system's folder picker over the dialog; the chosen folder, or nothing after
+// "Abbrechen" or for a place outside the file system.
+std::optional<std::string> pickFolder(HWND dialog, const std::string& start) {
+    const PickerApartment apartment;
+    BROWSEINFOA info{};
+    info.hwndOwner = dialog;
+    info.lpszTitle = "Ordner für die Termindatei:";
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = startPickerAt;
+    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    const std::unique_ptr<ITEMIDLIST, ItemListFree> chosen(SHBrowseForFolderA(&info));
+    char folder[MAX_PATH] = {};
+    if (!chosen || !SHGetPathFromIDListA(chosen.get(), folder)) {
+        return std::nullopt;
+    }
+    return std::string(folder);
+}
+
+// "Ändern": the folder is checked when it is chosen, so that the field only ever shows
+// a folder that can hold the file and OK has nothing left to refuse.
+void dataFolderClicked(HWND dialog) {
+    ConfigDialogData& data = dataOf(dialog);
+    const std::optional<std::string> folder =
+        pickFolder(dialog, dialogItemText(dialog, IDC_CFG_DATA_FOLDER, LONGEST_PATH_CHARS));
+    if (!folder) {
+        return;
+    }
+    const char* refusal = nullptr;
+    switch (checkDataFolder(data.services.files, *folder)) {
+    case FolderCheck::Usable:
+        data.dataFolder = *folder;
+        showDataFolder(dialog);
+        return;
+    case FolderCheck::Missing:
+        refusal = FOLDER_MISSING_TEXT;
+        break;
+    case FolderCheck::TooLong:
+        refusal = FOLDER_TOO_LONG_TEXT;
+        break;
+    case FolderCheck::NotWritable:
+        refusal = FOLDER_NOT_WRITABLE_TEXT;
+        break;
+    }
+    MessageBoxA(dialog, (refusal + *folder).c_str(), DATA_FOLDER_TITLE, MB_ICONERROR);
 }
 
 void open(HWND dialog) {
@@ -122,6 +239,9 @@ void open(HWND dialog) {
                ALARM_END_RANGE);
     showNumber(dialog, IDC_CFG_ALARM_REPEAT, IDC_CFG_ALARM_REPEAT_SPIN, settings.alarmrepeat,
                ALARM_REPEAT_RANGE);
+
+    dataOf(dialog).dataFolder = settings.datafolder;
+    showDataFolder(dialog);
 }
 
 // OK: the record takes what the dialog shows; the caller stores it.
@@ -139,6 +259,7 @@ void confirm(HWND dialog) {
     settings.alarmpos = positionFromButtons([dialog](int id) { return isChecked(dialog, id); });
     settings.playsound = isChecked(dialog, IDC_CFG_PLAY_SOUND);
     settings.repeatsound = isChecked(dialog, IDC_CFG_REPEAT_SOUND);
+    settings.datafolder = data.dataFolder;
 
     const bool modified =
         SendDlgItemMessageA(dialog, IDC_CFG_STANDARD_SOUND_KEY, EM_GETMODIFY, 0, 0) != 0;
@@ -159,6 +280,7 @@ void userdataClicked(HWND dialog) {
     const bool nowChecked = isChecked(dialog, IDC_CFG_USERDATA);
     if (dataOf(dialog).services.account.isAdministrator()) {
         showUserGroupCaption(dialog, nowChecked);
+        showDataFolder(dialog); // the default folder follows the box
         return;
     }
     check(dialog, IDC_CFG_USERDATA, !nowChecked);
@@ -209,6 +331,13 @@ bool command(HWND dialog, int id, int notification) {
     case IDC_CFG_SOUND_FILE_CHANGE:
         soundFileClicked(dialog);
         return true;
+    case IDC_CFG_DATA_FOLDER_CHANGE:
+        dataFolderClicked(dialog);
+        return true;
+    case IDC_CFG_DATA_FOLDER_DEFAULT:
+        dataOf(dialog).dataFolder.clear();
+        showDataFolder(dialog);
+        return true;
     default:
         return false;
     }
@@ -233,7 +362,7 @@ INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam,
 } // namespace
 
 ConfigurationResult editSettings(HWND owner, Settings& settings, Services& services) {
-    ConfigDialogData data{settings, services, {}};
+    ConfigDialogData data{settings, services, {}, {}};
     loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_CONFIGURATION), owner,
                     configDialogProc, reinterpret_cast<LPARAM>(&data));

@@ -32,3 +32,7 @@
 #define IDC_CFG_SOUND_FILE 1042
 #define IDC_CFG_STANDARD_SOUND_KEY 1045
 #define IDC_CFG_SOUND_FILE_AT_OPENING 1046
+// The folder of the appointment file: the field that shows it, "Ändern" and "Standard".
+#define IDC_CFG_DATA_FOLDER 1047
+#define IDC_CFG_DATA_FOLDER_CHANGE 1048
+#define IDC_CFG_DATA_FOLDER_DEFAULT 1049

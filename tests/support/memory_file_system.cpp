@@ -123,7 +123,9 @@ FileResult MemoryFileSystem::readFile(const std::string& path, std::string& cont
 
 bool MemoryFileSystem::createFile(const std::string& path, std::uintptr_t& file) {
     const std::string name = normal(path);
-    if (injected(Call::CreateFile) || !hasFolder(folderOf(name)) || hasFolder(name))
+    // Only a new file, as the platform's makes: a save never writes into another's.
+    if (injected(Call::CreateFile) || !hasFolder(folderOf(name)) || hasFolder(name) ||
+        files_.contains(name))
         return false;
     files_[name].clear();
     renew(name, true);

@@ -91,7 +91,7 @@ FileResult PosixFileSystem::readFile(const std::string& path, std::string& conte
 }
 
 bool PosixFileSystem::createFile(const std::string& path, std::uintptr_t& file) {
-    const int fd = ::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;
     }

@@ -104,6 +104,46 @@ std::string quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
+namespace {
+
+void setProgramValue(HKEY root, const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, "Software\\QuarvWecker", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+    }
+}
+
+} // namespace
+
+void setProgramSetting(HKEY root, const char* name, DWORD value) {
+    setProgramValue(root, name, REG_DWORD, &value, sizeof value);
+}
+
+void setProgramSetting(HKEY root, const char* name, const std::string& text) {
+    setProgramValue(root, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void usePerUserSettings(bool alarmOnAfterStart) {
+    setProgramSetting(HKEY_LOCAL_MACHINE, "userdata", 1);
+    const std::pair<const char*, DWORD> values[] = {
+        {"alarmend", 0},
+        {"alarmrepeat", 5},
+        {"alarmoffset", 5},
+        {"deleteold", 0},
+        {"onafterstart", alarmOnAfterStart ? 1u : 0u},
+        {"onondemand", 0},
+        {"showalarmwindow", 1},
+        {"alarmpos", 0},
+        {"playsound", 0},
+        {"repeatsound", 0},
+    };
+    for (const auto& [name, value] : values) {
+        setProgramSetting(HKEY_CURRENT_USER, name, value);
+    }
+}
+
 bool RunningProgram::hasTrayIcon(HWND mainWindow) const {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;

@@ -48,6 +48,14 @@ std::string fromUnixPath(const char* path);
 // A path in double quotes, as command lines and registry values hold it.
 std::string quoted(const std::string& path);
 
+// A value of the real program's settings ("Software\QuarvWecker") in this prefix's
+// registry, written as the program writes it: a number or a REG_SZ text.
+void setProgramSetting(HKEY root, const char* name, DWORD value);
+void setProgramSetting(HKEY root, const char* name, const std::string& text);
+// Every user has settings of their own, and this one's are: the alarm 5 minutes ahead,
+// no sound, the alarm window in the centre, on after start or not.
+void usePerUserSettings(bool alarmOnAfterStart);
+
 // The real belvanto.exe, and what a test asks of it.
 class RunningProgram : public TestProcess {
   public:

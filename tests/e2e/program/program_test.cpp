@@ -7,57 +7,11 @@
 
 #include "core/calendar.h"
 #include "core/clock.h"
-#include "res/resource.h"
+#include "tests/e2e/program/real_program.h"
 #include "tests/support/appointment_xml.h"
-#include "tests/support/files.h"
-#include "tests/support/test_process.h"
-#include "tests/support/window_driver.h"
+#include "tests/support/remote_program.h"
 
 namespace {
-
-constexpr UINT TICK_TIMER_ID = 11;
-
-// The real belvanto.exe of this build.
-class Program : public RunningProgram {
-  public:
-    Program() : RunningProgram(fromUnixPath(BELVANTO_EXE)) {}
-};
-
-void writeFile(const std::string& path, const std::string& content) {
-    ASSERT_TRUE(writeWholeFile(path, content)) << path;
-}
-
-void setValue(HKEY root, const char* name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, "Software\\QuarvWecker", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-class RealProgram : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        // Per-user settings: the alarm on after start, 5 minutes ahead, no sound.
-        setValue(HKEY_LOCAL_MACHINE, "userdata", 1);
-        const std::pair<const char*, DWORD> values[] = {
-            {"alarmend", 0},     {"alarmrepeat", 5}, {"alarmoffset", 5},     {"deleteold", 0},
-            {"onafterstart", 1}, {"onondemand", 0},  {"showalarmwindow", 1}, {"alarmpos", 0},
-            {"playsound", 0},    {"repeatsound", 0},
-        };
-        for (const auto& [name, value] : values) {
-            setValue(HKEY_CURRENT_USER, name, value);
-        }
-        DeleteFileA(userAppointmentFile().c_str());
-        // An instance left by an earlier test of this prefix is asked to end first.
-        if (const HWND stray = FindWindowA("quarv_wecker", nullptr)) {
-            PostMessageA(stray, WM_COMMAND, IDM_EXIT, 0);
-        }
-        ASSERT_TRUE(waitFor([] { return FindWindowA("quarv_wecker", nullptr) == nullptr; }))
-            << "another instance runs";
-    }
-};
 
 TEST_F(RealProgram, SecondStartShowsAMessageAndEndsWithZero) {
     Program first;
@@ -101,7 +55,7 @@ TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
     EXPECT_FALSE(program.hasLibrary("comctl32.dll"));
     EXPECT_FALSE(program.hasLibrary("winmm.dll"));
 
-    PostMessageA(mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
+    PostMessageA(mainWindow, WM_TIMER, PROGRAM_TICK_TIMER, 0);
     HWND alarm = nullptr;
     ASSERT_TRUE(waitFor([&] {
         alarm = program.window(nullptr, "Quarv Vurive - Termin");
@@ -125,7 +79,7 @@ TEST_F(RealProgram, DueAppointmentAlarmsAtTheTickAndBeendenSaves) {
 }
 
 TEST_F(RealProgram, PastAppointmentsAreDroppedAtStartWhenDeleteOld) {
-    setValue(HKEY_CURRENT_USER, "deleteold", 1);
+    setProgramSetting(HKEY_CURRENT_USER, "deleteold", 1);
     const TimeValue now = systemClock().currentTime();
     writeFile(userAppointmentFile(),
               appointmentXml({{"vorbei", now - 86400}, {"kommt noch", now + 86400}}));

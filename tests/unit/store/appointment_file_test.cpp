@@ -3,6 +3,7 @@
 // whatever fails.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "core/calendar.h"
@@ -351,6 +352,44 @@ TEST_F(AppointmentFileTest, BusyTargetIsRetried) {
     EXPECT_EQ(files.pauses(), 3 + 9);
     EXPECT_EQ(fileText(path()), before);
     EXPECT_FALSE(fileExists(path() + ".tmp"));
+}
+
+// Another program's save holds the temporary file: this one waits for it and neither
+// writes into it nor removes it; when the other's file is in place, this one sees the file
+// changed. A temporary file that stays unchanged through the wait is a crash's, and goes.
+TEST_F(AppointmentFileTest, SavesTakeTurnsAtTheTemporaryFile) {
+    const std::string temporary = path() + ".tmp";
+    writeText(path(), Example);
+    FileStamp before;
+    ASSERT_EQ(files.fileStamp(path(), before), FileResult::Ok);
+    ReplaceOptions options;
+    options.expected = &before;
+
+    writeText(temporary, "x");
+    files.beforeCreate = [&](const std::string&) {
+        writeText(temporary, fileText(temporary) + "x");
+    };
+    EXPECT_EQ(replaceWholeFile(files, path(), "unseres", options), ReplaceResult::Failed);
+    EXPECT_EQ(files.pauses(), 9);
+    EXPECT_EQ(fileText(temporary), std::string(11, 'x')); // the other save's, untouched
+    EXPECT_EQ(fileText(path()), Example);
+
+    // The other save puts its file in place while this one waits.
+    int creates = 0;
+    files.beforeCreate = [&](const std::string&) {
+        if (++creates == 3) {
+            std::filesystem::rename(temporary, path());
+        }
+    };
+    EXPECT_EQ(replaceWholeFile(files, path(), "unseres", options), ReplaceResult::TargetChanged);
+    EXPECT_EQ(fileText(path()), std::string(11, 'x'));
+    EXPECT_FALSE(fileExists(temporary));
+
+    files.beforeCreate = nullptr;
+    writeText(temporary, "left by a crash");
+    EXPECT_EQ(replaceWholeFile(files, path(), "unseres"), ReplaceResult::Replaced);
+    EXPECT_EQ(fileText(path()), "unseres");
+    EXPECT_FALSE(fileExists(temporary));
 }
 
 TEST_F(AppointmentFileTest, BusyFileIsReadOnceLetGo) {

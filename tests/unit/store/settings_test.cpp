@@ -2,9 +2,12 @@
 // and settings that stick when the machine key cannot be written.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
+#include <utility>
 
 #include "tests/support/memory_registry.h"
+#include "store/data_folder.h"
 #include "store/settings_store.h"
 
 namespace {
@@ -18,7 +21,7 @@ const char* const SettingsValues[] = {"alarmend",     "alarmrepeat", "alarmoffse
 auto fields(const Settings& s) {
     return std::make_tuple(s.userdata, s.onafterstart, s.onondemand, s.deleteold, s.alarmoffset,
                            s.showalarmwindow, s.alarmend, s.alarmrepeat, s.alarmpos, s.playsound,
-                           s.repeatsound);
+                           s.repeatsound, s.datafolder);
 }
 
 class SettingsTest : public ::testing::Test {
@@ -187,6 +190,7 @@ TEST_F(SettingsTest, SaveAndLoadGiveTheSameRecord) {
         saved.alarmpos = 6;
         saved.playsound = true;
         saved.repeatsound = true;
+        saved.datafolder = userdata ? "D:\\Sync\\Termine" : "\\\\server\\Termine";
         saveSettings(registry, saved);
         Settings loaded;
         loadSettings(registry, loaded);
@@ -230,6 +234,65 @@ TEST_F(SettingsTest, StandardSoundEventIsWrittenOnlyWhenGiven) {
                     .read("defsoundevent", 64, value));
     EXPECT_EQ(value.type, RegistryType::String);
     EXPECT_EQ(value.data, std::string("SystemAsterisk\0", 15));
+}
+
+// A registry without the value stays as it was; a chosen folder is a REG_SZ, and going
+// back to the application-data folder stores it empty.
+TEST_F(SettingsTest, DataFolderIsWrittenOnceChosenAndEmptyOnTheWayBack) {
+    const auto stored = [&](RegistryRoot root) -> std::optional<RegistryValue> {
+        RegistryValue value;
+        if (!registry.open(root, Path, RegistryAccess::Read).read("datafolder", 1024, value)) {
+            return std::nullopt;
+        }
+        return value;
+    };
+    loadSettings(registry, settings);
+    EXPECT_EQ(settings.datafolder, "");
+    saveSettings(registry, settings);
+    EXPECT_FALSE(stored(RegistryRoot::User));
+
+    settings.datafolder = "C:\\Users\\Jörg\\Nextcloud";
+    saveSettings(registry, settings);
+    ASSERT_TRUE(stored(RegistryRoot::User));
+    EXPECT_EQ(stored(RegistryRoot::User)->type, RegistryType::String);
+    EXPECT_EQ(stored(RegistryRoot::User)->data, std::string("C:\\Users\\Jörg\\Nextcloud\0", 24));
+    Settings loaded;
+    loadSettings(registry, loaded);
+    EXPECT_EQ(loaded.datafolder, settings.datafolder);
+
+    settings.datafolder.clear();
+    saveSettings(registry, settings);
+    EXPECT_EQ(stored(RegistryRoot::User)->data, std::string(1, '\0'));
+    loadSettings(registry, loaded);
+    EXPECT_EQ(loaded.datafolder, "");
+    // Stored like the other settings: for all users in the machine key.
+    settings.userdata = false;
+    settings.datafolder = "D:\\Termine";
+    saveSettings(registry, settings);
+    EXPECT_EQ(stored(RegistryRoot::Machine)->data, std::string("D:\\Termine\0", 11));
+    EXPECT_EQ(stored(RegistryRoot::User)->data, std::string(1, '\0'));
+}
+
+// Only a complete path stored as REG_SZ names a folder; anything else means the default.
+TEST_F(SettingsTest, DataFolderThatCannotBeUsedMeansTheDefault) {
+    setDword(RegistryRoot::Machine, "userdata", 1);
+    const std::pair<std::string, RegistryType> unusable[] = {
+        {"Termine", RegistryType::String},
+        {"C:Termine", RegistryType::String},
+        {"%USERPROFILE%\\Termine", RegistryType::ExpandString},
+        {"D:\\Termine", RegistryType::ExpandString},
+        {"C:\\" + std::string(DATA_FOLDER_CHARS - 2, 'x'), RegistryType::String},
+    };
+    for (const auto& [text, type] : unusable) {
+        registry.create(RegistryRoot::User, Path).writeString("datafolder", text, type);
+        settings.datafolder = "x";
+        loadSettings(registry, settings);
+        EXPECT_EQ(settings.datafolder, "") << text;
+    }
+    const std::string longest = "C:\\" + std::string(DATA_FOLDER_CHARS - 3, 'x');
+    registry.create(RegistryRoot::User, Path).writeString("datafolder", longest);
+    loadSettings(registry, settings);
+    EXPECT_EQ(settings.datafolder, longest);
 }
 
 TEST_F(SettingsTest, FailedUserKeyLeavesMachineValuesAndRecord) {

@@ -167,7 +167,7 @@ class AtDisplayDpi : public ProgramFixture {
   protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        program->settings = Settings{true, true, false, false, 5, true, 0, 5, 4, false, false};
+        program->settings = Settings{true, true, false, false, 5, true, 0, 5, 4, false, false, {}};
         program->book.insert(fileKeyToTime("3003150930"), "Zahnarzt Dr. M\xFCller");
         program->book.insert(fileKeyToTime("3003160930"), std::string(63, 'W'));
     }

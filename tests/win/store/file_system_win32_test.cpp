@@ -235,6 +235,28 @@ TEST_F(Win32FileTest, FileHeldThroughEveryRetryStaysAsItWas) {
     EXPECT_EQ(readAll(path + ".bad"), "alt");
 }
 
+// Another program's save holds its temporary file: a save waits for it, and neither
+// writes into it nor removes it.
+TEST_F(Win32FileTest, ASaveWaitsForAnotherSavesTemporaryFile) {
+    writeAll(path, "alt");
+    FileSystem& first = systemFileSystem();
+    std::uintptr_t theirs = 0;
+    ASSERT_TRUE(first.createFile(path + ".tmp", theirs));
+    std::uintptr_t again = 0;
+    EXPECT_FALSE(first.createFile(path + ".tmp", again)); // made only where none is
+    ASSERT_TRUE(first.writeFile(theirs, Example));
+
+    TestFolderFileSystem second(folder);
+    EXPECT_EQ(replaceWholeFile(second, path, "unseres"), ReplaceResult::Failed);
+    EXPECT_EQ(second.pauses, 9);
+    EXPECT_EQ(readAll(path), "alt");
+
+    EXPECT_TRUE(first.closeFile(theirs));
+    EXPECT_EQ(readAll(path + ".tmp"), Example);
+    EXPECT_EQ(first.moveFile(path + ".tmp", path), FileResult::Ok);
+    EXPECT_EQ(replaceWholeFile(second, path, "unseres"), ReplaceResult::Replaced);
+}
+
 // An access list in the descriptor language, as the platform writes it out.
 std::string accessList(PSECURITY_DESCRIPTOR descriptor) {
     char* text = nullptr;

@@ -11,19 +11,8 @@ using namespace dialog_fixture;
 
 using ConfigDialog = ConfigDialogTest;
 
-// The icon of a message box, to tell the error icon from the others.
-HICON messageIcon(HWND box) {
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-        }
-    }
-    return nullptr;
-}
-
 TEST_F(ConfigDialog, OpensWithTheSettingsAndOkStoresThemAsShown) {
-    program->settings = Settings{true, false, true, true, 120, false, 7, 15, 7, false, true};
+    program->settings = Settings{true, false, true, true, 120, false, 7, 15, 7, false, true, {}};
     writeString(RegistryRoot::Machine, SETTINGS_KEY, "defsoundevent", "QzMail");
     soundEvent("QzMail", "Zz Neue Post");
     writeString(RegistryRoot::User, ALARM_CURRENT, "", "C:\\sounds\\old.wav");
@@ -88,7 +77,7 @@ TEST_F(ConfigDialog, OpensWithTheSettingsAndOkStoresThemAsShown) {
 }
 
 TEST_F(ConfigDialog, OkReadsEveryControl) {
-    program->settings = Settings{false, false, false, false, 0, true, 0, 1, 0, false, false};
+    program->settings = Settings{false, false, false, false, 0, true, 0, 1, 0, false, false, {}};
     run([&](HWND dialog) {
         EXPECT_EQ(itemText(dialog, 1011), "Einstellungen f\xFCr alle User");
         clickNow(dialog, 1002);

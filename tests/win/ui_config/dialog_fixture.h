@@ -52,6 +52,17 @@ inline void writeString(RegistryRoot root, const std::string& path, const std::s
     ASSERT_TRUE(systemRegistry().create(root, path).writeString(name, text, type)) << path;
 }
 
+// The icon of a message box, to tell the error icon from the others.
+inline HICON messageIcon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        }
+    }
+    return nullptr;
+}
+
 // A Windows sound event of the test, with its label when one is given.
 inline void soundEvent(const std::string& key, const std::optional<std::string>& label) {
     systemRegistry().create(RegistryRoot::User, EVENTS + key);
@@ -72,7 +83,7 @@ class ConfigDialogTest : public ProgramFixture {
             RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(EVENTS) + key).c_str());
             RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(LABELS) + key).c_str());
         }
-        program->settings = Settings{true, true, false, false, 5, true, 0, 5, 3, false, false};
+        program->settings = Settings{true, true, false, false, 5, true, 0, 5, 3, false, false, {}};
     }
 
     // Opens the dialog from the menu, as the user does, and drives it.

@@ -100,7 +100,7 @@ const char* const SPIN = SPIN_KIND;
 TEST(Templates, ConfigurationDialog) {
     expectTemplate({IDD_CONFIGURATION,
                     "Quarv Zodora - Konfiguration",
-                    {280, 261},
+                    {280, 281},
                     {
                         {1001, BUTTON, "jeder User hat eigene Termine", {11, 10, 111, 10}},
                         {-1, STATIC, "Standard Alarm-Sound (Ereignis):", {11, 23, 104, 8}},
@@ -150,8 +150,14 @@ TEST(Templates, ConfigurationDialog) {
                         {1017, SPIN, "", {128, 206, 11, 19}},
                         {1016, EDIT, "", {142, 210, 29, 12}},
                         {-1, STATIC, "Minuten (1 bis 60 )", {174, 212, 59, 8}},
-                        {IDOK, BUTTON, "OK", {87, 239, 50, 14}},
-                        {IDCANCEL, BUTTON, "Abbrechen", {143, 239, 50, 14}},
+                        // The folder of the appointment file, a row of its own; OK
+                        // and Abbrechen moved down for it.
+                        {-1, STATIC, "Termindatei in:", {11, 243, 50, 8}},
+                        {1047, EDIT, "", {63, 240, 132, 12}},
+                        {1048, BUTTON, "\xC4ndern", {199, 239, 32, 14}},
+                        {1049, BUTTON, "Standard", {235, 239, 36, 14}},
+                        {IDOK, BUTTON, "OK", {87, 259, 50, 14}},
+                        {IDCANCEL, BUTTON, "Abbrechen", {143, 259, 50, 14}},
                         {1045, EDIT, "", {117, 7, 117, 12}},
                         {1046, EDIT, "", {17, 140, 182, 12}},
                     }});
@@ -207,6 +213,7 @@ TEST(Templates, KindsOfControlsAndTheHiddenFields) {
     for (const int id : {1009, 1014, 1016}) {
         EXPECT_TRUE(style(id) & ES_NUMBER) << id;
     }
+    EXPECT_TRUE(style(1047) & ES_READONLY); // shows the folder, which only "Ändern" changes
     for (const int id : {1037, 1042, 1012}) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
     }
