@@ -39,6 +39,8 @@ class Writer {
     explicit Writer(const Storage& storage) : storage_(storage) {}
 
     std::string write() {
+        // About as much as the tree holds: the text then grows once at most.
+        out_.reserve(DECLARATION.size() + storage_.bytes);
         out_ = DECLARATION;
         walk();
         return std::move(out_);
