@@ -104,6 +104,40 @@ std::vector<RECT> controlRects(HWND dialog) {
     return rects;
 }
 
+// Every one-line label shows its whole text in the dialog's font. Only up to
+// 120 DPI: there Wine draws "MS Shell Dlg" with its MS Sans Serif bitmap font,
+// the metric twin of the font Windows uses; beyond it Wine falls back to a
+// wider scalable font that the templates were never measured against.
+void expectLabelsFit(HWND dialog, int dialogId) {
+    if (runDpi() > 120) {
+        return;
+    }
+    const HDC dc = GetDC(dialog);
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        GetClassNameA(child, className, sizeof className);
+        const LONG_PTR type = GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK;
+        if (std::strcmp(className, "Static") != 0 || type > SS_RIGHT) {
+            continue; // not a text label (an icon, a frame, another control)
+        }
+        char text[256] = {};
+        GetWindowTextA(child, text, sizeof text);
+        RECT needed{};
+        DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        RECT label{};
+        GetClientRect(child, &label);
+        if (label.bottom < 2 * needed.bottom) { // a label of one line
+            EXPECT_LE(needed.right, label.right)
+                << "dialog " << dialogId << ": \"" << text << "\" is cut";
+        }
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(dialog, dc);
+}
+
 // Every control lies inside the dialog's client area, and two controls overlap
 // only where the template overlaps them (as at 96 DPI).
 void expectLayoutOfTemplate(HWND dialog, int dialogId) {
@@ -128,6 +162,7 @@ void expectLayoutOfTemplate(HWND dialog, int dialogId) {
             }
         }
     }
+    expectLabelsFit(dialog, dialogId);
 }
 
 int iconSize(HICON icon) {
