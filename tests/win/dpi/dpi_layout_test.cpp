@@ -131,7 +131,8 @@ void expectLabelsFit(HWND dialog, int dialogId) {
         GetClientRect(child, &label);
         if (label.bottom < 2 * needed.bottom) { // a label of one line
             EXPECT_LE(needed.right, label.right)
-                << "dialog " << dialogId << ": \"" << text << "\" is cut";
+                << "dialog " << dialogId << ": \"" << text << "\" is cut (" << needed.right
+                << " pixels in " << label.right << ")";
         }
     }
     SelectObject(dc, previous);
