@@ -141,7 +141,10 @@ void Program::raiseAlarm() {
         return;
     }
     ShowWindow(alarmWindow, SW_SHOW);
-    if (listOpen_) {
+    // A one-off alarmed while the list is open comes back if the list's OK keeps its
+    // row. An occurrence of a series does not: its series goes on at the next one,
+    // and its row coming back would alarm it again and put that next one in twice.
+    if (listOpen_ && !due.recurrence.repeats()) {
         alarmedWhileListOpen_.insert(due);
     }
     // A series goes on at its next occurrence; snoozing and "Erledigt" act on the
@@ -210,7 +213,7 @@ template <typename Dialog> void Program::runMenuDialog(Dialog dialog) {
 // OK of the list replaces the book with its rows: it is saved, a sleeping alarm
 // wakes when there is something to watch again, and the status follows at once.
 // What other programs changed in the file while the list was open stays changed;
-// what this program alarmed meanwhile comes back as the rows show it.
+// a one-off this program alarmed meanwhile comes back as the rows show it.
 void Program::openAppointmentList() {
     const AppointmentBook opened = book;
     AppointmentBook rows = book;

@@ -9,8 +9,9 @@
 // The program calls, with its one book:
 //   start-up      store.load(currentTime(), settings.deleteold, book, missed);
 //                 then the missed-appointments dialog for `missed`, as before.
-//   every tick    if (store.sync(book, currentTime(), missed)) { refresh the tray; show
-//                 `missed` when it is not empty }  -- before the due check of the tick.
+//   every 10 s    if (store.sync(book, currentTime(), missed)) { refresh the tray; show
+//                 `missed` when it is not empty }  -- on a timer of its own, which runs
+//                 while the alarm is off too.
 //   a change      store.save(book) after each change of the book (an alarm, the list's
 //                 OK); afterwards the book holds what the file holds.
 //   exit          store.save(book); if (store.unsaved()) tell the user, naming

@@ -186,7 +186,17 @@ AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& o
         const Counts o(inOurs);
         const Counts t(inTheirs);
         take(
-            inTheirs, inOurs, [&](const Appointment& a) { return std::max(0, t(a) + o(a) - b(a)); },
+            inTheirs, inOurs,
+            [&](const Appointment& a) {
+                int added = std::max(0, o(a) - b(a));
+                const int removed = std::max(0, b(a) - o(a));
+                if (a.recurrence.repeats()) {
+                    // Both programs alarmed the same occurrence and each put the series'
+                    // next one in: that is one series, not two.
+                    added = std::max(0, added - std::max(0, t(a) - b(a)));
+                }
+                return std::max(0, t(a) + added - removed);
+            },
             result);
     });
     return result;

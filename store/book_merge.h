@@ -10,7 +10,9 @@ bool sameAppointments(const AppointmentBook& a, const AppointmentBook& b);
 // The three-way merge: theirs + (ours - base) - (base - ours). What this side added since
 // the base is added to theirs, what it removed (an alarm, a delete, a change) is removed
 // from theirs; what only the other side changed stays as they have it. Theirs come first
-// among appointments of equal time, then our additions.
+// among appointments of equal time, then our additions. A repeating appointment that
+// both sides added counts once: it is the next occurrence of a series that both
+// programs alarmed.
 AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& ours,
                            const AppointmentBook& theirs);
 

@@ -56,6 +56,22 @@ TEST(BookMerge, AnAlarmHereDoesNotUndoAChangeThere) {
     EXPECT_TRUE(sameAppointments(merged, theirs));
 }
 
+TEST(BookMerge, ASeriesAlarmedOnBothSidesGoesOnOnce) {
+    const auto daily = [](TimeValue time) {
+        AppointmentBook result;
+        result.insert(Appointment{time, "Tablette", Recurrence{RepeatKind::Daily, 0, 0, 0, 8}});
+        return result;
+    };
+    const TimeValue today = 1800000000;
+    const TimeValue tomorrow = today + 24 * 3600;
+    // Each program took today's occurrence and put in tomorrow's.
+    EXPECT_TRUE(sameAppointments(mergeBooks(daily(today), daily(tomorrow), daily(tomorrow)),
+                                 daily(tomorrow)));
+    // Only we alarmed it: the other side still holds today's.
+    EXPECT_TRUE(
+        sameAppointments(mergeBooks(daily(today), daily(tomorrow), daily(today)), daily(tomorrow)));
+}
+
 TEST(BookMerge, RepetitionAndOrderCount) {
     AppointmentBook daily;
     daily.insert(Appointment{1800000000, "A", Recurrence{RepeatKind::Daily}});

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "core/recurrence.h"
 #include "list_dialog_helpers.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
@@ -212,6 +213,25 @@ TEST_F(AppointmentList, AnAppointmentDueWhileOpenComesBackOnOk) {
     EXPECT_EQ(ticksSeen(), (std::vector<std::string>{"Bus", "Bus"}));
     EXPECT_EQ(ownedWindows().size(), 2u) << "two alarm windows";
     EXPECT_EQ(program->book.count(), 0);
+}
+
+TEST_F(AppointmentList, ASeriesDueWhileOpenGoesOnOnceOnOk) {
+    const TimeValue past = thisMinute() - 120;
+    const Recurrence daily = makeRecurrence(RepeatKind::Daily, past);
+    program->book.insert({past, "Pille", daily});
+    program->alarmTimer = TICK_TIMER_ID;
+    driveModal(
+        LIST_TITLE, [&] { showList(); },
+        [&](HWND dialog) {
+            SendMessageA(program->mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
+            postCommand(dialog, IDOK);
+        });
+    pumpMessages();
+    EXPECT_EQ(ownedWindows().size(), 1u) << "alarmed once";
+    const auto book = contents(program->book);
+    ASSERT_EQ(book.size(), 1u) << "the next occurrence, once";
+    EXPECT_GT(book[0].alarmTime, thisMinute());
+    EXPECT_EQ(book[0].recurrence, daily);
 }
 
 TEST_F(AppointmentList, AbbrechenLeavesTheBookAsTheSchedulerLeftIt) {
