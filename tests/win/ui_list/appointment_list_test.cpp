@@ -215,23 +215,38 @@ TEST_F(AppointmentList, AnAppointmentDueWhileOpenComesBackOnOk) {
     EXPECT_EQ(program->book.count(), 0);
 }
 
-TEST_F(AppointmentList, ASeriesDueWhileOpenGoesOnOnceOnOk) {
+// A daily series falls due while the list shows it; OK with its row kept, then
+// with its row deleted.
+TEST_F(AppointmentList, ASeriesDueWhileOpenIsTheSeriesInTheRows) {
     const TimeValue past = thisMinute() - 120;
     const Recurrence daily = makeRecurrence(RepeatKind::Daily, past);
-    program->book.insert({past, "Pille", daily});
     program->alarmTimer = TICK_TIMER_ID;
-    driveModal(
-        LIST_TITLE, [&] { showList(); },
-        [&](HWND dialog) {
-            SendMessageA(program->mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
-            postCommand(dialog, IDOK);
-        });
-    pumpMessages();
-    EXPECT_EQ(ownedWindows().size(), 1u) << "alarmed once";
-    const auto book = contents(program->book);
-    ASSERT_EQ(book.size(), 1u) << "the next occurrence, once";
-    EXPECT_GT(book[0].alarmTime, thisMinute());
-    EXPECT_EQ(book[0].recurrence, daily);
+    for (const bool deleteRow : {false, true}) {
+        program->book.clear();
+        program->book.insert({past, "Pille", daily});
+        driveModal(
+            LIST_TITLE, [&] { showList(); },
+            [&](HWND dialog) {
+                SendMessageA(program->mainWindow, WM_TIMER, TICK_TIMER_ID, 0);
+                if (deleteRow) {
+                    closeEditor(openEditor(dialog, 0), IDC_DELETE);
+                }
+                postCommand(dialog, IDOK);
+            });
+        pumpMessages();
+        EXPECT_EQ(ownedWindows().size(), 1u) << "alarmed once; deleted: " << deleteRow;
+        const auto book = contents(program->book);
+        if (deleteRow) {
+            EXPECT_TRUE(book.empty()) << "the series is gone";
+        } else {
+            ASSERT_EQ(book.size(), 1u) << "the next occurrence, once";
+            EXPECT_GT(book[0].alarmTime, thisMinute());
+            EXPECT_EQ(book[0].recurrence, daily);
+        }
+        for (HWND window : ownedWindows()) {
+            DestroyWindow(window);
+        }
+    }
 }
 
 TEST_F(AppointmentList, AbbrechenLeavesTheBookAsTheSchedulerLeftIt) {
