@@ -141,18 +141,16 @@ void Program::raiseAlarm() {
         return;
     }
     ShowWindow(alarmWindow, SW_SHOW);
+    // A one-off alarmed while the list is open comes back if the list's OK keeps its
+    // row. An occurrence of a series does not: its series goes on at the next one,
+    // and its row coming back would alarm it again and put that next one in twice.
+    if (listOpen_ && !due.recurrence.repeats()) {
+        alarmedWhileListOpen_.insert(due);
+    }
     // A series goes on at its next occurrence; snoozing and "Erledigt" act on the
     // window alone.
-    const auto next = nextInSeries(due, services.clock.currentTime());
-    if (next) {
+    if (const auto next = nextInSeries(due, services.clock.currentTime())) {
         book.insert(*next);
-    }
-    if (listOpen_) {
-        if (next) {
-            seriesMovedWhileListOpen_.push_back({due, *next});
-        } else {
-            alarmedWhileListOpen_.insert(due);
-        }
     }
     saveBook();
 }
@@ -216,26 +214,17 @@ template <typename Dialog> void Program::runMenuDialog(Dialog dialog) {
 // wakes when there is something to watch again, and the status follows at once.
 // What other programs changed in the file while the list was open stays changed;
 // a one-off this program alarmed meanwhile comes back as the rows show it. A series
-// that went on meanwhile is, in the rows, at its next occurrence: the row of the
-// passed one stands for the series, so that deleting or changing it acts on the
-// series, and keeping it neither alarms it again nor puts the next one in twice.
+// it moved on meanwhile stays at its next occurrence, unless the rows deleted or
+// changed it (the merge matches a series by its text and rule).
 void Program::openAppointmentList() {
-    AppointmentBook opened = book;
+    const AppointmentBook opened = book;
     AppointmentBook rows = book;
     listOpen_ = true;
     alarmedWhileListOpen_.clear();
-    seriesMovedWhileListOpen_.clear();
     const bool committed = editAppointments(mainWindow, rows, services.clock);
     listOpen_ = false;
     if (!committed) {
         return;
-    }
-    for (const MovedSeries& moved : seriesMovedWhileListOpen_) {
-        for (AppointmentBook* view : {&opened, &rows}) {
-            if (view->remove(moved.due)) {
-                view->insert(moved.next);
-            }
-        }
     }
     AppointmentBook current = book;
     alarmedWhileListOpen_.forEach([&](const Appointment& alarmed) { current.insert(alarmed); });

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/alarm_window.h"
 #include "app/scheduler.h"
@@ -148,15 +147,9 @@ class Program final : public AlarmHost {
     // What the file brought in late that was missed, and whether it is on screen.
     AppointmentBook pendingMissed_;
     bool missedShown_ = false;
-    // While the appointment list is open: the one-offs the program alarmed meanwhile,
-    // and the occurrences of series it alarmed, each with the next one it put in.
-    struct MovedSeries {
-        Appointment due;
-        Appointment next;
-    };
+    // While the appointment list is open: what the program alarmed meanwhile.
     bool listOpen_ = false;
     AppointmentBook alarmedWhileListOpen_;
-    std::vector<MovedSeries> seriesMovedWhileListOpen_;
     // The DPI the notification area shows icons at: 0 until a change was
     // reported, then the main window's DPI counts.
     int trayDpi_ = 0;

@@ -1,8 +1,6 @@
 // The ordered appointment book.
 #include "core/appointment_book.h"
 
-#include <algorithm>
-
 void AppointmentBook::insert(Appointment appointment) {
     // Placed as close before the end as the order allows: after every appointment of
     // the same time, and at once when the books are filled in ascending order.
@@ -16,17 +14,6 @@ Appointment AppointmentBook::earliest() const {
 
 void AppointmentBook::removeEarliest() {
     entries_.erase(entries_.begin());
-}
-
-bool AppointmentBook::remove(const Appointment& appointment) {
-    const auto [first, last] = entries_.equal_range(appointment.alarmTime);
-    const auto found = std::find_if(
-        first, last, [&appointment](const auto& entry) { return entry.second == appointment; });
-    if (found == last) {
-        return false;
-    }
-    entries_.erase(found);
-    return true;
 }
 
 void AppointmentBook::forEach(const std::function<void(const Appointment&)>& visit) const {

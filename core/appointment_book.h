@@ -36,10 +36,6 @@ class AppointmentBook {
     Appointment earliest() const;
     void removeEarliest();
 
-    // Removes one appointment equal to `appointment` (the first of them); false when
-    // the book holds none.
-    bool remove(const Appointment& appointment);
-
     void clear() { entries_.clear(); }
 
     // Visits every appointment in book order without changing the book.

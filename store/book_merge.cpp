@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,6 +35,17 @@ bool before(const Appointment* a, const Appointment* b) {
     return std::tie(a->text, x.kind, x.month, x.day, x.weekday, x.hour, x.minute) <
            std::tie(b->text, y.kind, y.month, y.day, y.weekday, y.hour, y.minute);
 }
+
+// An order of appointments by their series: text and rule, whatever the time.
+struct SeriesLess {
+    bool operator()(const Appointment* a, const Appointment* b) const {
+        const Recurrence& x = a->recurrence;
+        const Recurrence& y = b->recurrence;
+        return std::tie(a->text, x.kind, x.month, x.day, x.weekday, x.hour, x.minute) <
+               std::tie(b->text, y.kind, y.month, y.day, y.weekday, y.hour, y.minute);
+    }
+};
+using SeriesSet = std::set<const Appointment*, SeriesLess>;
 
 std::vector<const Appointment*> pointersTo(Group group) {
     std::vector<const Appointment*> pointers;
@@ -174,10 +186,32 @@ bool sameAppointments(const AppointmentBook& a, const AppointmentBook& b) {
 
 AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& ours,
                            const AppointmentBook& theirs) {
-    AppointmentBook result;
-    walkByTime<3>({&base, &ours, &theirs}, [&result](const std::array<Group, 3>& groups) {
+    // A series moves on at every alarm: its occurrence leaves, the next one comes. So
+    // where both sides removed an occurrence of a series, their additions to that series
+    // are the series' new place, and the sides are matched by series, not by time.
+    SeriesSet goneOnBothSides;
+    SeriesSet addedByOurs;
+    walkByTime<3>({&base, &ours, &theirs}, [&](const std::array<Group, 3>& groups) {
         const auto& [inBase, inOurs, inTheirs] = groups;
-        if (inBase.empty() && inOurs.empty()) {
+        const Counts b(inBase);
+        const Counts o(inOurs);
+        const Counts t(inTheirs);
+        for (Iterator a = inBase.first; a != inBase.last; ++a) {
+            if (a->recurrence.repeats() && b(*a) > o(*a) && b(*a) > t(*a)) {
+                goneOnBothSides.insert(&*a);
+            }
+        }
+        for (Iterator a = inOurs.first; a != inOurs.last; ++a) {
+            if (a->recurrence.repeats() && o(*a) > b(*a)) {
+                addedByOurs.insert(&*a);
+            }
+        }
+    });
+
+    AppointmentBook result;
+    walkByTime<3>({&base, &ours, &theirs}, [&](const std::array<Group, 3>& groups) {
+        const auto& [inBase, inOurs, inTheirs] = groups;
+        if (inBase.empty() && inOurs.empty() && goneOnBothSides.empty()) {
             std::for_each(inTheirs.first, inTheirs.last,
                           [&result](const Appointment& a) { result.insert(a); });
             return;
@@ -189,13 +223,19 @@ AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& o
             inTheirs, inOurs,
             [&](const Appointment& a) {
                 int added = std::max(0, o(a) - b(a));
-                const int removed = std::max(0, b(a) - o(a));
-                if (a.recurrence.repeats()) {
-                    // Both programs alarmed the same occurrence and each put the series'
-                    // next one in: that is one series, not two.
-                    added = std::max(0, added - std::max(0, t(a) - b(a)));
+                int theirsAdded = 0;
+                if (a.recurrence.repeats() && goneOnBothSides.contains(&a)) {
+                    // Both moved it on (both alarmed it): their new place stands, as
+                    // the file's word does for anything both sides changed. One side
+                    // moved it on while the other deleted or changed it: it stays
+                    // deleted or changed.
+                    added = 0;
+                    if (!addedByOurs.contains(&a)) {
+                        theirsAdded = std::max(0, t(a) - b(a));
+                    }
                 }
-                return std::max(0, t(a) + added - removed);
+                const int removed = std::max(0, b(a) - o(a));
+                return std::max(0, t(a) - theirsAdded + added - removed);
             },
             result);
     });

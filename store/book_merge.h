@@ -10,9 +10,11 @@ bool sameAppointments(const AppointmentBook& a, const AppointmentBook& b);
 // The three-way merge: theirs + (ours - base) - (base - ours). What this side added since
 // the base is added to theirs, what it removed (an alarm, a delete, a change) is removed
 // from theirs; what only the other side changed stays as they have it. Theirs come first
-// among appointments of equal time, then our additions. A repeating appointment that
-// both sides added counts once: it is the next occurrence of a series that both
-// programs alarmed.
+// among appointments of equal time, then our additions. A series that both sides
+// moved away from an occurrence (an alarm moves it to its next one, a change or a
+// delete in the list moves it nowhere) is matched by its text and rule: moved on by
+// both, it stands where theirs stands, once; moved on by one side and deleted or
+// changed by the other, it stays deleted or changed.
 AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& ours,
                            const AppointmentBook& theirs);
 

@@ -50,22 +50,6 @@ TEST(AppointmentBook, EarliestAndRemoveEarliestWalkEqualTimesFirstInsertedFirst)
     EXPECT_EQ(book.count(), 0);
 }
 
-TEST(AppointmentBook, RemoveTakesOneEqualAppointment) {
-    AppointmentBook book;
-    book.insert(100, "a");
-    book.insert(100, "b");
-    book.insert(100, "a");
-    book.insert(Appointment{100, "b", Recurrence{RepeatKind::Daily}});
-    EXPECT_FALSE(book.remove({100, "c", {}}));
-    EXPECT_FALSE(book.remove({200, "a", {}}));
-    EXPECT_TRUE(book.remove({100, "b", {}})) << "the one-off, not the series";
-    EXPECT_TRUE(book.remove({100, "a", {}}));
-    const auto all = contents(book);
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0].text, "a");
-    EXPECT_TRUE(all[1].recurrence.repeats());
-}
-
 TEST(AppointmentBook, InsertingFromLastToFirstReversesEqualTimes) {
     // The loader and the list's commit insert their rows from the last one up.
     const std::vector<Appointment> rows{{7, "x", {}}, {7, "y", {}}, {7, "z", {}}};

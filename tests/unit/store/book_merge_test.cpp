@@ -25,27 +25,36 @@ std::string letters(const AppointmentBook& b) {
     return all;
 }
 
-TEST(BookMerge, EachSideKeepsWhatTheOtherDidNotTouch) {
-    struct Case {
-        const char* base;
-        const char* ours;
-        const char* theirs;
-        const char* merged;
-    };
-    for (const Case& c : std::initializer_list<Case>{
-             {"AB", "ABC", "ABD", "ABCD"}, // both added
-             {"AB", "B", "ABD", "BD"},     // we alarmed A, they added D
-             {"AB", "ABC", "B", "BC"},     // they deleted A, we added C
-             {"AB", "B", "B", "B"},        // both alarmed A
-             {"AB", "AB", "", ""},         // they emptied the book
-             {"", "A", "A", "AA"},         // added on both sides: two appointments now
-             {"AA", "A", "AAB", "AB"},     // one of two equal ones alarmed here
-             {"AA", "A", "A", ""},         // ... and there one, the other
-             {"AAA", "A", "AA", ""},       // we removed two, they one
-         }) {
-        EXPECT_EQ(letters(mergeBooks(book(c.base), book(c.ours), book(c.theirs))), c.merged)
+// One merge written as the books' names: base, ours, theirs and the expected result.
+struct MergeCase {
+    const char* base;
+    const char* ours;
+    const char* theirs;
+    const char* merged;
+};
+
+void expectMerges(std::initializer_list<MergeCase> cases, AppointmentBook (*make)(std::string_view),
+                  std::string (*name)(const AppointmentBook&)) {
+    for (const MergeCase& c : cases) {
+        EXPECT_EQ(name(mergeBooks(make(c.base), make(c.ours), make(c.theirs))), c.merged)
             << c.base << " " << c.ours << " " << c.theirs;
     }
+}
+
+TEST(BookMerge, EachSideKeepsWhatTheOtherDidNotTouch) {
+    expectMerges(
+        {
+            {"AB", "ABC", "ABD", "ABCD"}, // both added
+            {"AB", "B", "ABD", "BD"},     // we alarmed A, they added D
+            {"AB", "ABC", "B", "BC"},     // they deleted A, we added C
+            {"AB", "B", "B", "B"},        // both alarmed A
+            {"AB", "AB", "", ""},         // they emptied the book
+            {"", "A", "A", "AA"},         // added on both sides: two appointments now
+            {"AA", "A", "AAB", "AB"},     // one of two equal ones alarmed here
+            {"AA", "A", "A", ""},         // ... and there one, the other
+            {"AAA", "A", "AA", ""},       // we removed two, they one
+        },
+        book, letters);
 }
 
 TEST(BookMerge, AnAlarmHereDoesNotUndoAChangeThere) {
@@ -56,20 +65,41 @@ TEST(BookMerge, AnAlarmHereDoesNotUndoAChangeThere) {
     EXPECT_TRUE(sameAppointments(merged, theirs));
 }
 
-TEST(BookMerge, ASeriesAlarmedOnBothSidesGoesOnOnce) {
-    const auto daily = [](TimeValue time) {
-        AppointmentBook result;
-        result.insert(Appointment{time, "Tablette", Recurrence{RepeatKind::Daily, 0, 0, 0, 8}});
-        return result;
-    };
-    const TimeValue today = 1800000000;
-    const TimeValue tomorrow = today + 24 * 3600;
-    // Each program took today's occurrence and put in tomorrow's.
-    EXPECT_TRUE(sameAppointments(mergeBooks(daily(today), daily(tomorrow), daily(tomorrow)),
-                                 daily(tomorrow)));
-    // Only we alarmed it: the other side still holds today's.
-    EXPECT_TRUE(
-        sameAppointments(mergeBooks(daily(today), daily(tomorrow), daily(today)), daily(tomorrow)));
+// A daily series at 08:00 named by the days of its occurrences ('0' today, '1'
+// tomorrow, ...); 'x' is today's occurrence with its text changed.
+constexpr TimeValue TODAY = 1800000000;
+constexpr TimeValue DAY = 24 * 3600;
+const Recurrence DAILY{RepeatKind::Daily, 0, 0, 0, 8};
+
+AppointmentBook series(std::string_view marks) {
+    AppointmentBook result;
+    for (const char mark : marks) {
+        result.insert(mark == 'x' ? Appointment{TODAY, "Pille!", DAILY}
+                                  : Appointment{TODAY + (mark - '0') * DAY, "Pille", DAILY});
+    }
+    return result;
+}
+
+std::string marks(const AppointmentBook& b) {
+    std::string all;
+    b.forEach([&all](const Appointment& a) {
+        all += a.text == "Pille!" ? 'x' : static_cast<char>('0' + (a.alarmTime - TODAY) / DAY);
+    });
+    return all;
+}
+
+TEST(BookMerge, ASeriesMovedOnByAnAlarmIsMatchedByItsSeries) {
+    expectMerges(
+        {
+            {"0", "1", "1", "1"}, // both alarmed today's: tomorrow's once
+            {"0", "1", "0", "1"}, // only we alarmed it
+            {"0", "0", "1", "1"}, // only they alarmed it
+            {"0", "1", "3", "3"}, // they alarmed it later, at a later day: theirs stands
+            {"0", "1", "", ""},   // they deleted the series while we alarmed it
+            {"0", "", "1", ""},   // we deleted it while they alarmed it
+            {"0", "1", "x", "x"}, // they changed it while we alarmed it
+        },
+        series, marks);
 }
 
 TEST(BookMerge, RepetitionAndOrderCount) {
