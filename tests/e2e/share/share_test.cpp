@@ -21,6 +21,7 @@
 
 #include "core/calendar.h"
 #include "core/clock.h"
+#include "core/recurrence.h"
 #include "res/resource.h"
 #include "tests/support/appointment_xml.h"
 #include "tests/support/files.h"
@@ -276,6 +277,22 @@ TEST_F(SharedFile, WhatOneAlarmsTheOtherDoesNotAlarmAgain) {
     ASSERT_EQ(a("tick"), "ok");
     EXPECT_EQ(a("alarms"), "ok");
     EXPECT_EQ(a("rows"), rows({{"Geburtstag Oma", later}}));
+}
+
+TEST_F(SharedFile, ASeriesBothAlarmAtOnceGoesOnOnce) {
+    const TimeValue soon = now - now % 60 + 120;
+    ASSERT_TRUE(writeWholeFile(SHARED_FILE, appointmentXml({{"Pille", soon, "tag"}})));
+    ASSERT_EQ(a("look"), "ok");
+    ASSERT_EQ(b("look"), "ok");
+    // Each alarms before it has looked at what the other saved.
+    for (const char* command : {"alarm-on", "tick"}) {
+        ASSERT_EQ(a(command), "ok");
+        ASSERT_EQ(b(command), "ok");
+    }
+    EXPECT_EQ(a("alarms"), "ok\tPille");
+    EXPECT_EQ(b("alarms"), "ok\tPille");
+    const TimeValue tomorrow = *nextOccurrence(makeRecurrence(RepeatKind::Daily, soon), soon);
+    EXPECT_EQ(readWholeFile(SHARED_FILE), appointmentXml({{"Pille", tomorrow, "tag"}}));
 }
 
 TEST_F(SharedFile, WhatBothAddAtOnceIsKeptAndNothingIsLostAtTheEnd) {
