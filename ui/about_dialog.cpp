@@ -37,10 +37,18 @@ void showProgramIcon(HWND dialog, int dpi) {
     }
 }
 
+// Posted to itself after a change of DPI (wParam the new DPI): the icon's room is
+// measured once the dialog manager has scaled the dialog's font.
+constexpr UINT MSG_REFIT_ICON = WM_APP + 1;
+
 INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_INITDIALOG || message == WM_DPICHANGED) {
+    if (message == WM_DPICHANGED) {
+        PostMessageA(dialog, MSG_REFIT_ICON, LOWORD(wParam), 0);
+    }
+    if (message == WM_INITDIALOG || message == MSG_REFIT_ICON) {
         noThrow<int>(0, [&] {
-            showProgramIcon(dialog, message == WM_INITDIALOG ? windowDpi(dialog) : LOWORD(wParam));
+            showProgramIcon(dialog, message == WM_INITDIALOG ? windowDpi(dialog)
+                                                             : static_cast<int>(wParam));
             return 0;
         });
     }
