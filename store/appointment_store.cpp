@@ -125,7 +125,9 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         }
         doubted_.reset();
         if (look.kind == Look::Unreadable && !keepAside(look.text)) {
-            break;
+            // The file stays as it is and holds nothing of the book, whatever the base.
+            unsaved_ = book.count() > 0;
+            return changed;
         }
 
         if (look.kind != Look::Same) {

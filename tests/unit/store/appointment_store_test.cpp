@@ -152,6 +152,22 @@ TEST_F(AppointmentStoreTest, UnreadableFilesAreKeptAsideOrNotReplaced) {
     EXPECT_EQ(fileText(path() + ".bad4"), "noch einmal kaputt");
 }
 
+// A file that read well turns unreadable and cannot be kept aside: it holds none of the
+// book, so the book is unsaved (and the user told at the end), even when unchanged.
+TEST_F(AppointmentStoreTest, UnreadableFileThatStaysIsNoSave) {
+    writeFile("AB");
+    store.load(NOW, false, ours, missed);
+    writeText(path(), "kaputt");
+    files.refuseCreating(".bad");
+    EXPECT_FALSE(store.save(ours));
+    EXPECT_TRUE(store.unsaved());
+    files.refuseCreating("");
+    store.sync(ours, NOW, missed);
+    store.sync(ours, NOW, missed);
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(onDisk(), "AB");
+}
+
 // A sync service replaces the file: missing for a tick, then back with its own changes.
 TEST_F(AppointmentStoreTest, FileMissingForATickDeletesNothing) {
     writeFile("AB");
