@@ -2,6 +2,7 @@
 // changes made elsewhere.
 #include "store/appointment_store.h"
 
+#include <string_view>
 #include <utility>
 
 #include "store/book_merge.h"
@@ -31,6 +32,14 @@ AppointmentBook takePast(const AppointmentBook& all, TimeValue now, bool dropPas
         }
     });
     return future;
+}
+
+// Whether the text goes on to the end of its root element. A file cut off (written in
+// place by another program or a sync service that stopped, a disk full) still reads up
+// to the cut, but what it lost there was deleted by nobody.
+bool reachesItsEnd(std::string_view text) {
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return last != std::string_view::npos && text.substr(0, last + 1).ends_with("</quarvwecker>");
 }
 
 } // namespace
@@ -72,8 +81,11 @@ AppointmentStore::Look AppointmentStore::lookAtFile() {
         look.stamp = FileStamp{};
         look.kind = Look::Missing;
     } else if (result == FileResult::Ok) {
-        look.kind =
-            readAppointmentFileText(look.text, look.content) ? Look::Read : Look::Unreadable;
+        // Against a base read from the file, a cut-off file would delete its lost tail
+        // everywhere: it counts as unreadable. The first read takes what it can.
+        const bool whole = !(known_ && baseIsFile_) || reachesItsEnd(look.text);
+        look.kind = whole && readAppointmentFileText(look.text, look.content) ? Look::Read
+                                                                              : Look::Unreadable;
         if (look.kind == Look::Read) {
             std::string().swap(look.text); // only an unreadable file's text is kept aside
         }

@@ -46,7 +46,8 @@ class AppointmentStore {
     // Puts the book into the file, merged with whatever other programs changed there; the
     // book then holds the merge. A file not read yet is read first and joined with the
     // book (its past appointments stay in the book: they fall due at the next tick). A file
-    // that read well before and is now missing or unreadable (a sync service replacing it)
+    // that read well before and is now missing or unreadable (a sync service replacing it;
+    // cut off before the end of its root element counts as unreadable then)
     // is looked at once more after a short pause; if it stays so, the book is written whole:
     // a missing file never deletes appointments. False when the book holds changes that
     // could not be written (unsaved(); every sync tries again).

@@ -168,6 +168,21 @@ TEST_F(AppointmentStoreTest, UnreadableFileThatStaysIsNoSave) {
     EXPECT_EQ(onDisk(), "AB");
 }
 
+// A file cut off after its first appointment (written in place elsewhere, a disk full)
+// still parses, but its lost tail is no deletion: it is kept aside like an unreadable one.
+TEST_F(AppointmentStoreTest, FileCutOffDeletesNothing) {
+    writeFile("ABC");
+    store.load(NOW, false, ours, missed);
+    const std::string whole = appointmentFileText(book("ABC"));
+    const std::string cut = whole.substr(0, whole.find("<date", whole.find("<date") + 1));
+    writeText(path(), cut);
+    EXPECT_FALSE(store.sync(ours, NOW, missed)); // looked at again first
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "ABC");
+    EXPECT_EQ(onDisk(), "ABC");
+    EXPECT_EQ(fileText(path() + ".bad"), cut);
+}
+
 // A sync service replaces the file: missing for a tick, then back with its own changes.
 TEST_F(AppointmentStoreTest, FileMissingForATickDeletesNothing) {
     writeFile("AB");
