@@ -116,6 +116,10 @@ bool AppointmentStore::keepAside(const std::string& text) {
     return false;
 }
 
+bool AppointmentStore::fileHolds(const AppointmentBook& book) const {
+    return baseIsFile_ ? sameAppointments(book, base_) : book.count() == 0;
+}
+
 bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue now,
                               AppointmentBook* missed) {
     bool changed = false;
@@ -159,14 +163,18 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
                 book = std::move(merged);
                 changed = true;
             }
-            base_ = std::move(look.content);
+            // A missing or unreadable file keeps the base: it is still what this program and
+            // the others last agreed on, and a file that another program writes back is
+            // merged against it (against nothing, what both hold would count twice).
+            if (look.kind == Look::Read) {
+                base_ = std::move(look.content);
+            }
             baseStamp_ = look.stamp;
             baseIsFile_ = look.kind == Look::Read;
             known_ = true;
         }
 
-        const bool mustWrite =
-            !sameAppointments(book, base_) || (purpose == Purpose::Save && !baseIsFile_);
+        const bool mustWrite = !fileHolds(book) || (purpose == Purpose::Save && !baseIsFile_);
         if (!mustWrite) {
             unsaved_ = false;
             return changed;
@@ -193,7 +201,7 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         }
         // Changed since it was read: merge again with what it holds now.
     }
-    unsaved_ = !sameAppointments(book, base_);
+    unsaved_ = !fileHolds(book);
     return changed;
 }
 

@@ -73,6 +73,9 @@ class AppointmentStore {
 
     Look lookAtFile();
     bool keepAside(const std::string& text);
+    // Whether the file holds the book as far as this program knows (a missing or
+    // unreadable one holds none of it).
+    bool fileHolds(const AppointmentBook& book) const;
     bool update(AppointmentBook& book, Purpose purpose, TimeValue now, AppointmentBook* missed);
 
     FileSystem& files_;
@@ -81,8 +84,9 @@ class AppointmentStore {
     bool allUsers_;
     bool deleteOld_ = false;
 
-    bool known_ = false;   // the file was read or found missing at least once
-    AppointmentBook base_; // what the file holds at baseStamp_ (empty when missing or unreadable)
+    bool known_ = false; // the file was read or found missing at least once
+    // What the file holds at baseStamp_; while it is missing or unreadable, what it held last.
+    AppointmentBook base_;
     FileStamp baseStamp_;
     bool baseIsFile_ = false;          // base_ was read from the file or written into it
     std::optional<FileStamp> doubted_; // a missing or unreadable file seen once, to look at again

@@ -209,6 +209,28 @@ TEST_F(AppointmentStoreTest, FileMissingForATickDeletesNothing) {
     EXPECT_EQ(onDisk(), "BC");
 }
 
+// Both programs find the file gone; ours cannot write it back, theirs does. What the
+// file holds then is what both held before: nothing is doubled.
+TEST_F(AppointmentStoreTest, FileGoneAndWrittenBackElsewhereIsNoAddition) {
+    writeFile("AB");
+    store.load(NOW, false, ours, missed);
+    AppointmentBook theirs;
+    AppointmentStore other = started(theirs);
+    std::filesystem::remove(path());
+    files.busyMoves(1000);
+    store.sync(ours, NOW, missed);
+    store.sync(ours, NOW, missed);
+    EXPECT_TRUE(store.unsaved());
+    files.busyMoves(0);
+    other.sync(theirs, NOW, missed);
+    other.sync(theirs, NOW, missed);
+    EXPECT_EQ(onDisk(), "AB");
+    store.sync(ours, NOW, missed);
+    EXPECT_EQ(letters(ours), "AB");
+    EXPECT_EQ(onDisk(), "AB");
+    EXPECT_FALSE(store.unsaved());
+}
+
 TEST_F(AppointmentStoreTest, MissingFolderIsCreated) {
     AppointmentStore deep(files, folders.user() + "/AppData/Roaming", false);
     EXPECT_FALSE(deep.load(NOW, false, ours, missed));
