@@ -81,9 +81,9 @@ AppointmentStore::Look AppointmentStore::lookAtFile() {
         look.stamp = FileStamp{};
         look.kind = Look::Missing;
     } else if (result == FileResult::Ok) {
-        // Against a base read from the file, a cut-off file would delete its lost tail
-        // everywhere: it counts as unreadable. The first read takes what it can.
-        const bool whole = !(known_ && baseIsFile_) || reachesItsEnd(look.text);
+        // Against a base that holds appointments, a cut-off file would delete its lost
+        // tail everywhere: it counts as unreadable. The first read takes what it can.
+        const bool whole = !known_ || base_.count() == 0 || reachesItsEnd(look.text);
         look.kind = whole && readAppointmentFileText(look.text, look.content) ? Look::Read
                                                                               : Look::Unreadable;
         if (look.kind == Look::Read) {

@@ -181,6 +181,17 @@ TEST_F(AppointmentStoreTest, FileCutOffDeletesNothing) {
     EXPECT_EQ(letters(ours), "ABC");
     EXPECT_EQ(onDisk(), "ABC");
     EXPECT_EQ(fileText(path() + ".bad"), cut);
+
+    // Cut off again after it was gone and could not be written back.
+    std::filesystem::remove(path());
+    files.busyMoves(1000);
+    store.sync(ours, NOW, missed);
+    store.sync(ours, NOW, missed);
+    files.busyMoves(0);
+    writeText(path(), cut);
+    store.sync(ours, NOW, missed);
+    EXPECT_EQ(letters(ours), "ABC");
+    EXPECT_EQ(onDisk(), "ABC");
 }
 
 // A sync service replaces the file: missing for a tick, then back with its own changes.
