@@ -246,6 +246,10 @@ void Program::openConfiguration() {
     saveSettings(services.registry, settings,
                  result.standardSoundEvent ? &*result.standardSoundEvent : nullptr);
     if (settings.userdata != before.userdata || settings.datafolder != before.datafolder) {
+        // The old file is followed once more first: the new one, which may be the same
+        // file by another name, joins a book that has what the old one holds now, and
+        // nothing that another program removed there since the last look comes back.
+        followFile();
         store_.reset();
         saveBook();
         wakeAfterBookChange();

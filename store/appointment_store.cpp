@@ -2,6 +2,7 @@
 // changes made elsewhere.
 #include "store/appointment_store.h"
 
+#include <string_view>
 #include <utility>
 
 #include "store/book_merge.h"
@@ -31,6 +32,14 @@ AppointmentBook takePast(const AppointmentBook& all, TimeValue now, bool dropPas
         }
     });
     return future;
+}
+
+// Whether the text goes on to the end of its root element. A file cut off (written in
+// place by another program or a sync service that stopped, a disk full) still reads up
+// to the cut, but what it lost there was deleted by nobody.
+bool reachesItsEnd(std::string_view text) {
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return last != std::string_view::npos && text.substr(0, last + 1).ends_with("</quarvwecker>");
 }
 
 } // namespace
@@ -72,8 +81,11 @@ AppointmentStore::Look AppointmentStore::lookAtFile() {
         look.stamp = FileStamp{};
         look.kind = Look::Missing;
     } else if (result == FileResult::Ok) {
-        look.kind =
-            readAppointmentFileText(look.text, look.content) ? Look::Read : Look::Unreadable;
+        // Against a base that holds appointments, a cut-off file would delete its lost
+        // tail everywhere: it counts as unreadable. The first read takes what it can.
+        const bool whole = !known_ || base_.count() == 0 || reachesItsEnd(look.text);
+        look.kind = whole && readAppointmentFileText(look.text, look.content) ? Look::Read
+                                                                              : Look::Unreadable;
         if (look.kind == Look::Read) {
             std::string().swap(look.text); // only an unreadable file's text is kept aside
         }
@@ -104,6 +116,10 @@ bool AppointmentStore::keepAside(const std::string& text) {
     return false;
 }
 
+bool AppointmentStore::fileHolds(const AppointmentBook& book) const {
+    return baseIsFile_ ? sameAppointments(book, base_) : book.count() == 0;
+}
+
 bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue now,
                               AppointmentBook* missed) {
     bool changed = false;
@@ -125,7 +141,9 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         }
         doubted_.reset();
         if (look.kind == Look::Unreadable && !keepAside(look.text)) {
-            break;
+            // The file stays as it is and holds nothing of the book, whatever the base.
+            unsaved_ = book.count() > 0;
+            return changed;
         }
 
         if (look.kind != Look::Same) {
@@ -145,14 +163,18 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
                 book = std::move(merged);
                 changed = true;
             }
-            base_ = std::move(look.content);
+            // A missing or unreadable file keeps the base: it is still what this program and
+            // the others last agreed on, and a file that another program writes back is
+            // merged against it (against nothing, what both hold would count twice).
+            if (look.kind == Look::Read) {
+                base_ = std::move(look.content);
+            }
             baseStamp_ = look.stamp;
             baseIsFile_ = look.kind == Look::Read;
             known_ = true;
         }
 
-        const bool mustWrite =
-            !sameAppointments(book, base_) || (purpose == Purpose::Save && !baseIsFile_);
+        const bool mustWrite = !fileHolds(book) || (purpose == Purpose::Save && !baseIsFile_);
         if (!mustWrite) {
             unsaved_ = false;
             return changed;
@@ -179,7 +201,7 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         }
         // Changed since it was read: merge again with what it holds now.
     }
-    unsaved_ = !sameAppointments(book, base_);
+    unsaved_ = !fileHolds(book);
     return changed;
 }
 

@@ -46,7 +46,8 @@ class AppointmentStore {
     // Puts the book into the file, merged with whatever other programs changed there; the
     // book then holds the merge. A file not read yet is read first and joined with the
     // book (its past appointments stay in the book: they fall due at the next tick). A file
-    // that read well before and is now missing or unreadable (a sync service replacing it)
+    // that read well before and is now missing or unreadable (a sync service replacing it;
+    // cut off before the end of its root element counts as unreadable then)
     // is looked at once more after a short pause; if it stays so, the book is written whole:
     // a missing file never deletes appointments. False when the book holds changes that
     // could not be written (unsaved(); every sync tries again).
@@ -72,6 +73,9 @@ class AppointmentStore {
 
     Look lookAtFile();
     bool keepAside(const std::string& text);
+    // Whether the file holds the book as far as this program knows (a missing or
+    // unreadable one holds none of it).
+    bool fileHolds(const AppointmentBook& book) const;
     bool update(AppointmentBook& book, Purpose purpose, TimeValue now, AppointmentBook* missed);
 
     FileSystem& files_;
@@ -80,8 +84,9 @@ class AppointmentStore {
     bool allUsers_;
     bool deleteOld_ = false;
 
-    bool known_ = false;   // the file was read or found missing at least once
-    AppointmentBook base_; // what the file holds at baseStamp_ (empty when missing or unreadable)
+    bool known_ = false; // the file was read or found missing at least once
+    // What the file holds at baseStamp_; while it is missing or unreadable, what it held last.
+    AppointmentBook base_;
     FileStamp baseStamp_;
     bool baseIsFile_ = false;          // base_ was read from the file or written into it
     std::optional<FileStamp> doubted_; // a missing or unreadable file seen once, to look at again

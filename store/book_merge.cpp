@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -45,7 +46,6 @@ struct SeriesLess {
                std::tie(b->text, y.kind, y.month, y.day, y.weekday, y.hour, y.minute);
     }
 };
-using SeriesSet = std::set<const Appointment*, SeriesLess>;
 
 std::vector<const Appointment*> pointersTo(Group group) {
     std::vector<const Appointment*> pointers;
@@ -187,31 +187,57 @@ bool sameAppointments(const AppointmentBook& a, const AppointmentBook& b) {
 AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& ours,
                            const AppointmentBook& theirs) {
     // A series moves on at every alarm: its occurrence leaves, the next one comes. So
-    // where both sides removed an occurrence of a series, their additions to that series
-    // are the series' new place, and the sides are matched by series, not by time.
-    SeriesSet goneOnBothSides;
-    SeriesSet addedByOurs;
+    // where both sides removed occurrences of a series, their additions to that series
+    // are the series' new places, and the sides are matched by series, not by time.
+    // Counted per series, so that of two equal series only as many are matched as both
+    // sides removed.
+    struct SeriesCounts {
+        int goneOnBoth = 0;
+        int addedByOurs = 0;
+        int addedByTheirs = 0;
+    };
+    std::map<const Appointment*, SeriesCounts, SeriesLess> series;
     walkByTime<3>({&base, &ours, &theirs}, [&](const std::array<Group, 3>& groups) {
         const auto& [inBase, inOurs, inTheirs] = groups;
         const Counts b(inBase);
         const Counts o(inOurs);
         const Counts t(inTheirs);
-        for (Iterator a = inBase.first; a != inBase.last; ++a) {
-            if (a->recurrence.repeats() && b(*a) > o(*a) && b(*a) > t(*a)) {
-                goneOnBothSides.insert(&*a);
-            }
-        }
-        for (Iterator a = inOurs.first; a != inOurs.last; ++a) {
-            if (a->recurrence.repeats() && o(*a) > b(*a)) {
-                addedByOurs.insert(&*a);
+        // Each appointment of the time once, wherever it stands.
+        std::set<const Appointment*, decltype(&before)> seen(before);
+        for (const Group& group : groups) {
+            for (Iterator a = group.first; a != group.last; ++a) {
+                if (!a->recurrence.repeats() || !seen.insert(&*a).second) {
+                    continue;
+                }
+                SeriesCounts& counts = series[&*a];
+                counts.goneOnBoth += std::max(0, std::min(b(*a) - o(*a), b(*a) - t(*a)));
+                counts.addedByOurs += std::max(0, o(*a) - b(*a));
+                counts.addedByTheirs += std::max(0, t(*a) - b(*a));
             }
         }
     });
+    // Of the occurrences gone on both sides, each moved on by both stands where theirs
+    // stands, once: our additions that moved them are not added. Each moved on by one
+    // side and deleted or changed by the other stays deleted or changed: so many of
+    // their additions are not taken. The earliest additions are the ones left out.
+    struct Dropped {
+        int ours = 0;
+        int theirs = 0;
+    };
+    std::map<const Appointment*, Dropped, SeriesLess> toDrop;
+    for (const auto& [first, counts] : series) {
+        const int oursMoved = std::min(counts.goneOnBoth, counts.addedByOurs);
+        const int oursDeleted = counts.goneOnBoth - oursMoved;
+        const int theirsMoved = std::min(counts.goneOnBoth, counts.addedByTheirs);
+        if (oursMoved > 0 || theirsMoved > 0) {
+            toDrop[first] = Dropped{oursMoved, std::min(theirsMoved, oursDeleted)};
+        }
+    }
 
     AppointmentBook result;
     walkByTime<3>({&base, &ours, &theirs}, [&](const std::array<Group, 3>& groups) {
         const auto& [inBase, inOurs, inTheirs] = groups;
-        if (inBase.empty() && inOurs.empty() && goneOnBothSides.empty()) {
+        if (inBase.empty() && inOurs.empty() && toDrop.empty()) {
             std::for_each(inTheirs.first, inTheirs.last,
                           [&result](const Appointment& a) { result.insert(a); });
             return;
@@ -219,23 +245,29 @@ AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& o
         const Counts b(inBase);
         const Counts o(inOurs);
         const Counts t(inTheirs);
+        // What this time's appointments leave out of the additions of their series.
+        std::map<const Appointment*, Dropped, decltype(&before)> droppedHere(before);
+        for (const Group& group : {inTheirs, inOurs}) {
+            for (Iterator a = group.first; a != group.last; ++a) {
+                const auto left = toDrop.find(&*a);
+                if (left == toDrop.end() || droppedHere.contains(&*a)) {
+                    continue;
+                }
+                Dropped& here = droppedHere[&*a];
+                here.ours = std::min(left->second.ours, std::max(0, o(*a) - b(*a)));
+                here.theirs = std::min(left->second.theirs, std::max(0, t(*a) - b(*a)));
+                left->second.ours -= here.ours;
+                left->second.theirs -= here.theirs;
+            }
+        }
         take(
             inTheirs, inOurs,
             [&](const Appointment& a) {
-                int added = std::max(0, o(a) - b(a));
-                int theirsAdded = 0;
-                if (a.recurrence.repeats() && goneOnBothSides.contains(&a)) {
-                    // Both moved it on (both alarmed it): their new place stands, as
-                    // the file's word does for anything both sides changed. One side
-                    // moved it on while the other deleted or changed it: it stays
-                    // deleted or changed.
-                    added = 0;
-                    if (!addedByOurs.contains(&a)) {
-                        theirsAdded = std::max(0, t(a) - b(a));
-                    }
-                }
+                const auto here = droppedHere.find(&a);
+                const Dropped dropped = here == droppedHere.end() ? Dropped{} : here->second;
+                const int added = std::max(0, o(a) - b(a)) - dropped.ours;
                 const int removed = std::max(0, b(a) - o(a));
-                return std::max(0, t(a) - theirsAdded + added - removed);
+                return std::max(0, t(a) - dropped.theirs + added - removed);
             },
             result);
     });

@@ -14,7 +14,8 @@ bool sameAppointments(const AppointmentBook& a, const AppointmentBook& b);
 // moved away from an occurrence (an alarm moves it to its next one, a change or a
 // delete in the list moves it nowhere) is matched by its text and rule: moved on by
 // both, it stands where theirs stands, once; moved on by one side and deleted or
-// changed by the other, it stays deleted or changed.
+// changed by the other, it stays deleted or changed. Equal series count one by one: of
+// two equal ones, one deleted here and both moved on there, the other goes on.
 AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& ours,
                            const AppointmentBook& theirs);
 

@@ -152,6 +152,48 @@ TEST_F(AppointmentStoreTest, UnreadableFilesAreKeptAsideOrNotReplaced) {
     EXPECT_EQ(fileText(path() + ".bad4"), "noch einmal kaputt");
 }
 
+// A file that read well turns unreadable and cannot be kept aside: it holds none of the
+// book, so the book is unsaved (and the user told at the end), even when unchanged.
+TEST_F(AppointmentStoreTest, UnreadableFileThatStaysIsNoSave) {
+    writeFile("AB");
+    store.load(NOW, false, ours, missed);
+    writeText(path(), "kaputt");
+    files.refuseCreating(".bad");
+    EXPECT_FALSE(store.save(ours));
+    EXPECT_TRUE(store.unsaved());
+    files.refuseCreating("");
+    store.sync(ours, NOW, missed);
+    store.sync(ours, NOW, missed);
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(onDisk(), "AB");
+}
+
+// A file cut off after its first appointment (written in place elsewhere, a disk full)
+// still parses, but its lost tail is no deletion: it is kept aside like an unreadable one.
+TEST_F(AppointmentStoreTest, FileCutOffDeletesNothing) {
+    writeFile("ABC");
+    store.load(NOW, false, ours, missed);
+    const std::string whole = appointmentFileText(book("ABC"));
+    const std::string cut = whole.substr(0, whole.find("<date", whole.find("<date") + 1));
+    writeText(path(), cut);
+    EXPECT_FALSE(store.sync(ours, NOW, missed)); // looked at again first
+    EXPECT_FALSE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "ABC");
+    EXPECT_EQ(onDisk(), "ABC");
+    EXPECT_EQ(fileText(path() + ".bad"), cut);
+
+    // Cut off again after it was gone and could not be written back.
+    std::filesystem::remove(path());
+    files.busyMoves(1000);
+    store.sync(ours, NOW, missed);
+    store.sync(ours, NOW, missed);
+    files.busyMoves(0);
+    writeText(path(), cut);
+    store.sync(ours, NOW, missed);
+    EXPECT_EQ(letters(ours), "ABC");
+    EXPECT_EQ(onDisk(), "ABC");
+}
+
 // A sync service replaces the file: missing for a tick, then back with its own changes.
 TEST_F(AppointmentStoreTest, FileMissingForATickDeletesNothing) {
     writeFile("AB");
@@ -176,6 +218,28 @@ TEST_F(AppointmentStoreTest, FileMissingForATickDeletesNothing) {
     EXPECT_TRUE(store.save(ours));
     EXPECT_EQ(files.pauses(), pauses + 1);
     EXPECT_EQ(onDisk(), "BC");
+}
+
+// Both programs find the file gone; ours cannot write it back, theirs does. What the
+// file holds then is what both held before: nothing is doubled.
+TEST_F(AppointmentStoreTest, FileGoneAndWrittenBackElsewhereIsNoAddition) {
+    writeFile("AB");
+    store.load(NOW, false, ours, missed);
+    AppointmentBook theirs;
+    AppointmentStore other = started(theirs);
+    std::filesystem::remove(path());
+    files.busyMoves(1000);
+    store.sync(ours, NOW, missed);
+    store.sync(ours, NOW, missed);
+    EXPECT_TRUE(store.unsaved());
+    files.busyMoves(0);
+    other.sync(theirs, NOW, missed);
+    other.sync(theirs, NOW, missed);
+    EXPECT_EQ(onDisk(), "AB");
+    store.sync(ours, NOW, missed);
+    EXPECT_EQ(letters(ours), "AB");
+    EXPECT_EQ(onDisk(), "AB");
+    EXPECT_FALSE(store.unsaved());
 }
 
 TEST_F(AppointmentStoreTest, MissingFolderIsCreated) {

@@ -98,6 +98,11 @@ TEST(BookMerge, ASeriesMovedOnByAnAlarmIsMatchedByItsSeries) {
             {"0", "1", "", ""},   // they deleted the series while we alarmed it
             {"0", "", "1", ""},   // we deleted it while they alarmed it
             {"0", "1", "x", "x"}, // they changed it while we alarmed it
+            // One of two equal series deleted or changed on one side, both alarmed on
+            // the other: the one left goes on.
+            {"00", "0", "11", "1"},
+            {"00", "11", "0", "1"},
+            {"00", "0x", "11", "x1"},
         },
         series, marks);
 }

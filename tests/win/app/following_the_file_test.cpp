@@ -8,6 +8,7 @@
 #include "tests/support/appointment_xml.h"
 #include "tests/support/program_fixture.h"
 #include "ui/appointment_list_dialog_ids.h"
+#include "ui/config_dialog_ids.h"
 
 namespace {
 
@@ -76,6 +77,28 @@ TEST_F(FollowingTheFile, AFileThatCouldNotBeSavedIsReported) {
     followFile(); // the next look saves what could not be saved
     EXPECT_TRUE(program->saveAtExit());
     EXPECT_EQ(readWholeFile(appointmentFile()), appointmentXml({{"eigener", later}}));
+}
+
+// "Standard" in place of the same folder chosen by name: the file the program joins is
+// the one it follows, and what another program deleted there since the last look does
+// not come back.
+TEST_F(FollowingTheFile, AFolderSettingThatNamesTheSameFileBringsNothingBack) {
+    const std::string file = appointmentFile();
+    ASSERT_TRUE(services.files.dataFolder(true, program->settings.datafolder));
+    program->book.insert(later, "eigener");
+    program->book.insert(later + 60, "erledigt");
+    program->saveBook();
+    ASSERT_TRUE(writeWholeFile(file, appointmentXml({{"eigener", later}})));
+    driveModal(
+        "Quarv Zodora - Konfiguration", [&] { program->command(IDM_SETTINGS); },
+        [](HWND config) {
+            postCommand(config, IDC_CFG_DATA_FOLDER_DEFAULT);
+            postCommand(config, IDOK);
+        });
+    pumpMessages();
+    EXPECT_EQ(program->settings.datafolder, "");
+    EXPECT_EQ(contents(program->book), (std::vector<Appointment>{{later, "eigener", {}}}));
+    EXPECT_EQ(readWholeFile(file), appointmentXml({{"eigener", later}}));
 }
 
 } // namespace
