@@ -288,6 +288,17 @@ std::optional<TimeValue> previousOccurrence(const Recurrence& rule, TimeValue at
 }
 
 TimeValue firstAlarmTime(const Recurrence& rule, TimeValue chosen) {
+    // A wall-clock time the clock shows twice may come from mktime as its second
+    // pass; the occurrence at that wall-clock time is the first pass, an hour
+    // earlier, and the one after `chosen` would be a day, a week or a year later.
+    if (const auto previous = previousOccurrence(rule, chosen); previous && *previous != chosen) {
+        const auto was = wallOf(*previous);
+        const auto is = wallOf(chosen);
+        if (was && is && was->date == is->date && was->hour == is->hour &&
+            was->minute == is->minute) {
+            return *previous;
+        }
+    }
     return nextOccurrence(rule, chosen - 1).value_or(chosen);
 }
 

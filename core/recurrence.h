@@ -67,8 +67,8 @@ std::optional<TimeValue> previousOccurrence(const Recurrence& rule, TimeValue at
 
 // The alarm time of a series the user has just set at `chosen`: its first
 // occurrence at or after it (a working-days series chosen on a Saturday starts
-// on Monday). `chosen` itself for a rule that does not repeat or that has no
-// occurrence left.
+// on Monday); of a wall-clock time the clock shows twice, its first pass.
+// `chosen` itself for a rule that does not repeat or that has no occurrence left.
 TimeValue firstAlarmTime(const Recurrence& rule, TimeValue chosen);
 
 // The occurrence that takes the place of one that falls due at `now`: the first

@@ -193,6 +193,13 @@ TEST(Recurrence, FirstAlarmTime) {
     EXPECT_EQ(key(firstAlarmTime(skipped, at("2603290130"))), "2603290330");
     EXPECT_EQ(key(firstAlarmTime(skipped, at("2603290330"))), "2603290330");
     EXPECT_EQ(firstAlarmTime(Recurrence{}, at("2612050800")), at("2612050800"));
+    // 02:30 on 25 October 2026 chosen as its second pass (mktime may name either):
+    // the series starts that day at the first pass, not a day, week or year later.
+    const TimeValue firstPass = at("2610250130") + 3600;
+    for (const RepeatKind kind : {Daily, Weekly, Monthly, Yearly}) {
+        EXPECT_EQ(firstAlarmTime(rule(kind, "2610250230"), firstPass + 3600), firstPass)
+            << static_cast<int>(kind);
+    }
 }
 
 TEST(Recurrence, OccurrenceAfterAlarm) {
