@@ -121,10 +121,8 @@ void snooze(HWND window) {
     hostOf(window).alarmSnoozed();
 }
 
+// The sound stops when the window is destroyed (see WM_DESTROY).
 void finish(HWND window) {
-    if (inSoundMode(window)) {
-        stopSound(window);
-    }
     KillTimer(window, AUTO_END_TIMER_ID);
     DestroyWindow(window);
 }
@@ -186,6 +184,13 @@ INT_PTR CALLBACK alarmWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_TIMER:
             onTimer(window, wParam);
             return TRUE;
+        case WM_DESTROY:
+            // Whether closed by its buttons, its automatic end or with the main
+            // window at "Beenden": a window in sound mode leaves no sound behind.
+            if (inSoundMode(window)) {
+                stopSound(window);
+            }
+            return FALSE;
         case WM_DPICHANGED:
             // The dialog manager moves and scales the window; only the icons are ours.
             setWindowIcons(window, IDI_PROGRAM, LOWORD(wParam));

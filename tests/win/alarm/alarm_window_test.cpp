@@ -9,6 +9,7 @@
 
 #include "app/alarm_window.h"
 #include "app/alarm_window_ids.h"
+#include "res/resource.h"
 #include "tests/support/program_fixture.h"
 
 namespace {
@@ -406,6 +407,21 @@ TEST_F(AlarmWindowTest, AutomaticEndClosesTheWindowAndStopsItsSound) {
 
     sounds.clear();
     fireTimer(window, AUTO_END_TIMER_ID);
+    EXPECT_FALSE(IsWindow(window));
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_TRUE(sounds[0].stop);
+}
+
+// "Beenden" takes the alarm windows with the main window: a ringing one falls
+// silent with them, not only when the process is gone.
+TEST_F(AlarmWindowTest, AWindowTakenWithTheMainWindowStopsItsSound) {
+    AlarmRecord record = dentist();
+    record.playSound = true;
+    record.repeatSound = true;
+    HWND window = open(record);
+    sounds.clear();
+    SendMessageA(program->mainWindow, WM_COMMAND, IDM_EXIT, 0);
+    pumpMessages();
     EXPECT_FALSE(IsWindow(window));
     ASSERT_EQ(sounds.size(), 1u);
     EXPECT_TRUE(sounds[0].stop);
