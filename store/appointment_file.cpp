@@ -21,11 +21,10 @@ const XmlElement* findAppointments(const XmlDocument& document) {
     return version ? version->childAt(version->findChild("termine")) : nullptr;
 }
 
-// A whole appointment file as the save writes it: it reads, and nothing was cut off.
+// A whole appointment file: it reads, and nothing was cut off.
 bool isCompleteFile(const std::string& text) {
     XmlDocument document(TRACE_ID);
-    return text.ends_with("</quarvwecker>\r\n") &&
-           XmlTranslator(TRACE_ID).buildStructure(text, document) &&
+    return reachesItsEnd(text) && XmlTranslator(TRACE_ID).buildStructure(text, document) &&
            findAppointments(document) != nullptr;
 }
 
@@ -158,6 +157,11 @@ bool readAppointmentFileText(std::string_view text, AppointmentBook& appointment
         appointments.insert({time, std::string(appointmentText), rule});
     }
     return true;
+}
+
+bool reachesItsEnd(std::string_view text) {
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return last != std::string_view::npos && text.substr(0, last + 1).ends_with("</quarvwecker>");
 }
 
 FileResult readWholeFile(FileSystem& files, const std::string& path, std::string& text) {

@@ -19,6 +19,11 @@ std::string appointmentFileText(const AppointmentBook& book);
 // the last in the file to the first. False when the text is no appointment file.
 bool readAppointmentFileText(std::string_view text, AppointmentBook& appointments);
 
+// Whether the text goes on to the end of its root element ("</quarvwecker>", then only
+// white space). A file cut off (a save that stopped, another program that writes in
+// place, a full disk) may still read up to the cut.
+bool reachesItsEnd(std::string_view text);
+
 // The whole file, asked again a few times while another process holds it.
 FileResult readWholeFile(FileSystem& files, const std::string& path, std::string& text);
 

@@ -2,7 +2,6 @@
 // changes made elsewhere.
 #include "store/appointment_store.h"
 
-#include <string_view>
 #include <utility>
 
 #include "store/book_merge.h"
@@ -32,14 +31,6 @@ AppointmentBook takePast(const AppointmentBook& all, TimeValue now, bool dropPas
         }
     });
     return future;
-}
-
-// Whether the text goes on to the end of its root element. A file cut off (written in
-// place by another program or a sync service that stopped, a disk full) still reads up
-// to the cut, but what it lost there was deleted by nobody.
-bool reachesItsEnd(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(" \t\r\n");
-    return last != std::string_view::npos && text.substr(0, last + 1).ends_with("</quarvwecker>");
 }
 
 } // namespace

@@ -29,23 +29,14 @@ struct Group {
 // larger ones (a file with thousands of appointments at one minute) are sorted first.
 constexpr std::size_t SMALL_GROUP = 16;
 
-// An order of the appointments of one time by the rest of what identifies them.
+// An order of appointments by what identifies them besides their time: their text and
+// rule. Within one time it tells appointments apart; across times it gathers a series.
 bool before(const Appointment* a, const Appointment* b) {
     const Recurrence& x = a->recurrence;
     const Recurrence& y = b->recurrence;
     return std::tie(a->text, x.kind, x.month, x.day, x.weekday, x.hour, x.minute) <
            std::tie(b->text, y.kind, y.month, y.day, y.weekday, y.hour, y.minute);
 }
-
-// An order of appointments by their series: text and rule, whatever the time.
-struct SeriesLess {
-    bool operator()(const Appointment* a, const Appointment* b) const {
-        const Recurrence& x = a->recurrence;
-        const Recurrence& y = b->recurrence;
-        return std::tie(a->text, x.kind, x.month, x.day, x.weekday, x.hour, x.minute) <
-               std::tie(b->text, y.kind, y.month, y.day, y.weekday, y.hour, y.minute);
-    }
-};
 
 std::vector<const Appointment*> pointersTo(Group group) {
     std::vector<const Appointment*> pointers;
@@ -196,7 +187,7 @@ AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& o
         int addedByOurs = 0;
         int addedByTheirs = 0;
     };
-    std::map<const Appointment*, SeriesCounts, SeriesLess> series;
+    std::map<const Appointment*, SeriesCounts, decltype(&before)> series(before);
     walkByTime<3>({&base, &ours, &theirs}, [&](const std::array<Group, 3>& groups) {
         const auto& [inBase, inOurs, inTheirs] = groups;
         const Counts b(inBase);
@@ -224,7 +215,7 @@ AppointmentBook mergeBooks(const AppointmentBook& base, const AppointmentBook& o
         int ours = 0;
         int theirs = 0;
     };
-    std::map<const Appointment*, Dropped, SeriesLess> toDrop;
+    std::map<const Appointment*, Dropped, decltype(&before)> toDrop(before);
     for (const auto& [first, counts] : series) {
         const int oursMoved = std::min(counts.goneOnBoth, counts.addedByOurs);
         const int oursDeleted = counts.goneOnBoth - oursMoved;

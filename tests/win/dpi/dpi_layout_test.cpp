@@ -238,6 +238,14 @@ TEST_F(AtDisplayDpi, AboutBoxWithItsIconAtTheLargeIconSize) {
         });
 }
 
+// The dialog that the command just posted opens: its layout, then "Abbrechen".
+void expectLayoutOfOpened(const char* title, int dialogId) {
+    const HWND opened = waitForWindow(title);
+    expectLayoutOfTemplate(opened, dialogId);
+    postCommand(opened, IDCANCEL);
+    EXPECT_TRUE(waitUntilClosed(opened));
+}
+
 // A text too long for any width: the text column stands at its width of 250
 // pixels at 96 DPI, scaled; the three columns reach the list's right edge.
 void expectScaledColumns(HWND dialog) {
@@ -259,15 +267,9 @@ TEST_F(AtDisplayDpi, AppointmentListAndTheEditorInBothModes) {
             expectLayoutOfTemplate(list, IDD_APPOINTMENT_LIST);
             expectScaledColumns(list);
             postCommand(list, IDC_NEW);
-            const HWND added = waitForWindow("Quarv Zodora - neuer Termin");
-            expectLayoutOfTemplate(added, IDD_EDITOR);
-            postCommand(added, IDCANCEL);
-            EXPECT_TRUE(waitUntilClosed(added));
+            expectLayoutOfOpened("Quarv Zodora - neuer Termin", IDD_EDITOR);
             postDoubleClick(list, IDC_APPOINTMENTS, 0);
-            const HWND changed = waitForWindow("Quarv Zodora - Termin \xE4ndern");
-            expectLayoutOfTemplate(changed, IDD_EDITOR);
-            postCommand(changed, IDCANCEL);
-            EXPECT_TRUE(waitUntilClosed(changed));
+            expectLayoutOfOpened("Quarv Zodora - Termin \xE4ndern", IDD_EDITOR);
             postCommand(list, IDCANCEL);
         });
 }
@@ -292,10 +294,7 @@ TEST_F(AtDisplayDpi, ConfigurationAndTheStandardSound) {
         [](HWND dialog) {
             expectLayoutOfTemplate(dialog, IDD_CONFIGURATION);
             postCommand(dialog, IDC_CFG_STANDARD_SOUND_CHANGE);
-            const HWND sound = waitForWindow("Quarv Zodora - Standard Sound");
-            expectLayoutOfTemplate(sound, IDD_STANDARD_SOUND);
-            postCommand(sound, IDCANCEL);
-            EXPECT_TRUE(waitUntilClosed(sound));
+            expectLayoutOfOpened("Quarv Zodora - Standard Sound", IDD_STANDARD_SOUND);
             postCommand(dialog, IDCANCEL);
         });
 }
