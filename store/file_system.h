@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The largest file readFile reads; a larger one fails whole, never read in part.
 // Reading a file costs at most about eight times its size (the text, the XML tree
@@ -63,6 +64,10 @@ class FileSystem {
     // Replaces `to` by `from` in one step, written through to the disk.
     virtual FileResult moveFile(const std::string& from, const std::string& to) = 0;
     virtual bool removeFile(const std::string& path) = 0;
+
+    // The names of the files directly in the folder (no folders, no "." or ".."), in no
+    // particular order; `names` is replaced only on Ok. Missing when there is no such folder.
+    virtual FileResult listFolder(const std::string& folder, std::vector<std::string>& names) = 0;
 
     // Waits before a retry.
     virtual void pause(int milliseconds) = 0;

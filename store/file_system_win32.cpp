@@ -14,8 +14,8 @@ HANDLE toHandle(std::uintptr_t file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
-FileResult lastFailure() {
-    switch (GetLastError()) {
+FileResult failureOf(DWORD error) {
+    switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
         return FileResult::Missing;
@@ -27,6 +27,10 @@ FileResult lastFailure() {
     default:
         return FileResult::Failed;
     }
+}
+
+FileResult lastFailure() {
+    return failureOf(GetLastError());
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -150,6 +154,37 @@ class Win32FileSystem final : public FileSystem {
     }
 
     bool removeFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+    FileResult listFolder(const std::string& folder, std::vector<std::string>& names) override {
+        const bool slashed = folder.ends_with('\\') || folder.ends_with('/');
+        const std::string pattern = folder + (slashed ? "*" : "\\*");
+        WIN32_FIND_DATAA found{};
+        const UniqueFindHandle search(FindFirstFileA(pattern.c_str(), &found));
+        if (!search) {
+            switch (const DWORD error = GetLastError()) {
+            case ERROR_FILE_NOT_FOUND: // nothing at all: a drive's empty root has no "." either
+                names.clear();
+                return FileResult::Ok;
+            case ERROR_DIRECTORY: // a file where the folder should be
+                return FileResult::Missing;
+            case ERROR_ACCESS_DENIED: // a folder this user may not list, not a busy one
+                return FileResult::Failed;
+            default:
+                return failureOf(error);
+            }
+        }
+        std::vector<std::string> files;
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                files.emplace_back(found.cFileName);
+            }
+        } while (FindNextFileA(search.get(), &found));
+        if (GetLastError() != ERROR_NO_MORE_FILES) {
+            return FileResult::Failed;
+        }
+        names = std::move(files);
+        return FileResult::Ok;
+    }
 
     void pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
 };

@@ -1,30 +1,31 @@
-// A move-only owner of a kernel handle, closed with CloseHandle.
+// Move-only owners of kernel handles: one closed with CloseHandle, one with FindClose.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-class UniqueHandle {
+template <typename Close> class OwnedHandle {
   public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) noexcept : handle_(handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    OwnedHandle() = default;
+    explicit OwnedHandle(HANDLE handle) noexcept : handle_(handle) {}
+    OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.release()) {}
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
         reset(other.release());
         return *this;
     }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { reset(); }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() { reset(); }
 
-    // INVALID_HANDLE_VALUE (what CreateFileA gives on failure) counts as no handle.
+    // INVALID_HANDLE_VALUE (what CreateFileA and FindFirstFileA give on failure) counts as
+    // no handle.
     explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return handle_; }
     HANDLE release() noexcept { return std::exchange(handle_, nullptr); }
     void reset(HANDLE handle = nullptr) noexcept {
         if (*this) {
-            CloseHandle(handle_);
+            Close{}(handle_);
         }
         handle_ = handle;
     }
@@ -32,3 +33,14 @@ class UniqueHandle {
   private:
     HANDLE handle_ = nullptr;
 };
+
+struct CloseKernelHandle {
+    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
+};
+struct CloseFindHandle {
+    void operator()(HANDLE handle) const noexcept { FindClose(handle); }
+};
+
+using UniqueHandle = OwnedHandle<CloseKernelHandle>;
+// A search begun with FindFirstFileA.
+using UniqueFindHandle = OwnedHandle<CloseFindHandle>;

@@ -193,6 +193,23 @@ bool MemoryFileSystem::shareWithAllUsers(const std::string& path) {
     return true;
 }
 
+FileResult MemoryFileSystem::listFolder(const std::string& folder,
+                                        std::vector<std::string>& names) {
+    if (const auto failure = injected(Call::ListFolder))
+        return *failure;
+    std::string name = normal(folder);
+    if (name.size() > 1 && name.back() == '\\')
+        name.pop_back(); // a drive's root, "C:\"
+    if (!hasFolder(name))
+        return FileResult::Missing;
+    names.clear();
+    for (const auto& file : files_) {
+        if (folderOf(file.first) == name)
+            names.push_back(file.first.substr(name.size() + 1));
+    }
+    return FileResult::Ok;
+}
+
 void MemoryFileSystem::pause(int) {
     ++pauses_;
 }

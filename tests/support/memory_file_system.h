@@ -29,6 +29,7 @@ class MemoryFileSystem : public FileSystem {
         CreateFolder,
         FileStamp,
         ShareWithAllUsers,
+        ListFolder,
     };
 
     // The two data folders exist from the start.
@@ -72,6 +73,7 @@ class MemoryFileSystem : public FileSystem {
     FileResult moveFile(const std::string& from, const std::string& to) override;
     bool removeFile(const std::string& path) override;
     bool shareWithAllUsers(const std::string& path) override;
+    FileResult listFolder(const std::string& folder, std::vector<std::string>& names) override;
     void pause(int milliseconds) override;
 
   private:
@@ -103,7 +105,7 @@ class MemoryFileSystem : public FileSystem {
     std::map<std::string, Identity> identities_;
     std::uint64_t nextIdentity_ = 1;
     std::set<std::string> shared_;
-    std::array<Counter, 11> counters_{};
+    std::array<Counter, static_cast<std::size_t>(Call::ListFolder) + 1> counters_{};
     int pauses_ = 0;
     std::size_t largestReadable_ = LARGEST_READABLE_FILE;
 };

@@ -132,6 +132,30 @@ bool PosixFileSystem::removeFile(const std::string& path) {
     return ::unlink(nativePath(path).c_str()) == 0;
 }
 
+FileResult PosixFileSystem::listFolder(const std::string& folder, std::vector<std::string>& names) {
+    std::error_code error;
+    std::filesystem::directory_iterator entries(nativePath(folder), error);
+    if (error) {
+        return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory
+                   ? FileResult::Missing
+                   : FileResult::Failed;
+    }
+    std::vector<std::string> files;
+    for (; entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        if (error) {
+            return FileResult::Failed;
+        }
+        if (entries->is_regular_file(error)) {
+            files.push_back(entries->path().filename().string());
+        }
+    }
+    if (error) {
+        return FileResult::Failed;
+    }
+    names = std::move(files);
+    return FileResult::Ok;
+}
+
 void PosixFileSystem::pause(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -23,6 +23,7 @@ class PosixFileSystem : public FileSystem {
     bool shareWithAllUsers(const std::string& path) override;
     FileResult moveFile(const std::string& from, const std::string& to) override;
     bool removeFile(const std::string& path) override;
+    FileResult listFolder(const std::string& folder, std::vector<std::string>& names) override;
     void pause(int milliseconds) override;
 
   private:

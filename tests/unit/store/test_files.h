@@ -128,6 +128,9 @@ class FaultyFileSystem : public PosixFileSystem {
     bool removeFile(const std::string& path) override {
         return pass() && PosixFileSystem::removeFile(path);
     }
+    FileResult listFolder(const std::string& folder, std::vector<std::string>& names) override {
+        return pass() ? PosixFileSystem::listFolder(folder, names) : FileResult::Failed;
+    }
     void pause(int) override { ++pauses_; }
 
   private:

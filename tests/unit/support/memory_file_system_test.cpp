@@ -61,4 +61,30 @@ TEST(MemoryFileSystem, ChosenCallsFail) {
     EXPECT_EQ(files.readFile(path, content), FileResult::Failed);
 }
 
+// The files directly in a folder: not its folders, nor what they hold.
+TEST(MemoryFileSystem, ListsTheFilesOfAFolder) {
+    MemoryFileSystem files("C:\\u", "C:\\c");
+    files.setFile("C:\\u\\b.xml", "x");
+    files.setFile("C:/u/a.xml", "x");
+    files.addFolder("C:\\u\\sub");
+    files.setFile("C:\\u\\sub\\c.xml", "x");
+    files.setFile("C:\\ux.xml", "x");
+    std::vector<std::string> names = {"stale"};
+    EXPECT_EQ(files.listFolder("C:\\u", names), FileResult::Ok);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.xml", "b.xml"}));
+    EXPECT_EQ(files.listFolder("C:\\u\\", names), FileResult::Ok);
+    EXPECT_EQ(names.size(), 2u);
+    EXPECT_EQ(files.listFolder("C:\\u\\sub", names), FileResult::Ok);
+    EXPECT_EQ(names, std::vector<std::string>{"c.xml"});
+    EXPECT_EQ(files.listFolder("C:\\c", names), FileResult::Ok);
+    EXPECT_TRUE(names.empty());
+
+    names = {"kept"};
+    EXPECT_EQ(files.listFolder("C:\\fehlt", names), FileResult::Missing);
+    files.failCall(Call::ListFolder, 1, FileResult::Busy);
+    EXPECT_EQ(files.listFolder("C:\\u", names), FileResult::Busy);
+    EXPECT_EQ(names, std::vector<std::string>{"kept"});
+    EXPECT_EQ(files.calls(Call::ListFolder), 6);
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "store/all_users_rights.h"
 #include "store/appointment_file.h"
 #include "store/appointment_store.h"
+#include "store/conflict_copies.h"
 #include "store/services_win32.h"
 #include "store/win32_handle.h"
 
@@ -91,6 +93,9 @@ class TestFolderFileSystem : public FileSystem {
         return files().moveFile(from, to);
     }
     bool removeFile(const std::string& path) override { return files().removeFile(path); }
+    FileResult listFolder(const std::string& folder, std::vector<std::string>& names) override {
+        return files().listFolder(folder, names);
+    }
     void pause(int milliseconds) override {
         ++pauses;
         held.reset();
@@ -390,6 +395,36 @@ TEST_F(Win32FileTest, FileHeldAtStartIsMergedOnceLetGo) {
     const int reads = files.reads;
     EXPECT_FALSE(store.sync(book, systemClock().currentTime(), missed));
     EXPECT_EQ(files.reads, reads);
+}
+
+// The files directly in a folder, whether its name ends in a backslash or not; not its
+// subfolders, nor "." and "..".
+TEST_F(Win32FileTest, ListsTheFilesOfAFolder) {
+    FileSystem& files = systemFileSystem();
+    std::vector<std::string> names = {"alt"};
+    ASSERT_EQ(files.listFolder(folder, names), FileResult::Ok);
+    EXPECT_TRUE(names.empty());
+
+    writeAll(path, Example);
+    const std::string copy = "quarvwecker (J\xfcrgens in Konflikt stehende Kopie 2026-12-07).xml";
+    writeAll(folder + "\\" + copy, "x");
+    const std::string sub = folder + "\\quarvwecker (1).xml";
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    writeAll(sub + "\\innen.xml", "x");
+    for (const std::string& listed : {folder, folder + "\\"}) {
+        ASSERT_EQ(files.listFolder(listed, names), FileResult::Ok) << listed;
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{copy, "quarvwecker.xml"}));
+    }
+    EXPECT_EQ(conflictCopiesOf(files, folder), std::vector<std::string>{folder + "\\" + copy});
+    DeleteFileA((sub + "\\innen.xml").c_str());
+    RemoveDirectoryA(sub.c_str());
+    DeleteFileA((folder + "\\" + copy).c_str());
+
+    names = {"alt"};
+    EXPECT_EQ(files.listFolder(folder + "\\fehlt", names), FileResult::Missing);
+    EXPECT_EQ(files.listFolder(path, names), FileResult::Missing); // a file, no folder
+    EXPECT_EQ(names, std::vector<std::string>{"alt"});
 }
 
 // A profile whose application-data folder went missing gets it back.
