@@ -13,9 +13,12 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool sameLetter(char x, char y) {
+    return lower(x) == lower(y);
+}
+
 bool sameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), sameLetter);
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -28,12 +31,8 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 }
 
 bool contains(std::string_view text, std::string_view word) {
-    for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
-        if (sameText(text.substr(at, word.size()), word)) {
-            return true;
-        }
-    }
-    return false;
+    return std::search(text.begin(), text.end(), word.begin(), word.end(), sameLetter) !=
+           text.end();
 }
 
 bool isDigit(char c) {

@@ -165,7 +165,8 @@ class Win32FileSystem final : public FileSystem {
             case ERROR_FILE_NOT_FOUND: // nothing at all: a drive's empty root has no "." either
                 names.clear();
                 return FileResult::Ok;
-            case ERROR_DIRECTORY: // a file where the folder should be
+            case ERROR_DIRECTORY:    // a file where the folder should be (Wine says
+            case ERROR_INVALID_NAME: // ERROR_INVALID_NAME), or no folder's name at all
                 return FileResult::Missing;
             case ERROR_ACCESS_DENIED: // a folder this user may not list, not a busy one
                 return FileResult::Failed;
