@@ -7,7 +7,7 @@
 
 #include "app/main_window.h"
 #include "res/resource.h"
-#include "store/book_merge.h"
+#include "ui/appointment_rows.h"
 #include "store/data_folder.h"
 #include "store/settings_store.h"
 #include "ui/dialogs.h"
@@ -52,7 +52,11 @@ AppointmentStore* Program::store() {
         if (!appointmentFolder(services.files, settings, folder)) {
             return nullptr;
         }
-        store_ = std::make_unique<AppointmentStore>(services.files, folder, !settings.userdata);
+        // The file shared by all users, or one in a folder of the user's choice, is
+        // shared with other programs: it carries identities and tombstones.
+        const bool allUsers = !settings.userdata;
+        store_ = std::make_unique<AppointmentStore>(services.files, folder, allUsers,
+                                                    allUsers || !settings.datafolder.empty());
     }
     return store_.get();
 }
@@ -103,8 +107,9 @@ void Program::showPendingMissed() {
 }
 
 bool Program::saveAtExit() {
-    saveBook();
-    return store_ ? !store_->unsaved() : book.count() == 0;
+    AppointmentStore* file = store();
+    return file != nullptr ? file->save(book, services.clock.currentTime(), Purpose::Exit)
+                           : book.count() == 0;
 }
 
 std::string Program::appointmentFilePath() const {
@@ -145,7 +150,7 @@ void Program::raiseAlarm() {
     // row. An occurrence of a series does not: its series goes on at the next one,
     // and its row coming back would alarm it again and put that next one in twice.
     if (listOpen_ && !due.recurrence.repeats()) {
-        alarmedWhileListOpen_.insert(due);
+        alarmedWhileListOpen_.push_back(due.id);
     }
     // A series goes on at its next occurrence; snoozing and "Erledigt" act on the
     // window alone.
@@ -210,14 +215,16 @@ template <typename Dialog> void Program::runMenuDialog(Dialog dialog) {
     menuDialogOpen_ = false;
 }
 
-// OK of the list replaces the book with its rows: it is saved, a sleeping alarm
-// wakes when there is something to watch again, and the status follows at once.
-// What other programs changed in the file while the list was open stays changed;
-// a one-off this program alarmed meanwhile comes back as the rows show it. A series
-// it moved on meanwhile stays at its next occurrence, unless the rows deleted or
-// changed it (the merge matches a series by its text and rule).
+// OK of the list puts the user's changes of the rows into the book: it is saved, a
+// sleeping alarm wakes when there is something to watch again, and the status
+// follows at once. What other programs changed in the file while the list was open
+// stays changed; a one-off this program alarmed meanwhile comes back as the rows
+// show it; a series it moved on meanwhile stays at its next occurrence, unless the
+// rows deleted or changed it.
 void Program::openAppointmentList() {
-    const AppointmentBook opened = book;
+    // Every row names its appointment.
+    giveIdentities(book);
+    AppointmentBook opened = book;
     AppointmentBook rows = book;
     listOpen_ = true;
     alarmedWhileListOpen_.clear();
@@ -226,9 +233,16 @@ void Program::openAppointmentList() {
     if (!committed) {
         return;
     }
-    AppointmentBook current = book;
-    alarmedWhileListOpen_.forEach([&](const Appointment& alarmed) { current.insert(alarmed); });
-    book = mergeBooks(opened, current, rows);
+    // A save while the list was open may have given appointments new identities (a file
+    // without identities holds those derived from their content): the rows follow.
+    if (store_) {
+        store_->followIdentities(opened);
+        store_->followIdentities(rows);
+        for (AppointmentId& id : alarmedWhileListOpen_) {
+            id = store_->currentId(id);
+        }
+    }
+    book = applyListEdits(opened, book, rows, alarmedWhileListOpen_);
     saveBook();
     wakeAfterBookChange();
 }
@@ -265,7 +279,7 @@ void Program::quit() {
 
 void Program::saveBook() {
     if (AppointmentStore* file = store()) {
-        file->save(book);
+        file->save(book, services.clock.currentTime());
     }
 }
 

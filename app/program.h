@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/alarm_window.h"
 #include "app/scheduler.h"
@@ -149,7 +150,7 @@ class Program final : public AlarmHost {
     bool missedShown_ = false;
     // While the appointment list is open: what the program alarmed meanwhile.
     bool listOpen_ = false;
-    AppointmentBook alarmedWhileListOpen_;
+    std::vector<AppointmentId> alarmedWhileListOpen_;
     // The DPI the notification area shows icons at: 0 until a change was
     // reported, then the main window's DPI counts.
     int trayDpi_ = 0;

@@ -83,7 +83,7 @@ std::optional<Appointment> nextInSeries(const Appointment& due, TimeValue now) {
     if (!next) {
         return std::nullopt;
     }
-    return Appointment{*next, due.text, due.recurrence};
+    return Appointment{*next, due.text, due.recurrence, due.id, moved(due.revision)};
 }
 
 const char* toggleMenuLabel(std::uint32_t alarmTimer) {

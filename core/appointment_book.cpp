@@ -21,3 +21,19 @@ void AppointmentBook::forEach(const std::function<void(const Appointment&)>& vis
         visit(entry.second);
     }
 }
+
+void giveIdentities(AppointmentBook& book) {
+    bool missing = false;
+    book.forEach([&missing](const Appointment& a) { missing = missing || a.id == NO_ID; });
+    if (!missing) {
+        return;
+    }
+    AppointmentBook identified;
+    book.forEach([&identified](Appointment a) {
+        if (a.id == NO_ID) {
+            a.id = newAppointmentId();
+        }
+        identified.insert(std::move(a));
+    });
+    book = std::move(identified);
+}

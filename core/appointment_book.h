@@ -9,18 +9,32 @@
 #include <string>
 #include <utility>
 
+#include "core/identity.h"
 #include "core/recurrence.h"
 #include "core/time_value.h"
 
-// An appointment is identified by all three: two programs that share one file
-// recognise the same appointment by them.
+// One appointment: what the user sees of it (time, text, repetition), and its identity
+// and revision, by which programs that share one file recognise it and its changes.
 struct Appointment {
+    Appointment() = default;
+    Appointment(TimeValue time, std::string what, Recurrence rule = {},
+                AppointmentId identity = NO_ID, Revision changes = {})
+        : alarmTime(time), text(std::move(what)), recurrence(rule), id(identity),
+          revision(changes) {}
+
     TimeValue alarmTime = 0;
     std::string text; // Windows-1252 bytes
     Recurrence recurrence;
+    AppointmentId id = NO_ID; // none until the appointment reaches the store
+    Revision revision;
 
     bool operator==(const Appointment&) const = default;
 };
+
+// Whether the two say the same to the user: time, text and repetition.
+inline bool sameContent(const Appointment& a, const Appointment& b) {
+    return a.alarmTime == b.alarmTime && a.text == b.text && a.recurrence == b.recurrence;
+}
 
 // Appointments ordered by alarm time, ascending. Equal times are kept in the
 // order of insertion: a new appointment goes after every one of the same time.
@@ -28,7 +42,7 @@ class AppointmentBook {
   public:
     void insert(Appointment appointment);
     void insert(TimeValue alarmTime, std::string text) {
-        insert(Appointment{alarmTime, std::move(text), {}});
+        insert(Appointment{alarmTime, std::move(text)});
     }
     int count() const { return static_cast<int>(entries_.size()); }
 
@@ -79,3 +93,6 @@ class AppointmentBook {
   private:
     Entries entries_;
 };
+
+// Gives every appointment of the book that has no identity one of its own.
+void giveIdentities(AppointmentBook& book);

@@ -4,6 +4,7 @@
 // as every appointment did before repetition.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,7 +36,7 @@ struct Recurrence {
     std::uint8_t minute = 0;  // every repeating kind: 0-59
 
     bool repeats() const { return kind != RepeatKind::None; }
-    bool operator==(const Recurrence&) const = default;
+    auto operator<=>(const Recurrence&) const = default;
 };
 
 // A local date and time as the user chose it.

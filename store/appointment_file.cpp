@@ -1,10 +1,13 @@
 // The appointment file "quarvwecker.xml": the book as XML in the application-data folder.
 #include "store/appointment_file.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "core/calendar.h"
-#include "store/appointment_store.h"
 #include "store/data_folder.h"
 #include "xml/xml.h"
 
@@ -23,9 +26,8 @@ const XmlElement* findAppointments(const XmlDocument& document) {
 
 // A whole appointment file: it reads, and nothing was cut off.
 bool isCompleteFile(const std::string& text) {
-    XmlDocument document(TRACE_ID);
-    return reachesItsEnd(text) && XmlTranslator(TRACE_ID).buildStructure(text, document) &&
-           findAppointments(document) != nullptr;
+    FileContent content;
+    return readAppointmentFile(text, content) && content.whole;
 }
 
 // A file opened for writing, closed at the latest when this goes out of scope.
@@ -107,18 +109,134 @@ bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp
                                          : result == FileResult::Ok && now == expected;
 }
 
+constexpr std::string_view GONE_ELEMENT = "geloescht";
+constexpr std::string_view TOMBSTONE_ELEMENT = "weg";
+constexpr std::string_view FORWARD_ELEMENT = "umbenannt";
+constexpr std::string_view FORWARD_TARGET_ATTRIBUTE = "zu";
+constexpr std::string_view WHEN_ATTRIBUTE = "am";
+constexpr int ID_DIGITS = 16;
+
+std::string idText(AppointmentId id) {
+    char text[ID_DIGITS + 1];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(id));
+    return text;
+}
+
+// Exactly 16 lowercase or uppercase hexadecimal digits, not all zero.
+std::optional<AppointmentId> idFromText(std::string_view text) {
+    AppointmentId id = NO_ID;
+    const char* end = text.data() + text.size();
+    if (text.size() != ID_DIGITS || std::from_chars(text.data(), end, id, 16).ptr != end ||
+        id == NO_ID) {
+        return std::nullopt;
+    }
+    return id;
+}
+
+std::string revisionText(Revision revision) {
+    std::string text = std::to_string(revision.edits);
+    if (revision.moves != 0) {
+        text += '.' + std::to_string(revision.moves);
+    }
+    return text;
+}
+
+// A count of decimal digits, nothing else.
+std::optional<std::uint32_t> countFromText(std::string_view text) {
+    std::uint32_t count = 0;
+    const char* end = text.data() + text.size();
+    if (text.empty() || text.front() == '+' || text.front() == '-' ||
+        std::from_chars(text.data(), end, count).ptr != end) {
+        return std::nullopt;
+    }
+    return count;
+}
+
+// "edits" or "edits.moves"; anything else reads as no change at all.
+Revision revisionFromText(std::string_view text) {
+    const std::size_t dot = text.find('.');
+    const auto edits = countFromText(text.substr(0, dot));
+    const auto moves = dot == std::string_view::npos ? std::optional<std::uint32_t>{0}
+                                                     : countFromText(text.substr(dot + 1));
+    return edits && moves ? Revision{*edits, *moves} : Revision{};
+}
+
+// The tombstones and forwards of "geloescht" in "version1"; damaged entries are passed
+// over (an appointment then stays, never goes).
+void readGone(const XmlElement& version, FileContent& content) {
+    const XmlElement* gone = version.childAt(version.findChild(GONE_ELEMENT));
+    if (gone == nullptr) {
+        return;
+    }
+    content.marked = true;
+    for (int i = 0; i < gone->childCount(); ++i) {
+        const XmlElement& entry = *gone->childAt(i);
+        const auto id = idFromText(entry.attribute(ID_ATTRIBUTE).value_or(""));
+        const TimeValue when = fileKeyToTime(entry.attribute(WHEN_ATTRIBUTE).value_or(""));
+        if (!id || when <= 0) {
+            continue;
+        }
+        if (entry.name() == TOMBSTONE_ELEMENT) {
+            if (const auto edits =
+                    countFromText(entry.attribute(REVISION_ATTRIBUTE).value_or(""))) {
+                content.tombstones.push_back({*id, *edits, when});
+            }
+        } else if (entry.name() == FORWARD_ELEMENT) {
+            if (const auto to =
+                    idFromText(entry.attribute(FORWARD_TARGET_ATTRIBUTE).value_or(""))) {
+                content.forwards.push_back({*id, *to, when});
+            }
+        }
+    }
+}
+
+// The identity derived from what a "date" element says.
+AppointmentId derivedId(const XmlElement& date, int equalBefore) {
+    return derivedAppointmentId(date.attribute("text").value_or(""),
+                                date.attribute("zeit").value_or(""),
+                                date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), equalBefore);
+}
+
+// Gives each entry (its first derived identity, its index) the identity derived with as
+// many equal ones before it as come before it in index order: they are found by their
+// first identity, so that a file with a million of them costs one sort.
+template <typename Derive>
+void numberEqualOnes(std::vector<std::pair<AppointmentId, int>>& entries,
+                     std::vector<AppointmentId>& ids, Derive derive) {
+    std::sort(entries.begin(), entries.end());
+    for (std::size_t k = 0, equal = 0; k < entries.size(); ++k) {
+        const auto [first, index] = entries[k];
+        equal = k > 0 && entries[k - 1].first == first ? equal + 1 : 0;
+        ids[static_cast<std::size_t>(index)] =
+            equal == 0 ? first : derive(index, static_cast<int>(equal));
+    }
+}
+
+// How many date tags the text holds: "<date" followed by what ends a name.
+int dateTags(std::string_view text) {
+    int count = 0;
+    for (std::size_t at = text.find("<date"); at != std::string_view::npos;
+         at = text.find("<date", at + 1)) {
+        const std::size_t after = at + 5;
+        if (after == text.size() ||
+            std::string_view(" \t\r\n/>").find(text[after]) != std::string_view::npos) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 } // namespace
 
 std::string appointmentFilePath(const std::string& folder) {
     return fileInFolder(folder, "quarvwecker.xml");
 }
 
-std::string appointmentFileText(const AppointmentBook& book) {
+std::string appointmentFileText(const AppointmentBook& book, const Replica* shared) {
     XmlDocument document(TRACE_ID);
-    XmlElement* appointments = document.addElement("quarvwecker", false)
-                                   ->addChild("version1", false)
-                                   ->addChild("termine", false);
-    book.forEach([appointments](const Appointment& appointment) {
+    XmlElement* version = document.addElement("quarvwecker", false)->addChild("version1", false);
+    XmlElement* appointments = version->addChild("termine", false);
+    book.forEach([appointments, shared](const Appointment& appointment) {
         XmlElement* date = appointments->addChild("date", true);
         date->addAttribute("text", appointment.text);
         date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
@@ -128,11 +246,59 @@ std::string appointmentFileText(const AppointmentBook& book) {
         if (!rule.empty()) {
             date->addAttribute(RECURRENCE_ATTRIBUTE, rule);
         }
+        if (shared != nullptr) {
+            date->addAttribute(ID_ATTRIBUTE, idText(appointment.id));
+            if (appointment.revision != Revision{}) {
+                date->addAttribute(REVISION_ATTRIBUTE, revisionText(appointment.revision));
+            }
+        }
     });
+    if (shared != nullptr && (!shared->tombstones.empty() || !shared->forwards.empty())) {
+        XmlElement* gone = version->addChild(GONE_ELEMENT, false);
+        for (const Tombstone& tombstone : shared->tombstones) {
+            XmlElement* entry = gone->addChild(TOMBSTONE_ELEMENT, true);
+            entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
+            entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
+            entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
+        }
+        for (const Forward& forward : shared->forwards) {
+            XmlElement* entry = gone->addChild(FORWARD_ELEMENT, true);
+            entry->addAttribute(ID_ATTRIBUTE, idText(forward.id));
+            entry->addAttribute(FORWARD_TARGET_ATTRIBUTE, idText(forward.to));
+            entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(forward.madeAt));
+        }
+    }
     return XmlTranslator(TRACE_ID).buildDocument(document);
 }
 
-bool readAppointmentFileText(std::string_view text, AppointmentBook& appointments) {
+std::vector<AppointmentId> derivedIdentities(const AppointmentBook& book) {
+    struct Written {
+        std::string_view text;
+        std::string key;
+        std::string rule;
+    };
+    std::vector<Written> written;
+    written.reserve(static_cast<std::size_t>(book.count()));
+    book.forEach([&written](const Appointment& a) {
+        written.push_back(
+            {a.text, timeToFileKey(a.alarmTime), recurrenceToAttribute(a.recurrence, a.alarmTime)});
+    });
+    const auto derive = [&written](int index, int equalBefore) {
+        const Written& w = written[static_cast<std::size_t>(index)];
+        return derivedAppointmentId(w.text, w.key, w.rule, equalBefore);
+    };
+    std::vector<std::pair<AppointmentId, int>> firsts;
+    firsts.reserve(written.size());
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        firsts.emplace_back(derive(static_cast<int>(i), 0), static_cast<int>(i));
+    }
+    std::vector<AppointmentId> ids(written.size(), NO_ID);
+    numberEqualOnes(firsts, ids, derive);
+    return ids;
+}
+
+bool readAppointmentFile(std::string_view text, FileContent& content) {
+    content = FileContent{};
     XmlDocument document(TRACE_ID);
     const XmlElement* termine = XmlTranslator(TRACE_ID).buildStructure(text, document)
                                     ? findAppointments(document)
@@ -140,6 +306,27 @@ bool readAppointmentFileText(std::string_view text, AppointmentBook& appointment
     if (termine == nullptr) {
         return false;
     }
+    // The identity a file without one gives an appointment counts the equal ones before it,
+    // in file order. Equal appointments are found by their first derived identity, sorted.
+    std::vector<AppointmentId> derived(static_cast<std::size_t>(termine->childCount()), NO_ID);
+    std::vector<std::pair<AppointmentId, int>> unmarked;
+    int dates = 0;
+    for (int i = 0; i < termine->childCount(); ++i) {
+        const XmlElement& date = *termine->childAt(i);
+        if (date.name() != "date") {
+            continue;
+        }
+        ++dates;
+        // A damaged identity counts as none.
+        if (idFromText(date.attribute(ID_ATTRIBUTE).value_or(""))) {
+            content.marked = true;
+        } else {
+            unmarked.emplace_back(derivedId(date, 0), i);
+        }
+    }
+    numberEqualOnes(unmarked, derived, [termine](int index, int equalBefore) {
+        return derivedId(*termine->childAt(index), equalBefore);
+    });
     // From the last to the first: appointments of equal time come out of the book in
     // the reverse of their order in the file.
     for (int i = termine->childCount() - 1; i >= 0; --i) {
@@ -147,15 +334,26 @@ bool readAppointmentFileText(std::string_view text, AppointmentBook& appointment
         if (date.name() != "date") {
             continue;
         }
-        const std::string_view appointmentText = date.attribute("text").value_or("");
         const TimeValue time = fileKeyToTime(date.attribute("zeit").value_or(""));
         if (time <= 0) {
             continue;
         }
-        const Recurrence rule =
-            recurrenceFromAttribute(date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), time);
-        appointments.insert({time, std::string(appointmentText), rule});
+        Appointment appointment{
+            time,
+            std::string(date.attribute("text").value_or("")),
+            recurrenceFromAttribute(date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), time),
+            derived[static_cast<std::size_t>(i)],
+            {}};
+        if (const auto id = idFromText(date.attribute(ID_ATTRIBUTE).value_or(""))) {
+            appointment.id = *id;
+            appointment.revision =
+                revisionFromText(date.attribute(REVISION_ATTRIBUTE).value_or(""));
+        }
+        content.appointments.insert(std::move(appointment));
     }
+    readGone(*termine->parent(), content);
+    content.whole =
+        reachesItsEnd(text) && text.find('\0') == std::string_view::npos && dateTags(text) == dates;
     return true;
 }
 
@@ -212,25 +410,4 @@ void recoverTemporaryFile(FileSystem& files, const std::string& path) {
         return;
     }
     files.removeFile(temporary);
-}
-
-bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
-                      AppointmentBook& book, AppointmentBook& missed) {
-    std::string folder;
-    if (!appointmentFolder(files, settings, folder)) {
-        return false;
-    }
-    AppointmentStore store(files, folder, !settings.userdata);
-    return store.load(now, settings.deleteold, book, missed);
-}
-
-bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book) {
-    std::string folder;
-    if (!appointmentFolder(files, settings, folder) || !files.createFolder(folder)) {
-        return false;
-    }
-    ReplaceOptions options;
-    options.allUsers = !settings.userdata;
-    return replaceWholeFile(files, appointmentFilePath(folder), appointmentFileText(book),
-                            options) == ReplaceResult::Replaced;
 }

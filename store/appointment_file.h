@@ -4,20 +4,52 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/appointment_book.h"
-#include "core/settings.h"
 #include "store/file_system.h"
+#include "store/replica.h"
 
 // "quarvwecker.xml" in the folder.
 std::string appointmentFilePath(const std::string& folder);
 
-// The text of the file that holds the book.
-std::string appointmentFileText(const AppointmentBook& book);
+// The attributes of a "date" element after "text", "zeit" and "wdh" that a shared file
+// carries: the identity (16 hexadecimal digits) and the revision ("edits" or
+// "edits.moves", left out while both are 0). The tombstones and forwards stand in an
+// element "geloescht" after "termine" in "version1", which a reader that looks only at
+// the "date" elements of "termine" passes over:
+//   <weg id="..." rev="edits" am="YYMMDDhhmm" />     an appointment deleted
+//   <umbenannt id="..." zu="..." am="YYMMDDhhmm" />  an identity that became another
+constexpr std::string_view ID_ATTRIBUTE = "id";
+constexpr std::string_view REVISION_ATTRIBUTE = "rev";
 
-// Every usable appointment of a file's text, past ones too, into `appointments`, from
-// the last in the file to the first. False when the text is no appointment file.
-bool readAppointmentFileText(std::string_view text, AppointmentBook& appointments);
+// The text of the file that holds the book. With `shared`, each appointment's identity
+// and revision and the tombstones and forwards of `shared` are written too (a file that
+// several programs share); without, the file is written as it always was.
+std::string appointmentFileText(const AppointmentBook& book, const Replica* shared = nullptr);
+
+// What a file holds.
+struct FileContent {
+    // Every usable appointment, past ones too, from the last in the file to the first (so
+    // that appointments of equal time come out in the reverse of their file order). An
+    // appointment the file gives no identity gets the one derived from its content.
+    AppointmentBook appointments;
+    std::vector<Tombstone> tombstones;
+    std::vector<Forward> forwards;
+    // The file carries identities: some appointment has one, or it has tombstones.
+    bool marked = false;
+    // Nothing is missing: the text reaches the end of its root element, holds no zero
+    // byte (a torn write), and every "<date" in it was read as an appointment element
+    // (a lost ">", a stray end tag or "<!--" in the middle would hide the rest).
+    bool whole = false;
+};
+
+// The identities that a reader of the file written from the book without identities
+// gives its appointments, in book order (see readAppointmentFile).
+std::vector<AppointmentId> derivedIdentities(const AppointmentBook& book);
+
+// Reads a file's text; false when it is no appointment file at all.
+bool readAppointmentFile(std::string_view text, FileContent& content);
 
 // Whether the text goes on to the end of its root element ("</quarvwecker>", then only
 // white space). A file cut off (a save that stopped, another program that writes in
@@ -52,16 +84,3 @@ ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::
 // A temporary file left by a save that did not finish: it replaces a missing file when it
 // is complete; otherwise it goes.
 void recoverTemporaryFile(FileSystem& files, const std::string& path);
-
-// Fills the book with the file's appointments after `now` and the missed book with its past
-// ones (or drops them when `deleteold`), then rewrites the file without the past ones. A
-// past series is missed once, at its last passed occurrence, and stays in the book at its
-// next one. False when the file was not read; an unreadable file is kept aside
-// (AppointmentStore).
-bool loadAppointments(FileSystem& files, const Settings& settings, TimeValue now,
-                      AppointmentBook& book, AppointmentBook& missed);
-
-// Writes the whole book over the file, in the folder that the settings choose now, whatever
-// the file holds. The old file stays whole until the new one is complete; true once the new
-// one is in place. The running program saves through AppointmentStore, which merges.
-bool saveAppointments(FileSystem& files, const Settings& settings, const AppointmentBook& book);

@@ -1,84 +1,115 @@
-// The appointment file as the running program sees it: load, merge on save, follow
-// changes made elsewhere.
+// The appointment file as the running program sees it: look, decide, carry out.
 #include "store/appointment_store.h"
 
+#include <algorithm>
 #include <utility>
 
-#include "store/book_merge.h"
+#include "store/conflict_copies.h"
+#include "store/data_folder.h"
 
 namespace {
 
 // A save looks at most this often before it gives up for now (a file that changes
-// between the read and the replace is merged again).
+// between the read and the replace is joined again).
 constexpr int MOST_LOOKS_PER_SAVE = 3;
 // How long a save waits before it looks again at a file that has just gone missing.
 constexpr int SECOND_LOOK_PAUSE_MS = 500;
 // Kept-aside copies of unreadable files: "quarvwecker.xml.bad", ".bad2", ... up to this.
 constexpr int MOST_KEPT_COPIES = 99;
 
-// The future appointments; the past ones go to `missed` unless they are dropped. A
-// past series is missed once, at its last passed occurrence, and goes on at its next.
-AppointmentBook takePast(const AppointmentBook& all, TimeValue now, bool dropPast,
-                         AppointmentBook& missed) {
-    AppointmentBook future;
-    all.forEach([&](const Appointment& a) {
+// What a file seen for the first time brings that has passed: as at start-up, a past
+// appointment is missed once (or dropped) and leaves the book; a series goes on at its
+// next occurrence. Only what `ours` did not hold yet counts.
+void takePastNewcomers(Replica& merged, const Replica& ours, TimeValue now, bool dropPast,
+                       AppointmentBook& missed) {
+    for (Appointment& a : merged.appointments) {
+        if (findAppointment(ours, a.id) != nullptr) {
+            continue;
+        }
         const StartUpSplit split = splitAtStartUp(a.recurrence, a.alarmTime, now);
         if (split.missed && !dropPast) {
-            missed.insert({*split.missed, a.text, a.recurrence});
+            missed.insert({*split.missed, a.text, a.recurrence, a.id, a.revision});
         }
-        if (split.next) {
-            future.insert({*split.next, a.text, a.recurrence});
+        if (!split.next) {
+            merged.tombstones.push_back({a.id, a.revision.edits, now});
+        } else if (*split.next != a.alarmTime) {
+            a.alarmTime = *split.next;
+            a.revision = moved(a.revision);
         }
-    });
-    return future;
+    }
+    merged = normalized(std::move(merged));
+}
+
+bool isEmpty(const Replica& replica) {
+    return replica.appointments.empty() && replica.tombstones.empty() && replica.forwards.empty();
+}
+
+// Whether both hold the same appointments, each as often, whatever their identities.
+bool sameContents(const std::vector<Appointment>& a, const std::vector<Appointment>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const auto order = [](const Appointment* x, const Appointment* y) {
+        return std::tie(x->alarmTime, x->text, x->recurrence) <
+               std::tie(y->alarmTime, y->text, y->recurrence);
+    };
+    std::vector<const Appointment*> left;
+    std::vector<const Appointment*> right;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        left.push_back(&a[i]);
+        right.push_back(&b[i]);
+    }
+    std::sort(left.begin(), left.end(), order);
+    std::sort(right.begin(), right.end(), order);
+    return std::equal(
+        left.begin(), left.end(), right.begin(),
+        [](const Appointment* x, const Appointment* y) { return sameContent(*x, *y); });
 }
 
 } // namespace
 
 struct AppointmentStore::Look {
-    enum Kind {
-        Same,        // the stamp is the base's: not read
-        Read,        // read; `content` holds it
-        Missing,     // no file
-        Unreadable,  // read, but no appointment file (or empty); `text` holds it
-        Unavailable, // could not be looked at or read now
-    } kind = Unavailable;
+    LookKind kind = LookKind::Unavailable;
     FileStamp stamp;
-    AppointmentBook content;
-    std::string text;
+    FileContent content;
+    std::string text; // of an unreadable or damaged file, to keep aside
 };
 
-AppointmentStore::AppointmentStore(FileSystem& files, std::string folder, bool allUsers)
+AppointmentStore::AppointmentStore(FileSystem& files, std::string folder, bool allUsers,
+                                   bool shared)
     : files_(files), folder_(std::move(folder)), path_(appointmentFilePath(folder_)),
-      allUsers_(allUsers) {}
+      allUsers_(allUsers), shared_(shared) {}
 
-AppointmentStore::Look AppointmentStore::lookAtFile() {
+AppointmentStore::Look AppointmentStore::lookAtFile(const StoreState& state) {
     Look look;
+    const bool known = state.phase == FilePhase::Known || state.phase == FilePhase::Stale ||
+                       state.phase == FilePhase::Doubted;
     FileResult result = files_.fileStamp(path_, look.stamp);
     if (result == FileResult::Missing) {
         look.stamp = FileStamp{};
-        look.kind = known_ && !baseStamp_.exists ? Look::Same : Look::Missing;
+    } else if (result != FileResult::Ok) {
         return look;
     }
-    if (result != FileResult::Ok) {
+    if (known && look.stamp == state.stamp) {
+        look.kind = LookKind::Same;
         return look;
     }
-    if (known_ && look.stamp == baseStamp_) {
-        look.kind = Look::Same;
+    if (result == FileResult::Missing) {
+        look.kind = LookKind::Missing;
         return look;
     }
     result = readWholeFile(files_, path_, look.text);
     if (result == FileResult::Missing) {
         look.stamp = FileStamp{};
-        look.kind = Look::Missing;
+        look.kind = LookKind::Missing;
     } else if (result == FileResult::Ok) {
-        // Against a base that holds appointments, a cut-off file would delete its lost
-        // tail everywhere: it counts as unreadable. The first read takes what it can.
-        const bool whole = !known_ || base_.count() == 0 || reachesItsEnd(look.text);
-        look.kind = whole && readAppointmentFileText(look.text, look.content) ? Look::Read
-                                                                              : Look::Unreadable;
-        if (look.kind == Look::Read) {
+        if (!readAppointmentFile(look.text, look.content)) {
+            look.kind = LookKind::Unreadable;
+        } else if (look.content.whole) {
+            look.kind = LookKind::Read;
             std::string().swap(look.text); // only an unreadable file's text is kept aside
+        } else {
+            look.kind = LookKind::Damaged;
         }
     }
     return look;
@@ -107,93 +138,202 @@ bool AppointmentStore::keepAside(const std::string& text) {
     return false;
 }
 
-bool AppointmentStore::fileHolds(const AppointmentBook& book) const {
-    return baseIsFile_ ? sameAppointments(book, base_) : book.count() == 0;
+Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue now) const {
+    if (join == JoinKind::None) {
+        return {};
+    }
+    const FileContent& content = look.content;
+    if (!content.marked) {
+        return identifyUnmarked(content.appointments, file_, join == JoinKind::Whole, now);
+    }
+    Replica replica = replicaOf(content.appointments);
+    replica.tombstones = content.tombstones;
+    replica.forwards = content.forwards;
+    return normalized(std::move(replica));
+}
+
+bool AppointmentStore::fileHolds(const Replica& merged) const {
+    if (isEmpty(merged) && file_.appointments.empty()) {
+        return true; // nothing to write, in either form
+    }
+    if (shared_) {
+        return fileMarked_ && file_ == merged;
+    }
+    return !fileMarked_ && sameContents(file_.appointments, merged.appointments);
+}
+
+void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replica& merged,
+                                  std::vector<std::string>& joined, TimeValue now) {
+    for (const std::string& copy : copies) {
+        std::string text;
+        FileContent content;
+        if (readWholeFile(files_, copy, text) != FileResult::Ok ||
+            !readAppointmentFile(text, content)) {
+            continue; // stays where it is, for the user
+        }
+        // A copy tells what it holds, never what it lacks.
+        Replica replica =
+            content.marked ? Replica{{}, content.tombstones, content.forwards} : Replica{};
+        replica = join(replica, identifyUnmarked(content.appointments, {}, false, now));
+        merged = join(merged, replica);
+        joined.push_back(copy);
+        shared_ = true;
+    }
 }
 
 bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue now,
-                              AppointmentBook* missed) {
+                              AppointmentBook& missed) {
+    giveIdentities(book);
     bool changed = false;
     for (int looks = 0; looks < MOST_LOOKS_PER_SAVE; ++looks) {
-        Look look = lookAtFile();
-        if (look.kind == Look::Unavailable) {
-            break;
+        Look look = lookAtFile(state_);
+        const StorePlan plan = decide(state_, look.kind, look.stamp, purpose);
+        const std::vector<std::string> copies =
+            plan.joinCopies ? conflictCopiesOf(files_, folder_) : std::vector<std::string>{};
+        if (look.kind == LookKind::Same && purpose == Purpose::Tick && !unsaved_ &&
+            copies.empty()) {
+            return changed; // nothing changed here or there since the last look
         }
-        const bool doubtful = look.kind == Look::Missing || look.kind == Look::Unreadable;
-        if (doubtful && baseIsFile_ && doubted_ != look.stamp) {
-            // A file that read well is gone or unreadable: a sync service may be replacing
-            // it. Nothing is written before a second look finds it so again.
-            doubted_ = look.stamp;
-            if (purpose != Purpose::Save) {
-                break;
-            }
+        if (plan.lookAgain) {
+            state_ = plan.next;
             files_.pause(SECOND_LOOK_PAUSE_MS);
             continue;
         }
-        doubted_.reset();
-        if (look.kind == Look::Unreadable && !keepAside(look.text)) {
-            // The file stays as it is and holds nothing of the book, whatever the base.
+        if (plan.stop) {
+            state_ = plan.next;
+            break;
+        }
+        if (plan.keepAside && !keepAside(look.text)) {
+            // The file stays as it is and holds nothing of the book.
             unsaved_ = book.count() > 0;
             return changed;
         }
+        const bool read = look.kind == LookKind::Read || look.kind == LookKind::Damaged;
+        // Another program writes this file too (or wrote it in the shared form): from now
+        // on it carries identities and tombstones.
+        const bool seenBefore =
+            state_.phase != FilePhase::Unknown && state_.phase != FilePhase::Absent;
+        shared_ = shared_ || (read && (look.content.marked || seenBefore));
 
-        if (look.kind != Look::Same) {
-            AppointmentBook merged;
-            if (!known_) {
-                // Nothing was known of the file: nothing of it or of the book can have been
-                // removed since, so the two are joined (at start-up the book is empty).
-                AppointmentBook fromFile = missed == nullptr
-                                               ? look.content
-                                               : takePast(look.content, now, deleteOld_, *missed);
-                merged = book.count() == 0 ? std::move(fromFile) : joinBooks(book, fromFile);
-            } else {
-                // A missing or unreadable file tells nothing of what others removed.
-                merged = mergeBooks(base_, book, look.kind == Look::Read ? look.content : base_);
-            }
-            if (!sameAppointments(merged, book)) {
-                book = std::move(merged);
-                changed = true;
-            }
-            // A missing or unreadable file keeps the base: it is still what this program and
-            // the others last agreed on, and a file that another program writes back is
-            // merged against it (against nothing, what both hold would count twice).
-            if (look.kind == Look::Read) {
-                base_ = std::move(look.content);
-            }
-            baseStamp_ = look.stamp;
-            baseIsFile_ = look.kind == Look::Read;
-            known_ = true;
+        const Replica ours = withDeletions(book, known_, now);
+        const Replica theirs = fileReplica(look, plan.join, now);
+        Replica merged = join(ours, theirs);
+        std::vector<std::string> joined;
+        joinCopies(copies, merged, joined, now);
+        if (plan.firstSight) {
+            takePastNewcomers(merged, ours, now, deleteOld_, missed);
         }
+        prune(merged, now);
+        changed = applyToBook(merged, book, look.content.appointments) || changed;
+        if (look.kind != LookKind::Same) {
+            file_ = look.kind == LookKind::Read ? theirs : Replica{};
+            fileMarked_ = look.kind == LookKind::Read && look.content.marked;
+        }
+        state_ = plan.next;
+        known_ = std::move(merged);
 
-        const bool mustWrite = !fileHolds(book) || (purpose == Purpose::Save && !baseIsFile_);
-        if (!mustWrite) {
+        if (!plan.mustWrite && !(plan.mayWrite && !fileHolds(known_))) {
             unsaved_ = false;
+            setAside(joined);
             return changed;
         }
-        if (!baseStamp_.exists) {
-            files_.createFolder(folder_);
-        }
-        FileStamp written;
-        ReplaceOptions options;
-        options.allUsers = allUsers_;
-        options.expected = &baseStamp_;
-        options.written = &written;
-        const ReplaceResult result =
-            replaceWholeFile(files_, path_, appointmentFileText(book), options);
-        if (result == ReplaceResult::Replaced) {
-            base_ = book;
-            baseStamp_ = written;
-            baseIsFile_ = true;
+        const ReplaceResult written = write(book);
+        if (written == ReplaceResult::Replaced) {
             unsaved_ = false;
+            setAside(joined);
             return changed;
         }
-        if (result == ReplaceResult::Failed) {
+        if (written == ReplaceResult::Failed) {
             break;
         }
-        // Changed since it was read: merge again with what it holds now.
+        // Changed since it was read: joined again with what it holds now.
     }
-    unsaved_ = !fileHolds(book);
+    unsaved_ = state_.phase == FilePhase::Unknown ? book.count() > 0
+                                                  : !fileHolds(withDeletions(book, known_, now));
     return changed;
+}
+
+ReplaceResult AppointmentStore::write(AppointmentBook& book) {
+    if (!state_.stamp.exists) {
+        files_.createFolder(folder_);
+    }
+    FileStamp written;
+    ReplaceOptions options;
+    options.allUsers = allUsers_;
+    options.expected = &state_.stamp;
+    options.written = &written;
+    const ReplaceResult result = replaceWholeFile(
+        files_, path_, appointmentFileText(book, shared_ ? &known_ : nullptr), options);
+    if (result == ReplaceResult::Replaced) {
+        if (!shared_) {
+            holdDerivedIdentities(book);
+        }
+        file_ = known_;
+        fileMarked_ = shared_;
+        state_ = {FilePhase::Known, written, {}};
+    }
+    return result;
+}
+
+// A file without identities: whoever reads it gives its appointments the identities
+// derived from their content, and so does this program from now on.
+void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
+    const std::vector<AppointmentId> derived = derivedIdentities(book);
+    AppointmentBook renamed;
+    std::size_t i = 0;
+    book.forEach([&](Appointment a) {
+        if (a.id != derived[i]) {
+            renamed_.push_back({a.id, derived[i], 0});
+            a.id = derived[i];
+        }
+        ++i;
+        renamed.insert(std::move(a));
+    });
+    book = std::move(renamed);
+    known_.appointments = replicaOf(book).appointments;
+}
+
+void AppointmentStore::followIdentities(AppointmentBook& book) const {
+    if (renamed_.empty()) {
+        return;
+    }
+    AppointmentBook followed;
+    book.forEach([&](Appointment a) {
+        a.id = currentId(a.id);
+        followed.insert(std::move(a));
+    });
+    book = std::move(followed);
+}
+
+AppointmentId AppointmentStore::currentId(AppointmentId id) const {
+    for (std::size_t step = 0; step <= renamed_.size(); ++step) {
+        const auto it = std::find_if(renamed_.begin(), renamed_.end(),
+                                     [id](const Forward& f) { return f.id == id; });
+        if (it == renamed_.end()) {
+            break;
+        }
+        id = it->to;
+    }
+    return id;
+}
+
+// A joined copy is renamed, never deleted: the user may still want to look at it. One
+// that cannot be renamed stays and is joined again at the next tick, which changes
+// nothing.
+void AppointmentStore::setAside(const std::vector<std::string>& copies) {
+    constexpr int MOST_ATTEMPTS = 99;
+    for (const std::string& copy : copies) {
+        const std::size_t slash = copy.find_last_of("\\/");
+        const std::string name = slash == std::string::npos ? copy : copy.substr(slash + 1);
+        for (int attempt = 1; attempt <= MOST_ATTEMPTS; ++attempt) {
+            const std::string target = fileInFolder(folder_, setAsideName(name, attempt).c_str());
+            FileStamp stamp;
+            if (files_.fileStamp(target, stamp) == FileResult::Missing) {
+                files_.moveFile(copy, target);
+                break;
+            }
+        }
+    }
 }
 
 bool AppointmentStore::load(TimeValue now, bool deleteOld, AppointmentBook& book,
@@ -201,25 +341,21 @@ bool AppointmentStore::load(TimeValue now, bool deleteOld, AppointmentBook& book
     deleteOld_ = deleteOld;
     files_.createFolder(folder_);
     recoverTemporaryFile(files_, path_);
-    update(book, Purpose::Load, now, &missed);
-    return known_ && baseStamp_.exists && baseIsFile_;
+    update(book, Purpose::StartUp, now, missed);
+    return state_.phase == FilePhase::Known && state_.stamp.exists;
 }
 
-bool AppointmentStore::save(AppointmentBook& book) {
-    update(book, Purpose::Save, 0, nullptr);
+bool AppointmentStore::save(AppointmentBook& book, TimeValue now, Purpose purpose) {
+    AppointmentBook missed;
+    update(book, purpose, now, missed);
+    missed.forEach([this](const Appointment& a) { missed_.insert(a); });
     return !unsaved_;
 }
 
 bool AppointmentStore::sync(AppointmentBook& book, TimeValue now, AppointmentBook& missed) {
-    if (known_ && !unsaved_ && !doubted_) {
-        FileStamp stamp;
-        const FileResult result = files_.fileStamp(path_, stamp);
-        if ((result == FileResult::Ok && stamp == baseStamp_) ||
-            (result == FileResult::Missing && !baseStamp_.exists)) {
-            return false;
-        }
-    }
-    return update(book, Purpose::Sync, now, &missed);
+    missed_.forEach([&missed](const Appointment& a) { missed.insert(a); });
+    missed_.clear();
+    return update(book, Purpose::Tick, now, missed);
 }
 
 bool AppointmentStore::shareWithAllUsers() {

@@ -22,6 +22,7 @@ namespace {
 struct EditorStart {
     int row;
     TimeValue now;
+    RowRecords& records; // the list's records of its rows
 };
 
 const EditorStart& startOf(HWND dialog) {
@@ -91,7 +92,7 @@ void openForRow(HWND dialog, int row) {
     if (const auto text = listCellText(list, row, TEXT_COLUMN, ROW_READ_BYTES)) {
         SetDlgItemTextA(dialog, IDC_EDIT_TEXT, text->c_str());
     }
-    const auto cells = appointmentRow(list, row, ROW_READ_BYTES);
+    const auto cells = appointmentRow(list, row, ROW_READ_BYTES, startOf(dialog).records);
     if (!cells) {
         return; // the pickers keep their defaults
     }
@@ -114,15 +115,16 @@ void writeRow(HWND dialog) {
     if (IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE))) {
         // The row the editor was opened for, not the list's selection mark: a
         // double click on the time column opens a row without selecting it.
-        const int row = startOf(dialog).row;
-        const auto original = appointmentRow(list, row, ROW_READ_BYTES);
-        setAppointmentRow(list, row,
+        const EditorStart& start = startOf(dialog);
+        const auto original = appointmentRow(list, start.row, ROW_READ_BYTES, start.records);
+        setAppointmentRow(list, start.row,
                           editedRow(std::move(text), moment, chosenRepeatKind(dialog),
-                                    original ? &*original : nullptr, startOf(dialog).now));
+                                    original ? &*original : nullptr, start.now),
+                          start.records);
     } else {
         const AppointmentRow cells = editedRow(std::move(text), moment, chosenRepeatKind(dialog),
                                                nullptr, startOf(dialog).now);
-        insertAppointmentRow(list, listRowCount(list), cells);
+        insertAppointmentRow(list, listRowCount(list), cells, startOf(dialog).records);
     }
 }
 
@@ -159,8 +161,8 @@ INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int editAppointmentRow(HWND listDialog, int row, TimeValue now) {
-    const EditorStart start{row, now};
+int editAppointmentRow(HWND listDialog, int row, TimeValue now, RowRecords& records) {
+    const EditorStart start{row, now, records};
     loadCommonControls(); // the date and time pickers
     return static_cast<int>(DialogBoxParamA(templateModule(listDialog),
                                             MAKEINTRESOURCEA(IDD_EDITOR), listDialog, editorProc,

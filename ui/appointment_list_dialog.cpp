@@ -38,12 +38,14 @@ struct ListDialogData {
     const Clock& clock;
     bool committed = false;
     int textColumnLimit = 0; // the text column's first width, in pixels
+    RowRecords records;
 };
 
 // What the missed appointments show.
 struct MissedDialogData {
     const AppointmentBook& missed;
     LocalDate today;
+    RowRecords records;
 };
 
 // The first column widths in pixels at 96 DPI; they grow with the dialog's DPI.
@@ -122,7 +124,8 @@ std::array<int, COLUMN_COUNT> cellWidths(HWND list,
         for (int column = 0; column < COLUMN_COUNT; ++column) {
             insertListColumn(measured, column, 0, "");
         }
-        insertAppointmentRow(measured, 0, {widest[TEXT_COLUMN], widest[TIME_COLUMN], {}});
+        RowRecords none;
+        insertAppointmentRow(measured, 0, {widest[TEXT_COLUMN], widest[TIME_COLUMN], {}}, none);
         setListCell(measured, 0, REPEAT_COLUMN, widest[REPEAT_COLUMN]);
     }
     std::array<int, COLUMN_COUNT> widths{};
@@ -178,7 +181,7 @@ class RedrawPaused {
 // The three columns and one row per appointment, in book order; the text
 // column's first width, which limits it from then on.
 int fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
-             const LocalDate& today) {
+             const LocalDate& today, RowRecords& records) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
     const int dpi = windowDpi(dialog);
     insertListColumn(list, TEXT_COLUMN, scaleToDpi(TEXT_COLUMN_WIDTH, dpi), "Text");
@@ -190,7 +193,7 @@ int fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
         const RedrawPaused quiet(list);
         SendMessageA(list, LVM_SETITEMCOUNT, rows.size(), 0);
         for (std::size_t row = 0; row < rows.size(); ++row) {
-            insertAppointmentRow(list, static_cast<int>(row), rows[row]);
+            insertAppointmentRow(list, static_cast<int>(row), rows[row], records);
         }
     }
     // With the scroll bars as the rows leave them, which narrow the room to share out.
@@ -214,25 +217,27 @@ int onListDpiMessage(HWND dialog, UINT message, WPARAM wParam) {
     return limit;
 }
 
-std::vector<AppointmentRow> readRows(HWND list) {
+std::vector<AppointmentRow> readRows(HWND list, const RowRecords& records) {
     std::vector<AppointmentRow> rows;
     const int count = listRowCount(list);
     for (int row = 0; row < count; ++row) {
-        rows.push_back(appointmentRow(list, row, COMMIT_READ_BYTES).value_or(AppointmentRow{}));
+        rows.push_back(
+            appointmentRow(list, row, COMMIT_READ_BYTES, records).value_or(AppointmentRow{}));
     }
     return rows;
 }
 
 // OK: the rows replace the book.
 void commit(HWND dialog, ListDialogData& data) {
-    commitRows(readRows(GetDlgItem(dialog, IDC_APPOINTMENTS)), data.book);
+    commitRows(readRows(GetDlgItem(dialog, IDC_APPOINTMENTS), data.records), data.book);
     data.committed = true;
 }
 
 // The editor writes the row itself; the columns then make room for what it wrote.
-void editRow(HWND dialog, const ListDialogData& data, int row) {
+void editRow(HWND dialog, ListDialogData& data, int row) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
-    if (editAppointmentRow(dialog, row, data.clock.currentTime()) == IDC_DELETE && row >= 0) {
+    if (editAppointmentRow(dialog, row, data.clock.currentTime(), data.records) == IDC_DELETE &&
+        row >= 0) {
         SendMessageA(list, LVM_DELETEITEM, row, 0);
     }
     fitColumns(list, data.textColumnLimit);
@@ -242,7 +247,8 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         auto& data = *reinterpret_cast<ListDialogData*>(lParam);
-        data.textColumnLimit = fillList(dialog, data.book, LIST_CELL_CHARS, data.clock.today());
+        data.textColumnLimit =
+            fillList(dialog, data.book, LIST_CELL_CHARS, data.clock.today(), data.records);
         return TRUE;
     }
     auto* data = reinterpret_cast<ListDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -300,8 +306,8 @@ INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam
     }
     return noThrow<INT_PTR>(FALSE, [&] {
         SetWindowTextA(dialog, "Quarv Zodora - verdaddelte Termine");
-        const auto& data = *reinterpret_cast<const MissedDialogData*>(lParam);
-        fillList(dialog, data.missed, MISSED_CELL_CHARS, data.today);
+        auto& data = *reinterpret_cast<MissedDialogData*>(lParam);
+        fillList(dialog, data.missed, MISSED_CELL_CHARS, data.today, data.records);
         EnableWindow(GetDlgItem(dialog, IDC_NEW), FALSE);
         EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         ShowWindow(GetDlgItem(dialog, IDC_LIST_HINT), SW_HIDE);
@@ -312,7 +318,7 @@ INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam
 } // namespace
 
 bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
-    ListDialogData data{book, clock};
+    ListDialogData data{book, clock, false, 0, {}};
     loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     appointmentListProc, reinterpret_cast<LPARAM>(&data));
@@ -320,7 +326,7 @@ bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
 }
 
 void showMissedAppointments(HWND owner, const AppointmentBook& missed, const LocalDate& today) {
-    MissedDialogData data{missed, today};
+    MissedDialogData data{missed, today, {}};
     loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     missedAppointmentsProc, reinterpret_cast<LPARAM>(&data));

@@ -4,11 +4,10 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <map>
+#include <set>
 
 namespace {
-
-// Each field of a rule in one byte of the row data, the kind lowest.
-constexpr int RULE_FIELDS = 6;
 
 // The display form of a time with its weekday, as the editor writes it.
 std::string displayWithWeekday(TimeValue time) {
@@ -38,33 +37,6 @@ ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& ne
     return widths;
 }
 
-std::uint64_t ruleToRowData(const Recurrence& rule) {
-    const std::uint8_t fields[RULE_FIELDS] = {static_cast<std::uint8_t>(rule.kind),
-                                              rule.month,
-                                              rule.day,
-                                              rule.weekday,
-                                              rule.hour,
-                                              rule.minute};
-    std::uint64_t data = 0;
-    for (int i = RULE_FIELDS - 1; i >= 0; --i) {
-        data = data << 8 | fields[i];
-    }
-    return data;
-}
-
-Recurrence ruleFromRowData(std::uint64_t data) {
-    std::uint8_t fields[RULE_FIELDS] = {};
-    for (std::uint8_t& field : fields) {
-        field = static_cast<std::uint8_t>(data & 0xFF);
-        data >>= 8;
-    }
-    if (data != 0 || fields[0] >= REPEAT_WORDS.size()) {
-        return {};
-    }
-    return Recurrence{
-        static_cast<RepeatKind>(fields[0]), fields[1], fields[2], fields[3], fields[4], fields[5]};
-}
-
 std::string cutText(std::string_view text, std::size_t maxChars) {
     return std::string(text.substr(0, maxChars));
 }
@@ -75,7 +47,7 @@ std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_
     book.forEach([&](const Appointment& appointment) {
         rows.push_back({cutText(appointment.text, cellChars),
                         cutText(timeToDisplay(appointment.alarmTime, today), cellChars),
-                        appointment.recurrence});
+                        appointment.recurrence, appointment.id});
     });
     return rows;
 }
@@ -85,7 +57,11 @@ void commitRows(const std::vector<AppointmentRow>& rows, AppointmentBook& book) 
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         const TimeValue alarmTime = displayToTime(row->display);
         if (alarmTime != -1) {
-            book.insert({alarmTime, cutText(row->text, APPOINTMENT_TEXT_CHARS), row->recurrence});
+            book.insert({alarmTime,
+                         cutText(row->text, APPOINTMENT_TEXT_CHARS),
+                         row->recurrence,
+                         row->id,
+                         {}});
         }
     }
 }
@@ -106,7 +82,8 @@ CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& ti
 
 AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatKind kind,
                          const AppointmentRow* original, TimeValue now) {
-    AppointmentRow row{std::move(text), calendarToDisplay(picked), {}};
+    AppointmentRow row{
+        std::move(text), calendarToDisplay(picked), {}, original != nullptr ? original->id : NO_ID};
     const TimeValue chosen = displayToTime(row.display);
     if (original != nullptr && original->recurrence.kind == kind &&
         displayToTime(original->display) == chosen) {
@@ -126,4 +103,62 @@ AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatK
         }
     }
     return row;
+}
+
+AppointmentBook applyListEdits(const AppointmentBook& opened, const AppointmentBook& current,
+                               const AppointmentBook& committed,
+                               const std::vector<AppointmentId>& alarmedMeanwhile) {
+    const auto byId = [](const AppointmentBook& book) {
+        std::map<AppointmentId, Appointment> all;
+        book.forEach([&all](const Appointment& a) {
+            if (a.id != NO_ID) {
+                all.emplace(a.id, a);
+            }
+        });
+        return all;
+    };
+    const std::map<AppointmentId, Appointment> before = byId(opened);
+    std::map<AppointmentId, Appointment> now = byId(current);
+    std::set<AppointmentId> kept;
+    committed.forEach([&](const Appointment& row) {
+        const auto was = before.find(row.id);
+        if (was == before.end()) {
+            return; // a new row
+        }
+        kept.insert(row.id);
+        const auto is = now.find(row.id);
+        const bool alarmedHere = std::find(alarmedMeanwhile.begin(), alarmedMeanwhile.end(),
+                                           row.id) != alarmedMeanwhile.end();
+        if (sameContent(row, was->second) && (is != now.end() || !alarmedHere)) {
+            return; // as it is now, or gone as it went meanwhile
+        }
+        Revision newest = was->second.revision;
+        if (is != now.end()) {
+            newest = std::max(newest, is->second.revision);
+        }
+        Appointment changed = row;
+        changed.revision = edited(newest);
+        now[row.id] = std::move(changed);
+    });
+    for (const auto& [id, appointment] : before) {
+        if (!kept.contains(id)) {
+            now.erase(id); // its row was deleted
+        }
+    }
+    // In the order of the rows, as OK always did; then what arrived meanwhile.
+    AppointmentBook result;
+    committed.forEach([&](const Appointment& row) {
+        if (!before.contains(row.id)) {
+            result.insert(row); // a new row: the store gives it its identity
+        } else if (const auto it = now.find(row.id); it != now.end()) {
+            result.insert(it->second);
+            now.erase(it);
+        }
+    });
+    current.forEach([&](const Appointment& a) {
+        if (const auto it = now.find(a.id); it != now.end() || a.id == NO_ID) {
+            result.insert(a);
+        }
+    });
+    return result;
 }

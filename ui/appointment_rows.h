@@ -17,7 +17,16 @@ struct AppointmentRow {
     std::string display; // the display form of the alarm time
     // The whole rule, not only its word: a monthly 31st shown on 30 April stays the 31st.
     Recurrence recurrence;
+    AppointmentId id = NO_ID; // the appointment the row shows; none for a new row
 };
+
+// What the list keeps of a row besides its texts. The list view holds the index of
+// its record as each row's item data.
+struct RowRecord {
+    Recurrence recurrence;
+    AppointmentId id = NO_ID;
+};
+using RowRecords = std::vector<RowRecord>;
 
 // The editor's choices of repetition, in the order of RepeatKind.
 constexpr std::array<const char*, 6> REPEAT_WORDS{"keine",       "täglich",   "werktags",
@@ -51,11 +60,6 @@ struct ColumnNeeds {
 // repetition takes only what is left.
 ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& needs);
 
-// A rule as the item data of its list row, and back; data that names no rule
-// gives none.
-std::uint64_t ruleToRowData(const Recurrence& rule);
-Recurrence ruleFromRowData(std::uint64_t data);
-
 // Cell limits: the list dialog fills through 128-byte cells, the missed variant
 // through 64-byte ones; a committed text or a text typed in the editor keeps 63.
 constexpr std::size_t LIST_CELL_CHARS = 127;
@@ -70,11 +74,24 @@ std::string cutText(std::string_view text, std::size_t maxChars);
 std::vector<AppointmentRow> rowsFromBook(const AppointmentBook& book, std::size_t cellChars,
                                          const LocalDate& today);
 
-// Replaces the book with the rows and their rules, inserting from the last row
-// up, so that rows of equal time come out of the book in reverse list order.
-// Texts are cut to 63 characters; a row whose display form names no valid alarm
-// time is left out.
+// Replaces the book with the rows, their rules and identities, inserting from the
+// last row up, so that rows of equal time come out of the book in reverse list
+// order. Texts are cut to 63 characters; a row whose display form names no valid
+// alarm time is left out.
 void commitRows(const std::vector<AppointmentRow>& rows, AppointmentBook& book);
+
+// The book after an OK of the list: `current` (the book now, with what happened while
+// the list was open: alarms here, changes from other programs) changed by what the
+// user did to the rows, told by the list as it was `opened` and as it was `committed`.
+// A row deleted deletes its appointment (a series whole, wherever it stands now). A
+// row changed replaces its appointment with a higher revision. A row left as it was
+// leaves the appointment as it is now: a series that moved on meanwhile stays moved
+// on, one deleted elsewhere stays deleted. A one-off this program alarmed meanwhile
+// (`alarmedMeanwhile`) comes back as the row shows it, and falls due again. A new
+// row is a new appointment.
+AppointmentBook applyListEdits(const AppointmentBook& opened, const AppointmentBook& current,
+                               const AppointmentBook& committed,
+                               const std::vector<AppointmentId>& alarmedMeanwhile);
 
 // The date of the date picker with the hour and minute of the time picker,
 // seconds cleared and the day of the week that belongs to the date.

@@ -45,13 +45,30 @@ void setListCell(HWND list, int row, int column, const std::string& text) {
     SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+namespace {
+
+// The index of the record a row's item data names; nothing when the row does not
+// exist. A row made without a record (by another hand) names none in range.
+std::optional<std::size_t> recordIndex(HWND list, int row) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(item.lParam);
+}
+
+} // namespace
+
 // A one-off's empty word needs no call: a cell never set reads as empty.
-int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells) {
+int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells, RowRecords& records) {
+    records.push_back({cells.recurrence, cells.id});
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
     item.pszText = const_cast<char*>(cells.text.c_str());
-    item.lParam = static_cast<LPARAM>(ruleToRowData(cells.recurrence));
+    item.lParam = static_cast<LPARAM>(records.size() - 1);
     const auto inserted =
         static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (inserted >= 0) {
@@ -63,25 +80,23 @@ int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells) {
     return inserted;
 }
 
-void setAppointmentRow(HWND list, int row, const AppointmentRow& cells) {
+void setAppointmentRow(HWND list, int row, const AppointmentRow& cells, RowRecords& records) {
     setListCell(list, row, TEXT_COLUMN, cells.text);
     setListCell(list, row, TIME_COLUMN, cells.display);
     setListCell(list, row, REPEAT_COLUMN, repeatLabel(cells.recurrence));
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = static_cast<LPARAM>(ruleToRowData(cells.recurrence));
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (const auto index = recordIndex(list, row); index && *index < records.size()) {
+        records[*index] = {cells.recurrence, cells.id};
+    }
 }
 
-std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes) {
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes,
+                                             const RowRecords& records) {
+    const auto index = recordIndex(list, row);
+    if (!index) {
         return std::nullopt;
     }
+    const RowRecord record = *index < records.size() ? records[*index] : RowRecord{};
     return AppointmentRow{listCellText(list, row, TEXT_COLUMN, bufferBytes).value_or(""),
                           listCellText(list, row, TIME_COLUMN, bufferBytes).value_or(""),
-                          ruleFromRowData(static_cast<std::uint64_t>(item.lParam))};
+                          record.recurrence, record.id};
 }

@@ -1,5 +1,6 @@
 // The cells of the appointment list view, read and written as texts with the
-// ANSI list-view messages, and each row's rule as its item data.
+// ANSI list-view messages; each row's rule and identity stay in a record of the
+// list's, whose index is the row's item data.
 #pragma once
 
 #include <windows.h>
@@ -26,15 +27,16 @@ std::optional<std::string> listCellText(HWND list, int row, int column, std::siz
 
 void setListCell(HWND list, int row, int column, const std::string& text);
 
-// Inserts a row whole at the given index: its text and rule (as the row's item
-// data) with the insert, then its display form and the word of a series; its
-// index or -1.
-int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells);
+// Inserts a row whole at the given index: its text with the insert, then its
+// display form and the word of a series; its rule and identity go into a new
+// record. The row's index or -1.
+int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells, RowRecords& records);
 
-// Writes an existing row whole: its text, the display form, the word of its rule
-// and the rule itself as the row's item data.
-void setAppointmentRow(HWND list, int row, const AppointmentRow& cells);
+// Writes an existing row whole: its text, the display form, the word of its rule,
+// and the rule and identity into its record.
+void setAppointmentRow(HWND list, int row, const AppointmentRow& cells, RowRecords& records);
 
-// A row's text and display form read through buffers of bufferBytes, and its
-// rule; nothing when the row does not exist.
-std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes);
+// A row's text and display form read through buffers of bufferBytes, and its rule
+// and identity; nothing when the row does not exist.
+std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes,
+                                             const RowRecords& records);

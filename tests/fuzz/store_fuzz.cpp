@@ -13,6 +13,7 @@
 #include "core/calendar.h"
 #include "core/clock.h"
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 #include "tests/support/memory_file_system.h"
 
 namespace {

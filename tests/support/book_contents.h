@@ -1,4 +1,5 @@
-// Every appointment of a book in book order, for comparing in tests.
+// Every appointment of a book in book order, as the user sees it (without identity and
+// revision), for comparing in tests.
 #pragma once
 
 #include <vector>
@@ -7,6 +8,8 @@
 
 inline std::vector<Appointment> contents(const AppointmentBook& book) {
     std::vector<Appointment> all;
-    book.forEach([&](const Appointment& appointment) { all.push_back(appointment); });
+    book.forEach([&](const Appointment& appointment) {
+        all.emplace_back(appointment.alarmTime, appointment.text, appointment.recurrence);
+    });
     return all;
 }

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "res/resource.h"
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 
 #include "core/clock.h"
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 #include "tests/support/posix_file_system.h"
 #include "tests/support/memory_file_system.h"
 

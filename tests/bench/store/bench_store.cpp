@@ -10,6 +10,7 @@
 #include "core/calendar.h"
 #include "core/clock.h"
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 #include "tests/bench/steady_heap.h"
 #include "tests/support/memory_file_system.h"
 

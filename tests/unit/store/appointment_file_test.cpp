@@ -8,6 +8,7 @@
 
 #include "core/calendar.h"
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 #include "test_files.h"
 #include "tests/support/book_contents.h"
 

@@ -6,7 +6,8 @@
 
 #include "core/calendar.h"
 #include "store/appointment_store.h"
-#include "store/book_merge.h"
+#include "store/replica.h"
+#include "tests/support/appointment_files.h"
 #include "test_files.h"
 
 namespace {
@@ -44,7 +45,7 @@ class AppointmentStoreTest : public ::testing::Test {
     }
     // A second program on the same file: load, then the book as it is then.
     AppointmentStore started(AppointmentBook& its) {
-        AppointmentStore other(files, folders.user(), false);
+        AppointmentStore other(files, folders.user(), false, false);
         AppointmentBook itsMissed;
         other.load(NOW, false, its, itsMissed);
         return other;
@@ -52,7 +53,7 @@ class AppointmentStoreTest : public ::testing::Test {
 
     TempFolders folders;
     FaultyFileSystem files{folders.user(), folders.common()};
-    AppointmentStore store{files, folders.user(), false};
+    AppointmentStore store{files, folders.user(), false, false};
     AppointmentBook ours;
     AppointmentBook missed;
 };
@@ -67,14 +68,14 @@ TEST_F(AppointmentStoreTest, TwoProgramsOnOneFileLoseNothing) {
     const int reads = files.reads();
     EXPECT_FALSE(store.sync(ours, NOW, missed));
     ours.insert(book("D").earliest());
-    EXPECT_TRUE(store.save(ours));
+    EXPECT_TRUE(store.save(ours, NOW));
     EXPECT_EQ(files.reads(), reads);
 
     // They add C; we alarm A at the same time.
     theirs.insert(book("C").earliest());
-    EXPECT_TRUE(other.save(theirs));
+    EXPECT_TRUE(other.save(theirs, NOW));
     ours.removeEarliest();
-    EXPECT_TRUE(store.save(ours));
+    EXPECT_TRUE(store.save(ours, NOW));
     EXPECT_EQ(letters(ours), "BCD");
     EXPECT_EQ(onDisk(), "BCD");
 
@@ -106,17 +107,17 @@ TEST_F(AppointmentStoreTest, FileHeldAtStartIsReadLaterAndNotWiped) {
     EXPECT_FALSE(store.load(NOW, false, ours, missed));
     EXPECT_EQ(ours.count(), 0);
 
-    ours = book("CD"); // C is in the file too: it stays one appointment
-    EXPECT_FALSE(store.save(ours));
+    ours = book("CD"); // entered again while the file was held: a C of its own
+    EXPECT_FALSE(store.save(ours, NOW));
     EXPECT_TRUE(store.unsaved());
     EXPECT_FALSE(store.sync(ours, NOW, missed));
     EXPECT_EQ(onDisk(), "aBC");
 
     files.busyReads(path(), 0);
     EXPECT_TRUE(store.sync(ours, NOW, missed));
-    EXPECT_EQ(letters(ours), "BCD");
+    EXPECT_EQ(letters(ours), "BCCD");
     EXPECT_EQ(letters(missed), "a");
-    EXPECT_EQ(onDisk(), "BCD");
+    EXPECT_EQ(onDisk(), "BCCD");
     EXPECT_FALSE(store.unsaved());
 }
 
@@ -138,12 +139,12 @@ TEST_F(AppointmentStoreTest, UnreadableFilesAreKeptAsideOrNotReplaced) {
 
     // No copy can be made: the file stays as it is, and the book unsaved.
     files.refuseCreating(".bad");
-    AppointmentStore other(files, folders.user(), false);
+    AppointmentStore other(files, folders.user(), false, false);
     AppointmentBook theirs;
     writeText(path(), "noch einmal kaputt");
     EXPECT_FALSE(other.load(NOW, false, theirs, missed));
     theirs = book("B");
-    EXPECT_FALSE(other.save(theirs));
+    EXPECT_FALSE(other.save(theirs, NOW));
     EXPECT_TRUE(other.unsaved());
     EXPECT_EQ(fileText(path()), "noch einmal kaputt");
     files.refuseCreating("");
@@ -159,7 +160,7 @@ TEST_F(AppointmentStoreTest, UnreadableFileThatStaysIsNoSave) {
     store.load(NOW, false, ours, missed);
     writeText(path(), "kaputt");
     files.refuseCreating(".bad");
-    EXPECT_FALSE(store.save(ours));
+    EXPECT_FALSE(store.save(ours, NOW));
     EXPECT_TRUE(store.unsaved());
     files.refuseCreating("");
     store.sync(ours, NOW, missed);
@@ -215,7 +216,7 @@ TEST_F(AppointmentStoreTest, FileMissingForATickDeletesNothing) {
     std::filesystem::remove(path());
     ours.removeEarliest();
     const int pauses = files.pauses();
-    EXPECT_TRUE(store.save(ours));
+    EXPECT_TRUE(store.save(ours, NOW));
     EXPECT_EQ(files.pauses(), pauses + 1);
     EXPECT_EQ(onDisk(), "BC");
 }
@@ -243,14 +244,14 @@ TEST_F(AppointmentStoreTest, FileGoneAndWrittenBackElsewhereIsNoAddition) {
 }
 
 TEST_F(AppointmentStoreTest, MissingFolderIsCreated) {
-    AppointmentStore deep(files, folders.user() + "/AppData/Roaming", false);
+    AppointmentStore deep(files, folders.user() + "/AppData/Roaming", false, false);
     EXPECT_FALSE(deep.load(NOW, false, ours, missed));
     EXPECT_TRUE(std::filesystem::is_directory(folders.user() + "/AppData/Roaming"));
-    EXPECT_TRUE(deep.save(ours)); // the first save writes even an empty book
+    EXPECT_TRUE(deep.save(ours, NOW)); // the first save writes even an empty book
     EXPECT_EQ(fileText(folders.user() + "/AppData/Roaming/quarvwecker.xml").size(), 124u);
     std::filesystem::remove_all(folders.user() + "/AppData");
     ours = book("A");
-    EXPECT_TRUE(deep.save(ours));
+    EXPECT_TRUE(deep.save(ours, NOW));
     EXPECT_TRUE(fileExists(folders.user() + "/AppData/Roaming/quarvwecker.xml"));
 }
 
@@ -258,7 +259,7 @@ TEST_F(AppointmentStoreTest, FailedSaveIsRetriedAtTheNextTick) {
     store.load(NOW, false, ours, missed);
     ours = book("A");
     files.busyMoves(1000);
-    EXPECT_FALSE(store.save(ours));
+    EXPECT_FALSE(store.save(ours, NOW));
     EXPECT_TRUE(store.unsaved());
     EXPECT_FALSE(fileExists(path()));
     files.busyMoves(0);
@@ -278,7 +279,7 @@ TEST_F(AppointmentStoreTest, FileChangedJustBeforeTheReplaceIsMergedAgain) {
         }
     };
     ours.insert(book("D").earliest());
-    EXPECT_TRUE(store.save(ours));
+    EXPECT_TRUE(store.save(ours, NOW));
     EXPECT_EQ(onDisk(), "ABCD");
 }
 
@@ -287,14 +288,14 @@ TEST_F(AppointmentStoreTest, FileChangedJustBeforeTheReplaceIsMergedAgain) {
 TEST_F(AppointmentStoreTest, SaveFailingAnywhereInAMergeLeavesTheFileWhole) {
     for (int n = 1;; ++n) {
         ASSERT_LT(n, 50);
-        AppointmentStore program(files, folders.user(), false);
+        AppointmentStore program(files, folders.user(), false, false);
         writeFile("AB");
         ours.clear();
         program.load(NOW, false, ours, missed);
         writeFile("ABC");
         ours.removeEarliest();
         files.failOperation(n);
-        const bool saved = program.save(ours);
+        const bool saved = program.save(ours, NOW);
         const bool completed = files.operations() < n;
         files.failOperation(0);
 
@@ -312,16 +313,16 @@ TEST_F(AppointmentStoreTest, SaveFailingAnywhereInAMergeLeavesTheFileWhole) {
 }
 
 TEST_F(AppointmentStoreTest, AllUsersFileGetsItsRightsAtEverySave) {
-    AppointmentStore shared(files, folders.common(), true);
+    AppointmentStore shared(files, folders.common(), true, true);
     shared.load(NOW, false, ours, missed);
     ours = book("A");
-    EXPECT_TRUE(shared.save(ours));
+    EXPECT_TRUE(shared.save(ours, NOW));
     EXPECT_EQ(files.shares(), 1);
     EXPECT_EQ(std::filesystem::status(folders.common() + "/quarvwecker.xml").permissions(),
               std::filesystem::perms(0666));
     EXPECT_TRUE(shared.shareWithAllUsers());
     EXPECT_FALSE(shared.sync(ours, NOW, missed)); // rights are no change of the file
-    EXPECT_TRUE(store.save(ours));
+    EXPECT_TRUE(store.save(ours, NOW));
     EXPECT_EQ(files.shares(), 2);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 #include "store/data_folder.h"
 #include "test_files.h"
 

@@ -14,6 +14,7 @@
 #include "core/clock.h"
 #include "store/all_users_rights.h"
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 #include "store/appointment_store.h"
 #include "store/conflict_copies.h"
 #include "store/services_win32.h"
@@ -307,12 +308,12 @@ TEST_F(Win32FileTest, AllUsersFileMayBeWrittenByEveryUser) {
     LocalFree(rights);
     EXPECT_EQ(wanted, std::string("D:P(A;;FA;;;SY)(A;;FA;;;BA)") + modify);
 
-    AppointmentStore store(systemFileSystem(), folder, true);
+    AppointmentStore store(systemFileSystem(), folder, true, true);
     AppointmentBook book;
     AppointmentBook missed;
     store.load(systemClock().currentTime(), false, book, missed);
     book.insert(fileKeyToTime("9912071530"), "Zahnarzt");
-    ASSERT_TRUE(store.save(book));
+    ASSERT_TRUE(store.save(book, systemClock().currentTime()));
     std::printf("after a save of the all-users file: %s\n", fileAccessList(path).c_str());
     const bool kept = fileAccessList(path).find(";;;BU)") != std::string::npos;
     if (kept) {
@@ -329,7 +330,7 @@ TEST_F(Win32FileTest, AllUsersFileMayBeWrittenByEveryUser) {
     }
     // The program itself still reads and replaces the file.
     book.insert(fileKeyToTime("9912081530"), "Friseur");
-    EXPECT_TRUE(store.save(book));
+    EXPECT_TRUE(store.save(book, systemClock().currentTime()));
     EXPECT_FALSE(store.sync(book, systemClock().currentTime(), missed));
     EXPECT_EQ(book.count(), 2);
 }
@@ -373,7 +374,7 @@ TEST_F(Win32FileTest, StampSeesEveryReplaceAndIgnoresLocks) {
 TEST_F(Win32FileTest, FileHeldAtStartIsMergedOnceLetGo) {
     writeAll(path, Example);
     TestFolderFileSystem files(folder);
-    AppointmentStore store(files, folder, false);
+    AppointmentStore store(files, folder, false, false);
     AppointmentBook book;
     AppointmentBook missed;
     {
@@ -382,7 +383,7 @@ TEST_F(Win32FileTest, FileHeldAtStartIsMergedOnceLetGo) {
         ASSERT_TRUE(holder);
         EXPECT_FALSE(store.load(systemClock().currentTime(), false, book, missed));
         book.insert(fileKeyToTime("9912081530"), "Friseur");
-        EXPECT_FALSE(store.save(book));
+        EXPECT_FALSE(store.save(book, systemClock().currentTime()));
         EXPECT_TRUE(store.unsaved());
     }
     EXPECT_EQ(readAll(path), Example);

@@ -149,7 +149,7 @@ TEST_F(DataFolderRow, AChosenFolderIsStoredAtOkAndTheBookJoinsItsFile) {
     EXPECT_EQ(readString(RegistryRoot::User, SETTINGS_KEY, "datafolder", &type), CHOSEN);
     EXPECT_EQ(type, RegistryType::String);
     EXPECT_EQ(program->appointmentFilePath(), std::string(CHOSEN) + "\\quarvwecker.xml");
-    EXPECT_EQ(readWholeFile(program->appointmentFilePath()),
+    EXPECT_EQ(plainForm(readWholeFile(program->appointmentFilePath())),
               appointmentXml({{"Zahnarzt", day}, {"vom Laptop", day + 60}}));
     EXPECT_EQ(readWholeFile(oldFile), oldText);
 }

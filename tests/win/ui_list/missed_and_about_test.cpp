@@ -5,6 +5,7 @@
 #include "list_dialog_helpers.h"
 #include "res/version.h"
 #include "store/appointment_file.h"
+#include "tests/support/appointment_files.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/dialogs.h"
 #include "ui/list_view_cells.h"

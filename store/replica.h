@@ -1,0 +1,98 @@
+// What one program or one file knows of the shared appointments, and the join of two
+// such copies.
+//
+// Every appointment has an identity and a revision; a deletion leaves a tombstone. The
+// join of two copies is the union of their identities, minus the tombstones, each at its
+// highest revision. It is commutative, associative and idempotent, so copies may meet in
+// any order, any number of times: a copy that arrives missing, cut or garbled can hide
+// appointments for a while but never delete one.
+//
+// Identities also move: a file written by an older program holds none, and every program
+// that reads it gives its appointments identities derived from their content, so that
+// they all agree. A program that knew such an appointment by another identity leaves a
+// forward from the old identity to the new one, and every copy that still holds the old
+// one follows it (also with a change made meanwhile).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/appointment_book.h"
+
+// An appointment deleted (the list's deletion, the alarm of a one-off, the end of a
+// series) up to a number of edits: a change made elsewhere at the same time, which
+// raised the edits beyond it, survives the deletion.
+struct Tombstone {
+    AppointmentId id = NO_ID;
+    std::uint32_t edits = 0;
+    TimeValue deletedAt = 0; // by the deleting PC's clock; only for pruning
+
+    bool operator==(const Tombstone&) const = default;
+};
+
+// An identity that became another one.
+struct Forward {
+    AppointmentId id = NO_ID;
+    AppointmentId to = NO_ID;
+    TimeValue madeAt = 0; // only for pruning
+
+    bool operator==(const Forward&) const = default;
+};
+
+struct Replica {
+    std::vector<Appointment> appointments; // ascending identities, each once
+    std::vector<Tombstone> tombstones;     // ascending identities, each once
+    std::vector<Forward> forwards;         // ascending identities, each once
+
+    bool operator==(const Replica&) const = default;
+};
+
+// Tombstones and forwards are kept this long: a PC that was off for more than a year (a
+// laptop in a drawer) still learns what was deleted meanwhile, and a file grows by at
+// most one short line per deletion within that time (ten deletions a day: about 4,000
+// lines, 200 KB).
+constexpr TimeValue TOMBSTONE_DAYS = 400;
+
+// Of two versions of one appointment, the one the join keeps: the higher revision; of
+// equal revisions with different content, the later time, then the greater text and
+// rule, so that every program decides alike.
+bool supersedes(const Appointment& a, const Appointment& b);
+
+// The join of two copies (see above). Appointments without identity are left out.
+Replica join(const Replica& a, const Replica& b);
+
+// A replica's appointments and tombstones in order, as the join needs them: sorted by
+// identity, each identity once (its winning version), and the forwards followed.
+Replica normalized(Replica replica);
+
+// Drops tombstones and forwards older than TOMBSTONE_DAYS before `now`.
+void prune(Replica& replica, TimeValue now);
+
+// The appointments of a book as a replica (no tombstones). Appointments without
+// identity are left out.
+Replica replicaOf(const AppointmentBook& book);
+
+// The appointments of a file that carries no identities (an older program wrote it), as a
+// replica, read against what this program last knew the file to hold (`before`). Each of
+// them has the identity derived from its content, which every program reading the file
+// gives it. One that `before` holds alike keeps its revision there, and where `before`
+// knew it by another identity, a forward leads from that one to the derived one. What
+// `before` holds and the file no longer does, the older program deleted (it alarmed or
+// deleted it): a tombstone, made at `now`, unless the file is not `whole`, since what a
+// cut or garbled file lacks is not deleted.
+Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, bool whole,
+                         TimeValue now);
+
+// Brings the book to the replica's appointments, keeping the book's order for the ones it
+// holds already, and taking new ones in the order of `newOrder` (the file's, so that
+// appointments of equal time keep theirs); true when anything changed.
+bool applyToBook(const Replica& replica, AppointmentBook& book,
+                 const AppointmentBook& newOrder = {});
+
+// The book as a replica with what this program knew at its last look (`known`): its
+// tombstones and forwards, and a tombstone, made at `now`, for every appointment that
+// `known` holds and the book no longer does (the program deleted it since).
+Replica withDeletions(const AppointmentBook& book, const Replica& known, TimeValue now);
+
+// The appointment of that identity; nullptr when the replica holds none.
+const Appointment* findAppointment(const Replica& replica, AppointmentId id);
