@@ -111,6 +111,7 @@ bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp
 
 constexpr std::string_view GONE_ELEMENT = "geloescht";
 constexpr std::string_view TOMBSTONE_ELEMENT = "weg";
+constexpr std::string_view LEFT_OUT_ELEMENT = "weggelassen";
 constexpr std::string_view FORWARD_ELEMENT = "umbenannt";
 constexpr std::string_view FORWARD_TARGET_ATTRIBUTE = "zu";
 constexpr std::string_view WHEN_ATTRIBUTE = "am";
@@ -163,7 +164,8 @@ Revision revisionFromText(std::string_view text) {
 
 // The tombstones and forwards of "geloescht" in "version1"; damaged entries are passed
 // over (an appointment then stays, never goes).
-void readGone(const XmlElement& version, FileContent& content) {
+template <typename Counts>
+void readGone(const XmlElement& version, FileContent& content, Counts counts) {
     const XmlElement* gone = version.childAt(version.findChild(GONE_ELEMENT));
     if (gone == nullptr) {
         return;
@@ -171,6 +173,9 @@ void readGone(const XmlElement& version, FileContent& content) {
     content.marked = true;
     for (int i = 0; i < gone->childCount(); ++i) {
         const XmlElement& entry = *gone->childAt(i);
+        if (!counts(entry)) {
+            continue;
+        }
         const auto id = idFromText(entry.attribute(ID_ATTRIBUTE).value_or(""));
         const TimeValue when = fileKeyToTime(entry.attribute(WHEN_ATTRIBUTE).value_or(""));
         if (!id || when <= 0) {
@@ -212,18 +217,73 @@ void numberEqualOnes(std::vector<std::pair<AppointmentId, int>>& entries,
     }
 }
 
-// How many date tags the text holds: "<date" followed by what ends a name.
-int dateTags(std::string_view text) {
-    int count = 0;
-    for (std::size_t at = text.find("<date"); at != std::string_view::npos;
-         at = text.find("<date", at + 1)) {
-        const std::size_t after = at + 5;
-        if (after == text.size() ||
-            std::string_view(" \t\r\n/>").find(text[after]) != std::string_view::npos) {
-            ++count;
-        }
+// Where the text stops being one well-formed tree: a declaration, then tags that close
+// where they began and nest properly, comments, only white space between them, no "<"
+// but those that open tags (the writer escapes it in values), no zero byte. npos for a
+// whole text; its length when it ends before its root element does. Around such a fault
+// the forgiving parser misses or misreads what follows (a torn write, a lost ">", a
+// stray tag, an unclosed "<!--"), so only what stands before it is intact.
+std::size_t damageAt(std::string_view text) {
+    constexpr std::string_view SPACE = " \t\r\n";
+    constexpr std::size_t WHOLE = std::string_view::npos;
+    std::vector<std::string_view> open;
+    bool rootClosed = false;
+    std::size_t pos = text.find("?>");
+    if (!text.starts_with("<?xml") || pos == std::string_view::npos) {
+        return 0;
     }
-    return count;
+    // Nothing after a zero byte can be trusted, whatever it looks like.
+    text = text.substr(0, text.find('\0'));
+    for (pos += 2;;) {
+        const std::size_t tag = text.find_first_not_of(SPACE, pos);
+        if (tag == std::string_view::npos) {
+            return rootClosed ? WHOLE : text.size();
+        }
+        if (text[tag] != '<' || rootClosed) {
+            return tag; // text outside the tags, or after the root
+        }
+        if (text.substr(tag).starts_with("<!--")) {
+            const std::size_t end = text.find("-->", tag + 4);
+            if (end == std::string_view::npos) {
+                return tag;
+            }
+            pos = end + 3;
+            continue;
+        }
+        const bool closing = tag + 1 < text.size() && text[tag + 1] == '/';
+        const std::size_t nameStart = tag + (closing ? 2 : 1);
+        const std::size_t nameEnd = text.find_first_of(" \t\r\n/>\"<", nameStart);
+        if (nameEnd == std::string_view::npos || nameEnd == nameStart) {
+            return tag;
+        }
+        // The tag's end, past its quoted values.
+        std::size_t end = nameEnd;
+        for (bool quoted = false; end < text.size(); ++end) {
+            const char c = text[end];
+            if (c == '<') {
+                return tag;
+            }
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == '>' && !quoted) {
+                break;
+            }
+        }
+        if (end == text.size()) {
+            return tag;
+        }
+        const std::string_view name = text.substr(nameStart, nameEnd - nameStart);
+        if (closing) {
+            if (open.empty() || open.back() != name) {
+                return tag;
+            }
+            open.pop_back();
+        } else if (text[end - 1] != '/') {
+            open.push_back(name);
+        }
+        rootClosed = open.empty();
+        pos = end + 1;
+    }
 }
 
 } // namespace
@@ -253,13 +313,17 @@ std::string appointmentFileText(const AppointmentBook& book, const Replica* shar
             }
         }
     });
-    if (shared != nullptr && (!shared->tombstones.empty() || !shared->forwards.empty())) {
+    if (shared != nullptr &&
+        (!shared->tombstones.empty() || !shared->leftOut.empty() || !shared->forwards.empty())) {
         XmlElement* gone = version->addChild(GONE_ELEMENT, false);
-        for (const Tombstone& tombstone : shared->tombstones) {
-            XmlElement* entry = gone->addChild(TOMBSTONE_ELEMENT, true);
-            entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
-            entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
-            entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
+        for (const auto& [kind, list] : {std::pair{TOMBSTONE_ELEMENT, &shared->tombstones},
+                                         std::pair{LEFT_OUT_ELEMENT, &shared->leftOut}}) {
+            for (const Tombstone& tombstone : *list) {
+                XmlElement* entry = gone->addChild(kind, true);
+                entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
+                entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
+                entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
+            }
         }
         for (const Forward& forward : shared->forwards) {
             XmlElement* entry = gone->addChild(FORWARD_ELEMENT, true);
@@ -297,7 +361,7 @@ std::vector<AppointmentId> derivedIdentities(const AppointmentBook& book) {
     return ids;
 }
 
-bool readAppointmentFile(std::string_view text, FileContent& content) {
+bool readAppointmentFile(std::string_view text, FileContent& content, bool intactOnly) {
     content = FileContent{};
     XmlDocument document(TRACE_ID);
     const XmlElement* termine = XmlTranslator(TRACE_ID).buildStructure(text, document)
@@ -306,17 +370,19 @@ bool readAppointmentFile(std::string_view text, FileContent& content) {
     if (termine == nullptr) {
         return false;
     }
+    const std::size_t damage = damageAt(text);
+    const auto counts = [intactOnly, damage](const XmlElement& element) {
+        return !intactOnly || element.sourceOffset() < damage;
+    };
     // The identity a file without one gives an appointment counts the equal ones before it,
     // in file order. Equal appointments are found by their first derived identity, sorted.
     std::vector<AppointmentId> derived(static_cast<std::size_t>(termine->childCount()), NO_ID);
     std::vector<std::pair<AppointmentId, int>> unmarked;
-    int dates = 0;
     for (int i = 0; i < termine->childCount(); ++i) {
         const XmlElement& date = *termine->childAt(i);
-        if (date.name() != "date") {
+        if (date.name() != "date" || !counts(date)) {
             continue;
         }
-        ++dates;
         // A damaged identity counts as none.
         if (idFromText(date.attribute(ID_ATTRIBUTE).value_or(""))) {
             content.marked = true;
@@ -331,7 +397,7 @@ bool readAppointmentFile(std::string_view text, FileContent& content) {
     // the reverse of their order in the file.
     for (int i = termine->childCount() - 1; i >= 0; --i) {
         const XmlElement& date = *termine->childAt(i);
-        if (date.name() != "date") {
+        if (date.name() != "date" || !counts(date)) {
             continue;
         }
         const TimeValue time = fileKeyToTime(date.attribute("zeit").value_or(""));
@@ -351,9 +417,8 @@ bool readAppointmentFile(std::string_view text, FileContent& content) {
         }
         content.appointments.insert(std::move(appointment));
     }
-    readGone(*termine->parent(), content);
-    content.whole =
-        reachesItsEnd(text) && text.find('\0') == std::string_view::npos && dateTags(text) == dates;
+    readGone(*termine->parent(), content, counts);
+    content.whole = damage == std::string_view::npos;
     return true;
 }
 

@@ -18,8 +18,9 @@ std::string appointmentFilePath(const std::string& folder);
 // "edits.moves", left out while both are 0). The tombstones and forwards stand in an
 // element "geloescht" after "termine" in "version1", which a reader that looks only at
 // the "date" elements of "termine" passes over:
-//   <weg id="..." rev="edits" am="YYMMDDhhmm" />     an appointment deleted
-//   <umbenannt id="..." zu="..." am="YYMMDDhhmm" />  an identity that became another
+//   <weg id="..." rev="edits" am="YYMMDDhhmm" />          an appointment deleted
+//   <weggelassen id="..." rev="edits" am="YYMMDDhhmm" />  left out by an older program
+//   <umbenannt id="..." zu="..." am="YYMMDDhhmm" />       two identities of one appointment
 constexpr std::string_view ID_ATTRIBUTE = "id";
 constexpr std::string_view REVISION_ATTRIBUTE = "rev";
 
@@ -35,12 +36,13 @@ struct FileContent {
     // appointment the file gives no identity gets the one derived from its content.
     AppointmentBook appointments;
     std::vector<Tombstone> tombstones;
+    std::vector<Tombstone> leftOut;
     std::vector<Forward> forwards;
     // The file carries identities: some appointment has one, or it has tombstones.
     bool marked = false;
-    // Nothing is missing: the text reaches the end of its root element, holds no zero
-    // byte (a torn write), and every "<date" in it was read as an appointment element
-    // (a lost ">", a stray end tag or "<!--" in the middle would hide the rest).
+    // Nothing is missing: the text is one well-formed tree to the end of its root element,
+    // without a zero byte (a torn write), a lost ">", a stray tag or "<!--" in the middle,
+    // around which the forgiving reader would miss or misread what follows.
     bool whole = false;
 };
 
@@ -48,8 +50,9 @@ struct FileContent {
 // gives its appointments, in book order (see readAppointmentFile).
 std::vector<AppointmentId> derivedIdentities(const AppointmentBook& book);
 
-// Reads a file's text; false when it is no appointment file at all.
-bool readAppointmentFile(std::string_view text, FileContent& content);
+// Reads a file's text; false when it is no appointment file at all. With `intactOnly`,
+// a file that is not whole gives only what stands before its first fault.
+bool readAppointmentFile(std::string_view text, FileContent& content, bool intactOnly = false);
 
 // Whether the text goes on to the end of its root element ("</quarvwecker>", then only
 // white space). A file cut off (a save that stopped, another program that writes in

@@ -41,7 +41,8 @@ void takePastNewcomers(Replica& merged, const Replica& ours, TimeValue now, bool
 }
 
 bool isEmpty(const Replica& replica) {
-    return replica.appointments.empty() && replica.tombstones.empty() && replica.forwards.empty();
+    return replica.appointments.empty() && replica.tombstones.empty() && replica.leftOut.empty() &&
+           replica.forwards.empty();
 }
 
 // Whether both hold the same appointments, each as often, whatever their identities.
@@ -119,6 +120,10 @@ bool AppointmentStore::keepAside(const std::string& text) {
     if (text.empty()) {
         return true; // nothing to keep
     }
+    // The first free name; when all are taken, the copy kept longest ago makes room, so
+    // that a file damaged again and again never stops the saves.
+    std::string oldest;
+    FileStamp oldestStamp;
     for (int n = 1; n <= MOST_KEPT_COPIES; ++n) {
         const std::string copy = path_ + ".bad" + (n == 1 ? "" : std::to_string(n));
         FileStamp stamp;
@@ -134,20 +139,29 @@ bool AppointmentStore::keepAside(const std::string& text) {
             kept == text) {
             return true; // this very file was kept before
         }
+        if (result == FileResult::Ok && (oldest.empty() || stamp.lastWrite < oldestStamp.lastWrite)) {
+            oldest = copy;
+            oldestStamp = stamp;
+        }
     }
-    return false;
+    return !oldest.empty() && replaceWholeFile(files_, oldest, text) == ReplaceResult::Replaced;
 }
 
 Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue now) const {
     if (join == JoinKind::None) {
         return {};
     }
-    const FileContent& content = look.content;
+    FileContent intact;
+    if (join == JoinKind::Intact) {
+        readAppointmentFile(look.text, intact, true);
+    }
+    const FileContent& content = join == JoinKind::Intact ? intact : look.content;
     if (!content.marked) {
         return identifyUnmarked(content.appointments, file_, join == JoinKind::Whole, now);
     }
     Replica replica = replicaOf(content.appointments);
     replica.tombstones = content.tombstones;
+    replica.leftOut = content.leftOut;
     replica.forwards = content.forwards;
     return normalized(std::move(replica));
 }
@@ -173,9 +187,10 @@ void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replic
         }
         // A copy tells what it holds, never what it lacks.
         Replica replica =
-            content.marked ? Replica{{}, content.tombstones, content.forwards} : Replica{};
+            content.marked ? Replica{{}, content.tombstones, content.leftOut, content.forwards}
+                           : Replica{};
         replica = join(replica, identifyUnmarked(content.appointments, {}, false, now));
-        merged = join(merged, replica);
+        merged = join(merged, replica, &known_);
         joined.push_back(copy);
         shared_ = true;
     }
@@ -217,7 +232,7 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
 
         const Replica ours = withDeletions(book, known_, now);
         const Replica theirs = fileReplica(look, plan.join, now);
-        Replica merged = join(ours, theirs);
+        Replica merged = join(ours, theirs, &known_);
         std::vector<std::string> joined;
         joinCopies(copies, merged, joined, now);
         if (plan.firstSight) {

@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <tuple>
 #include <utility>
+
+#include "core/calendar.h"
 
 namespace {
 
@@ -35,29 +38,174 @@ const Entry* findById(const std::vector<Entry>& entries, AppointmentId id) {
     return at != entries.end() && at->id == id ? &*at : nullptr;
 }
 
-// Where the forwards lead an identity: to the end of its chain, or, should two forwards
-// have made a cycle, to the smallest identity on it, so that every copy agrees.
-AppointmentId resolve(const std::vector<Forward>& forwards, AppointmentId id) {
-    if (forwards.empty()) {
-        return id;
-    }
-    std::vector<AppointmentId> path;
-    for (;;) {
-        const auto seen = std::find(path.begin(), path.end(), id);
-        if (seen != path.end()) {
-            return *std::min_element(seen, path.end());
+// Which identity stands for an appointment that forwards link to others: every identity a
+// chain of forwards links, in either direction, names one appointment, and the smallest of
+// them stands for it, so that every copy agrees whatever forwards it learnt first.
+class Resolver {
+  public:
+    explicit Resolver(const std::vector<Forward>& forwards) {
+        for (const Forward& f : forwards) {
+            ids_.push_back(f.id);
+            ids_.push_back(f.to);
         }
-        const Forward* forward = findById(forwards, id);
-        if (forward == nullptr) {
+        std::sort(ids_.begin(), ids_.end());
+        ids_.erase(std::unique(ids_.begin(), ids_.end()), ids_.end());
+        root_.resize(ids_.size());
+        for (std::size_t i = 0; i < root_.size(); ++i) {
+            root_[i] = i;
+        }
+        for (const Forward& f : forwards) {
+            const std::size_t a = find(indexOf(f.id));
+            const std::size_t b = find(indexOf(f.to));
+            // The ids are sorted, so the smaller index is the smaller identity.
+            root_[std::max(a, b)] = std::min(a, b);
+        }
+    }
+
+    AppointmentId operator()(AppointmentId id) const {
+        const auto at = std::lower_bound(ids_.begin(), ids_.end(), id);
+        if (at == ids_.end() || *at != id) {
             return id;
         }
-        path.push_back(id);
-        id = forward->to;
+        return ids_[find(static_cast<std::size_t>(at - ids_.begin()))];
     }
-}
+
+  private:
+    std::size_t indexOf(AppointmentId id) const {
+        return static_cast<std::size_t>(std::lower_bound(ids_.begin(), ids_.end(), id) -
+                                        ids_.begin());
+    }
+    std::size_t find(std::size_t i) const {
+        while (root_[i] != i) {
+            i = root_[i];
+        }
+        return i;
+    }
+
+    std::vector<AppointmentId> ids_;
+    std::vector<std::size_t> root_;
+};
 
 auto contentOrder(const Appointment& a) {
     return std::tie(a.alarmTime, a.text, a.recurrence);
+}
+
+
+// The identities a file without identities may have given the appointment: derived from
+// what it says now, and for a series from what it said at earlier occurrences (as often
+// as it moved since its last change) and would say at later ones up to `until` (an older
+// program may have moved it on).
+std::vector<AppointmentId> derivedNames(const Appointment& a, TimeValue until) {
+    constexpr int MOST_ALIKE = 4;
+    constexpr std::uint32_t MOST_STEPS = 1000;
+    std::vector<TimeValue> times{a.alarmTime};
+    if (a.recurrence.repeats()) {
+        std::optional<TimeValue> t = a.alarmTime;
+        for (std::uint32_t step = 0; t && step < std::min(a.revision.moves, MOST_STEPS); ++step) {
+            if ((t = previousOccurrence(a.recurrence, *t - 1))) {
+                times.push_back(*t);
+            }
+        }
+        t = a.alarmTime;
+        for (std::uint32_t step = 0; t && step < MOST_STEPS; ++step) {
+            if ((t = nextOccurrence(a.recurrence, *t)) && *t <= until) {
+                times.push_back(*t);
+            } else {
+                break;
+            }
+        }
+    }
+    std::vector<AppointmentId> names;
+    for (const TimeValue time : times) {
+        const std::string key = timeToFileKey(time);
+        const std::string rule = recurrenceToAttribute(a.recurrence, time);
+        for (int k = 0; k < MOST_ALIKE; ++k) {
+            names.push_back(derivedAppointmentId(a.text, key, rule, k));
+        }
+    }
+    return names;
+}
+
+// A program that read a file without identities against an older state than another
+// program (a sync service skipped a version) gave an appointment the identity derived
+// from its content, while the other knows it by its own. Where one side holds an
+// appointment under an identity derived from what an appointment that only the other
+// side holds says (or said, or will say at a later occurrence), they are one appointment
+// under the other's identity, as the merge by content had it, also when the derived one
+// was changed since; a forward leads copies that still hold the derived one to it.
+void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
+                      const Replica* earlierA) {
+    const Resolver resolve(joined.forwards);
+    const auto idsOf = [&resolve](const Replica& side) {
+        std::vector<AppointmentId> ids;
+        for (const Appointment& x : side.appointments) {
+            ids.push_back(resolve(x.id));
+        }
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    const std::vector<AppointmentId> inA = idsOf(a);
+    const std::vector<AppointmentId> inB = idsOf(b);
+    // The appointments that one side holds and the other does not, by side.
+    std::vector<std::size_t> onlyIn[2];
+    TimeValue latest[2] = {0, 0};
+    for (std::size_t i = 0; i < joined.appointments.size(); ++i) {
+        const Appointment& x = joined.appointments[i];
+        const bool holdsA = std::binary_search(inA.begin(), inA.end(), x.id);
+        if (holdsA != std::binary_search(inB.begin(), inB.end(), x.id)) {
+            onlyIn[holdsA ? 0 : 1].push_back(i);
+            latest[holdsA ? 0 : 1] = std::max(latest[holdsA ? 0 : 1], x.alarmTime);
+        }
+    }
+    if (onlyIn[0].empty() || onlyIn[1].empty()) {
+        return;
+    }
+    std::vector<bool> dropped(joined.appointments.size(), false);
+    std::vector<Forward> forwards;
+    for (int side = 0; side < 2; ++side) {
+        const std::vector<std::size_t>& others = onlyIn[1 - side];
+        for (const std::size_t keep : onlyIn[side]) {
+            if (dropped[keep]) {
+                continue;
+            }
+            std::vector<AppointmentId> names =
+                derivedNames(joined.appointments[keep], latest[1 - side]);
+            // What it said before a change made since its last look, on the side that
+            // knows that.
+            const Appointment* earlier = side == 0 && earlierA != nullptr
+                                             ? findById(earlierA->appointments,
+                                                        joined.appointments[keep].id)
+                                             : nullptr;
+            if (earlier != nullptr && !sameContent(*earlier, joined.appointments[keep])) {
+                const std::vector<AppointmentId> more = derivedNames(*earlier, latest[1 - side]);
+                names.insert(names.end(), more.begin(), more.end());
+            }
+            for (const std::size_t drop : others) {
+                Appointment& gone = joined.appointments[drop];
+                if (dropped[drop] || gone.id == joined.appointments[keep].id ||
+                    std::find(names.begin(), names.end(), gone.id) == names.end()) {
+                    continue;
+                }
+                // The version that wins, under the identity that was not derived from it.
+                Appointment& kept = joined.appointments[keep];
+                if (supersedes(gone, kept)) {
+                    const AppointmentId id = kept.id;
+                    kept = gone;
+                    kept.id = id;
+                }
+                // Kept as long as the appointment's own time is near.
+                forwards.push_back({gone.id, kept.id, kept.alarmTime});
+                dropped[drop] = true;
+            }
+        }
+    }
+    if (forwards.empty()) {
+        return;
+    }
+    std::size_t i = 0;
+    std::erase_if(joined.appointments, [&](const Appointment&) { return dropped[i++]; });
+    joined.forwards.insert(joined.forwards.end(), forwards.begin(), forwards.end());
+    joined = normalized(std::move(joined));
 }
 
 } // namespace
@@ -70,22 +218,34 @@ bool supersedes(const Appointment& a, const Appointment& b) {
 }
 
 Replica normalized(Replica replica) {
-    foldById(replica.forwards, [](Forward& kept, const Forward& other) {
-        kept.to = std::max(kept.to, other.to);
-        kept.madeAt = std::max(kept.madeAt, other.madeAt);
+    // Each link once, at its latest time.
+    auto& forwards = replica.forwards;
+    std::sort(forwards.begin(), forwards.end(), [](const Forward& x, const Forward& y) {
+        return std::tie(x.id, x.to, y.madeAt) < std::tie(y.id, y.to, x.madeAt);
     });
+    forwards.erase(std::unique(forwards.begin(), forwards.end(),
+                               [](const Forward& x, const Forward& y) {
+                                   return x.id == y.id && x.to == y.to;
+                               }),
+                   forwards.end());
+    const Resolver resolve(forwards);
     // A deletion follows its appointment to the identity it moved to.
     for (Tombstone& tombstone : replica.tombstones) {
-        tombstone.id = resolve(replica.forwards, tombstone.id);
+        tombstone.id = resolve(tombstone.id);
     }
-    foldById(replica.tombstones, [](Tombstone& kept, const Tombstone& other) {
+    const auto latest = [](Tombstone& kept, const Tombstone& other) {
         kept.edits = std::max(kept.edits, other.edits);
         kept.deletedAt = std::max(kept.deletedAt, other.deletedAt);
-    });
+    };
+    foldById(replica.tombstones, latest);
+    foldById(replica.leftOut, latest);
     auto& appointments = replica.appointments;
-    std::erase_if(appointments, [](const Appointment& a) { return a.id == NO_ID; });
+    std::erase_if(appointments, [&replica](const Appointment& a) {
+        const Tombstone* left = findById(replica.leftOut, a.id);
+        return a.id == NO_ID || (left != nullptr && left->edits >= a.revision.edits);
+    });
     for (Appointment& appointment : appointments) {
-        appointment.id = resolve(replica.forwards, appointment.id);
+        appointment.id = resolve(appointment.id);
     }
     foldById(appointments, [](Appointment& kept, Appointment& other) {
         if (supersedes(other, kept)) {
@@ -100,17 +260,25 @@ Replica normalized(Replica replica) {
 }
 
 Replica join(const Replica& a, const Replica& b) {
+    return join(a, b, nullptr);
+}
+
+Replica join(const Replica& a, const Replica& b, const Replica* earlierA) {
     Replica both = a;
     both.appointments.insert(both.appointments.end(), b.appointments.begin(), b.appointments.end());
     both.tombstones.insert(both.tombstones.end(), b.tombstones.begin(), b.tombstones.end());
+    both.leftOut.insert(both.leftOut.end(), b.leftOut.begin(), b.leftOut.end());
     both.forwards.insert(both.forwards.end(), b.forwards.begin(), b.forwards.end());
-    return normalized(std::move(both));
+    both = normalized(std::move(both));
+    recogniseDerived(both, a, b, earlierA);
+    return both;
 }
 
 void prune(Replica& replica, TimeValue now) {
     const TimeValue oldest = now - TOMBSTONE_DAYS * SECONDS_PER_DAY;
-    std::erase_if(replica.tombstones,
-                  [oldest](const Tombstone& t) { return t.deletedAt < oldest; });
+    const auto old = [oldest](const Tombstone& t) { return t.deletedAt < oldest; };
+    std::erase_if(replica.tombstones, old);
+    std::erase_if(replica.leftOut, old);
     std::erase_if(replica.forwards, [oldest](const Forward& f) { return f.madeAt < oldest; });
 }
 
@@ -139,6 +307,9 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
     }
     std::sort(ours.begin(), ours.end(), byContent);
     std::sort(earlier.begin(), earlier.end(), byContent);
+    // What the file holds and nobody had, and what it held and holds no more.
+    std::vector<Appointment*> newcomers;
+    std::vector<const Appointment*> gone;
     auto mine = ours.begin();
     auto old = earlier.begin();
     while (mine != ours.end() || old != earlier.end()) {
@@ -171,11 +342,58 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
             unmatched[paired]->revision = wasThere[paired]->revision;
             result.forwards.push_back({wasThere[paired]->id, unmatched[paired]->id, now});
         }
-        for (std::size_t gone = paired; whole && gone < wasThere.size(); ++gone) {
-            const AppointmentId id = wasThere[gone]->id;
-            if (findById(result.appointments, id) == nullptr) {
-                result.tombstones.push_back({id, wasThere[gone]->revision.edits, now});
-            }
+        newcomers.insert(newcomers.end(), unmatched.begin() + static_cast<std::ptrdiff_t>(paired),
+                         unmatched.end());
+        gone.insert(gone.end(), wasThere.begin() + static_cast<std::ptrdiff_t>(paired),
+                    wasThere.end());
+    }
+    // One that the file holds under an identity already linked to one it no longer holds
+    // (an older program wrote back another version of it): changed there, not deleted.
+    const Resolver resolve(before.forwards);
+    for (const Appointment*& was : gone) {
+        const AppointmentId id = resolve(was->id);
+        const auto linked = std::find_if(newcomers.begin(), newcomers.end(), [&](const Appointment* a) {
+            return resolve(a->id) == id;
+        });
+        if (linked != newcomers.end()) {
+            (*linked)->revision = edited(was->revision);
+            newcomers.erase(linked);
+            was = nullptr;
+        }
+    }
+    std::erase(gone, nullptr);
+    // A series that the older program alarmed stands at a later occurrence: the same text
+    // and rule, later. It moved on, so a change made elsewhere meanwhile still wins.
+    const auto bySeries = [](const Appointment* x, const Appointment* y) {
+        return std::tie(x->text, x->recurrence, x->alarmTime) <
+               std::tie(y->text, y->recurrence, y->alarmTime);
+    };
+    std::sort(newcomers.begin(), newcomers.end(), bySeries);
+    std::sort(gone.begin(), gone.end(), bySeries);
+    auto next = newcomers.begin();
+    for (const Appointment*& was : gone) {
+        if (!was->recurrence.repeats()) {
+            continue;
+        }
+        const auto sameSeries = [was](const Appointment* a) {
+            return a->text == was->text && a->recurrence == was->recurrence;
+        };
+        while (next != newcomers.end() && bySeries(*next, was) && !sameSeries(*next)) {
+            ++next;
+        }
+        while (next != newcomers.end() && sameSeries(*next) && (*next)->alarmTime <= was->alarmTime) {
+            ++next;
+        }
+        if (next != newcomers.end() && sameSeries(*next)) {
+            (*next)->revision = moved(was->revision);
+            result.forwards.push_back({was->id, (*next)->id, now});
+            ++next;
+            was = nullptr;
+        }
+    }
+    for (const Appointment* was : gone) {
+        if (whole && was != nullptr && findById(result.appointments, was->id) == nullptr) {
+            result.leftOut.push_back({was->id, was->revision.edits, now});
         }
     }
     return normalized(std::move(result));
@@ -183,11 +401,12 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
 
 bool applyToBook(const Replica& replica, AppointmentBook& book, const AppointmentBook& newOrder) {
     const auto& wanted = replica.appointments;
+    const Resolver resolve(replica.forwards);
     std::vector<bool> taken(wanted.size(), false);
     AppointmentBook result;
     // The replica's version of an appointment, once; nullptr when it has none or gave it.
     const auto take = [&](const Appointment& a) -> const Appointment* {
-        const Appointment* found = findById(wanted, resolve(replica.forwards, a.id));
+        const Appointment* found = findById(wanted, resolve(a.id));
         if (found == nullptr) {
             return nullptr;
         }
@@ -219,8 +438,9 @@ Replica withDeletions(const AppointmentBook& book, const Replica& known, TimeVal
     ours.tombstones = known.tombstones;
     ours.forwards = known.forwards;
     ours = normalized(std::move(ours));
+    const Resolver resolve(ours.forwards);
     for (const Appointment& was : known.appointments) {
-        if (findById(ours.appointments, resolve(ours.forwards, was.id)) == nullptr) {
+        if (findById(ours.appointments, resolve(was.id)) == nullptr) {
             ours.tombstones.push_back({was.id, was.revision.edits, now});
         }
     }

@@ -10,8 +10,9 @@
 // Identities also move: a file written by an older program holds none, and every program
 // that reads it gives its appointments identities derived from their content, so that
 // they all agree. A program that knew such an appointment by another identity leaves a
-// forward from the old identity to the new one, and every copy that still holds the old
-// one follows it (also with a change made meanwhile).
+// forward that links the two; identities that forwards link name one appointment, under
+// the smallest of them, and every copy that still holds another one follows (also with a
+// change made meanwhile).
 #pragma once
 
 #include <cstdint>
@@ -42,7 +43,12 @@ struct Forward {
 struct Replica {
     std::vector<Appointment> appointments; // ascending identities, each once
     std::vector<Tombstone> tombstones;     // ascending identities, each once
-    std::vector<Forward> forwards;         // ascending identities, each once
+    // What a file of an older program left out that it held before: the older program
+    // alarmed or deleted it there, or wrote back another version of it, which the file
+    // holds under another identity. Gone under its own identity only, so that such a
+    // version, linked to it later, stays. Ascending identities, each once.
+    std::vector<Tombstone> leftOut;
+    std::vector<Forward> forwards;         // ascending identities and targets, each link once
 
     bool operator==(const Replica&) const = default;
 };
@@ -60,6 +66,11 @@ bool supersedes(const Appointment& a, const Appointment& b);
 
 // The join of two copies (see above). Appointments without identity are left out.
 Replica join(const Replica& a, const Replica& b);
+
+// The same, where `earlierA` holds what `a`'s appointments said at the last look (before
+// changes made on a's side since): an appointment that a file without identities gave
+// the identity derived from its earlier words is recognised by them too.
+Replica join(const Replica& a, const Replica& b, const Replica* earlierA);
 
 // A replica's appointments and tombstones in order, as the join needs them: sorted by
 // identity, each identity once (its winning version), and the forwards followed.

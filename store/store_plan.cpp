@@ -58,10 +58,14 @@ StorePlan decide(const StoreState& state, LookKind look, const FileStamp& stamp,
         if (mayDoubt) {
             return doubt(state, stamp, purpose);
         }
-        // Kept aside for the user to look at; what a damaged file holds still joins, but
-        // nothing it lacks counts as deleted.
+        // Kept aside for the user to look at; nothing it lacks counts as deleted. What a
+        // damaged file seen for the first time holds is all there is, so all it holds joins;
+        // otherwise only what stands before its first fault (after it, what the reader
+        // makes of a garbled file may be garbled too; another program holds it whole).
         plan.keepAside = true;
-        plan.join = look == LookKind::Damaged ? JoinKind::Additions : JoinKind::None;
+        if (look == LookKind::Damaged) {
+            plan.join = firstSight ? JoinKind::Additions : JoinKind::Intact;
+        }
         plan.firstSight = firstSight;
         plan.mustWrite = isSaving(purpose);
         plan.next = {FilePhase::Stale, stamp, {}};

@@ -43,6 +43,7 @@ enum class JoinKind {
     Whole,     // all of it: a file without identities also tells what an older program
                // deleted (what the file held before and holds no more)
     Additions, // what could be read: nothing of what it lacks counts as deleted
+    Intact,    // ... only what stands before its first fault
 };
 
 struct StorePlan {

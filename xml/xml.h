@@ -55,6 +55,12 @@ class XmlElement {
     // True: written in the short form <name ... />. Cleared by the first child.
     bool isEmpty() const { return (source_ & xml_detail::FLAG) != 0; }
     XmlElement* parent() const;
+    // Where in the text the parser read the element's start tag; npos for an element
+    // that was built.
+    std::size_t sourceOffset() const {
+        const std::uint32_t offset = source_ & INDEX_MASK;
+        return offset == INDEX_MASK ? std::string_view::npos : offset;
+    }
 
     int childCount() const;
     // nullptr for an index outside 0 to childCount() - 1.

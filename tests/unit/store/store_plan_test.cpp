@@ -26,6 +26,7 @@ std::string words(const StorePlan& plan) {
     add(plan.keepAside, "aside");
     add(plan.join == JoinKind::Whole, "join");
     add(plan.join == JoinKind::Additions, "add");
+    add(plan.join == JoinKind::Intact, "intact");
     add(plan.firstSight, "first");
     add(plan.mayWrite && !plan.mustWrite, "may");
     add(plan.mustWrite, "must");
@@ -70,10 +71,10 @@ TEST(StorePlan, EachLookInEachPhase) {
         {Known, Damaged, &OTHER, Exit, "again -> Doubted"},
         {Known, Unreadable, &OTHER, Tick, "stop -> Doubted"},
         // The second look finds it so again: the book is written, a damaged file kept
-        // aside with what it holds joined, nothing it lacks deleted.
+        // aside, and what stands before its fault joined.
         {Doubted, Missing, &NONE, Tick, "may copies -> Stale"},
         {Doubted, Missing, &NONE, Save, "must -> Stale"},
-        {Doubted, Damaged, &OTHER, Save, "aside add must -> Stale"},
+        {Doubted, Damaged, &OTHER, Save, "aside intact must -> Stale"},
         {Doubted, Unreadable, &OTHER, Tick, "aside may copies -> Stale"},
         // ... or finds it whole, or back as it was, or else changed again.
         {Doubted, Read, &OTHER, Tick, "join may copies -> Known"},
@@ -84,7 +85,7 @@ TEST(StorePlan, EachLookInEachPhase) {
         {Stale, Same, &OTHER, Save, "must -> Stale"},
         {Stale, Read, &KNOWN, Tick, "join may copies -> Known"},
         {Stale, Missing, &NONE, Tick, "may copies -> Stale"},
-        {Stale, Damaged, &KNOWN, Save, "aside add must -> Stale"},
+        {Stale, Damaged, &KNOWN, Save, "aside intact must -> Stale"},
     };
     for (const PlanCase& c : cases) {
         // A doubted file was found missing (or damaged at OTHER) at the first look.
