@@ -313,8 +313,9 @@ std::string appointmentFileText(const AppointmentBook& book, const Replica* shar
             }
         }
     });
-    if (shared != nullptr &&
-        (!shared->tombstones.empty() || !shared->leftOut.empty() || !shared->forwards.empty())) {
+    // Also empty: it tells a shared file without appointments from one an older program
+    // wrote.
+    if (shared != nullptr) {
         XmlElement* gone = version->addChild(GONE_ELEMENT, false);
         for (const auto& [kind, list] : {std::pair{TOMBSTONE_ELEMENT, &shared->tombstones},
                                          std::pair{LEFT_OUT_ELEMENT, &shared->leftOut}}) {

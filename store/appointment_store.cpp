@@ -182,7 +182,7 @@ void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replic
         std::string text;
         FileContent content;
         if (readWholeFile(files_, copy, text) != FileResult::Ok ||
-            !readAppointmentFile(text, content)) {
+            !readAppointmentFile(text, content) || !content.whole) {
             continue; // stays where it is, for the user
         }
         // A copy tells what it holds, never what it lacks.
@@ -230,7 +230,12 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
             state_.phase != FilePhase::Unknown && state_.phase != FilePhase::Absent;
         shared_ = shared_ || (read && (look.content.marked || seenBefore));
 
-        const Replica ours = withDeletions(book, known_, now);
+        Replica ours = withDeletions(book, known_, now);
+        // In a shared file, a change made here keeps a link to what the appointment said
+        // before, which the file of an older program may still say.
+        if (shared_) {
+            linkEarlierWords(ours, known_, now);
+        }
         const Replica theirs = fileReplica(look, plan.join, now);
         Replica merged = join(ours, theirs, &known_);
         std::vector<std::string> joined;

@@ -447,6 +447,25 @@ Replica withDeletions(const AppointmentBook& book, const Replica& known, TimeVal
     return normalized(std::move(ours));
 }
 
+void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
+    const std::size_t before = ours.forwards.size();
+    for (const Appointment& a : ours.appointments) {
+        const Appointment* was = findById(known.appointments, a.id);
+        if (was == nullptr || sameContent(*was, a) || was->revision.edits == a.revision.edits) {
+            continue;
+        }
+        const AppointmentId earlier =
+            derivedAppointmentId(was->text, timeToFileKey(was->alarmTime),
+                                 recurrenceToAttribute(was->recurrence, was->alarmTime), 0);
+        if (earlier != a.id) {
+            ours.forwards.push_back({earlier, a.id, now});
+        }
+    }
+    if (ours.forwards.size() != before) {
+        ours = normalized(std::move(ours));
+    }
+}
+
 const Appointment* findAppointment(const Replica& replica, AppointmentId id) {
     return findById(replica.appointments, id);
 }

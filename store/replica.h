@@ -105,5 +105,10 @@ bool applyToBook(const Replica& replica, AppointmentBook& book,
 // `known` holds and the book no longer does (the program deleted it since).
 Replica withDeletions(const AppointmentBook& book, const Replica& known, TimeValue now);
 
+// Links each appointment of `ours` that was changed since `known` to the identity derived
+// from what it said before (made at `now`): a file of an older program written before the
+// change and read only after it (a conflict copy) then names the same appointment.
+void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now);
+
 // The appointment of that identity; nullptr when the replica holds none.
 const Appointment* findAppointment(const Replica& replica, AppointmentId id);

@@ -393,6 +393,11 @@ class Simulation {
             }
             files_.setFile(COPY_PATH, text);
             text = snapshot_;
+            // An older program's version that comes back says, as its write did, that what
+            // it lacks was deleted.
+            if (FileContent back; readAppointmentFile(text, back) && !back.marked) {
+                excuseLeftOut(back.appointments);
+            }
             break;
         }
         files_.setFile(FILE_PATH, text);
@@ -405,14 +410,6 @@ class Simulation {
         AppointmentBook read;
         if (!readAppointmentFileText(text, read)) {
             return;
-        }
-        // It merges by content against what it read: what the file held before (a version
-        // a sync service took back, or a part cut off) and it writes without, the programs
-        // take as deleted by it, as the merge before identities did. What the file held for
-        // any program is in its book or in the last whole file.
-        std::set<std::string> before = lastWholeTags_;
-        for (const Program& program : programs_) {
-            program.book.forEach([&before](const Appointment& a) { before.insert(tagOf(a.text)); });
         }
         AppointmentBook kept;
         const int drop = read.count() > 0 && random_() % 3 == 0
@@ -442,9 +439,20 @@ class Simulation {
             kept.insert({(now_ / MINUTE + 120) * MINUTE, tag});
         }
         text = appointmentFileText(kept);
-        const std::multiset<std::string> written = tagsOf(kept);
+        excuseLeftOut(kept);
+    }
+
+    // What an older program's file lacks that the file held for any program (in its book,
+    // or in the last whole file), the programs take as deleted by it, as the merge by
+    // content always did.
+    void excuseLeftOut(const AppointmentBook& written) {
+        std::set<std::string> before = lastWholeTags_;
+        for (const Program& program : programs_) {
+            program.book.forEach([&before](const Appointment& a) { before.insert(tagOf(a.text)); });
+        }
+        const std::multiset<std::string> kept = tagsOf(written);
         for (const std::string& tag : before) {
-            if (!written.contains(tag)) {
+            if (!kept.contains(tag)) {
                 deletedBy_[tag].insert(OLDER_PROGRAM);
             }
         }
