@@ -172,14 +172,15 @@ TEST_F(DataFolderRow, StandardGoesBackToTheDefaultFolder) {
 // A folder that cannot take a file (here a folder is in the way of the probe file), or
 // whose name leaves no room for the file's names, is refused; the setting stays as it was.
 TEST_F(DataFolderRow, AFolderThatCannotHoldTheFileIsRefused) {
-    const std::string probe = std::string(CHOSEN) + "\\quarvwecker.xml.probe";
+    const std::string probe = std::string(CHOSEN) + "\\quarvwecker.xml.probe.tmp";
     ASSERT_TRUE(CreateDirectoryA(probe.c_str(), nullptr));
-    // 238 characters, one more than leaves room for "\quarvwecker.xml.bad99".
+    // 234 characters, one more than leaves room for "\quarvwecker.xml.bad99.tmp", the
+    // temporary file of the last copy of a damaged file kept aside.
     const std::string deep = std::string(CHOSEN) + "\\" + std::string(112, 'a');
-    const std::string deeper = deep + "\\" + std::string(112, 'b');
+    const std::string deeper = deep + "\\" + std::string(108, 'b');
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA(deeper.c_str(), nullptr));
-    ASSERT_EQ(deeper.size(), 238u);
+    ASSERT_EQ(deeper.size(), 234u);
     run([&](HWND dialog) {
         choose(dialog, CHOSEN);
         expectRefusal(dialog, std::string("Sorry!\r\nIn diesem Ordner kann die Termindatei nicht "
