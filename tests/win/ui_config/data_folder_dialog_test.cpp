@@ -129,7 +129,9 @@ TEST_F(DataFolderRow, ShowsTheDefaultFolderThatTheUserdataBoxChooses) {
 }
 
 // The book joins what the file in the new folder holds; the old file stays as it was.
+// A user's own folder takes no administrator rights.
 TEST_F(DataFolderRow, AChosenFolderIsStoredAtOkAndTheBookJoinsItsFile) {
+    account.administrator = false;
     const TimeValue day = thisMinute() + 86400;
     program->book.insert(day, "Zahnarzt");
     program->saveBook();
@@ -198,6 +200,29 @@ TEST_F(DataFolderRow, AFolderThatCannotHoldTheFileIsRefused) {
     });
     EXPECT_EQ(program->settings.datafolder, "");
     EXPECT_FALSE(readString(RegistryRoot::User, SETTINGS_KEY, "datafolder"));
+}
+
+// With settings for all users, the folder is stored for the whole machine: without
+// administrator rights "Ändern" and "Standard" are refused, and the folder that the
+// settings for all users name stays, also through OK.
+TEST_F(DataFolderRow, AFolderForAllUsersIsNotChangedWithoutAdministratorRights) {
+    program->settings.userdata = false;
+    program->settings.datafolder = CHOSEN;
+    writeString(RegistryRoot::Machine, SETTINGS_KEY, "datafolder", CHOSEN);
+    account.administrator = false;
+    run([&](HWND dialog) {
+        for (const int button : {IDC_CFG_DATA_FOLDER_CHANGE, IDC_CFG_DATA_FOLDER_DEFAULT}) {
+            click(dialog, button);
+            expectRefusal(dialog, NO_RIGHTS_TEXT);
+            EXPECT_EQ(GetLastActivePopup(dialog), dialog) << "no folder picker";
+            EXPECT_EQ(itemText(dialog, IDC_CFG_DATA_FOLDER), CHOSEN);
+        }
+        click(dialog, IDOK);
+    });
+    EXPECT_EQ(program->settings.datafolder, CHOSEN);
+    EXPECT_EQ(readString(RegistryRoot::Machine, SETTINGS_KEY, "datafolder"), CHOSEN);
+    program->saveBook();
+    EXPECT_EQ(program->appointmentFilePath(), std::string(CHOSEN) + "\\quarvwecker.xml");
 }
 
 } // namespace
