@@ -289,7 +289,7 @@ std::size_t damageAt(std::string_view text) {
 } // namespace
 
 std::string appointmentFilePath(const std::string& folder) {
-    return fileInFolder(folder, "quarvwecker.xml");
+    return fileInFolder(folder, APPOINTMENT_FILE_NAME);
 }
 
 std::string appointmentFileText(const AppointmentBook& book, const Replica* shared) {
@@ -434,7 +434,7 @@ FileResult readWholeFile(FileSystem& files, const std::string& path, std::string
 
 ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::string_view text,
                                const ReplaceOptions& options) {
-    const std::string temporary = path + ".tmp";
+    const std::string temporary = path + std::string(TEMPORARY_SUFFIX);
     std::uintptr_t file = 0;
     if (!createTemporaryFile(files, temporary, file)) {
         return ReplaceResult::Failed; // another save's file, which is not this one's to remove
@@ -463,7 +463,7 @@ ReplaceResult replaceWholeFile(FileSystem& files, const std::string& path, std::
 }
 
 void recoverTemporaryFile(FileSystem& files, const std::string& path) {
-    const std::string temporary = path + ".tmp";
+    const std::string temporary = path + std::string(TEMPORARY_SUFFIX);
     std::string text;
     const FileResult read = files.readFile(temporary, text);
     if (read == FileResult::Missing || read == FileResult::Busy) {

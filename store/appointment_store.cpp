@@ -14,8 +14,6 @@ namespace {
 constexpr int MOST_LOOKS_PER_SAVE = 3;
 // How long a save waits before it looks again at a file that has just gone missing.
 constexpr int SECOND_LOOK_PAUSE_MS = 500;
-// Kept-aside copies of unreadable files: "quarvwecker.xml.bad", ".bad2", ... up to this.
-constexpr int MOST_KEPT_COPIES = 99;
 
 // What a file seen for the first time brings that has passed: as at start-up, a past
 // appointment is missed once (or dropped) and leaves the book; a series goes on at its
@@ -124,8 +122,9 @@ bool AppointmentStore::keepAside(const std::string& text) {
     // that a file damaged again and again never stops the saves.
     std::string oldest;
     FileStamp oldestStamp;
-    for (int n = 1; n <= MOST_KEPT_COPIES; ++n) {
-        const std::string copy = path_ + ".bad" + (n == 1 ? "" : std::to_string(n));
+    for (int n = 1; n <= MOST_KEPT_ASIDE_COPIES; ++n) {
+        const std::string copy =
+            path_ + std::string(KEPT_ASIDE_SUFFIX) + (n == 1 ? "" : std::to_string(n));
         FileStamp stamp;
         const FileResult result = files_.fileStamp(copy, stamp);
         if (result == FileResult::Missing) {

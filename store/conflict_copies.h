@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/data_folder.h"
+
 class FileSystem;
 
 // How each service names its copy of "quarvwecker.xml" (NAME: a user, computer or device
@@ -57,8 +59,6 @@ class FileSystem;
 // extension ".xml", with the service's tag between them. The files the program keeps
 // beside the original ("quarvwecker.xml.tmp", ".bad", ".probe") and the renamed copies
 // end otherwise, so they are never copies.
-
-constexpr char APPOINTMENT_FILE_NAME[] = "quarvwecker.xml";
 
 // Whether `fileName` (a name without a folder) is a sync service's conflict copy of
 // `original`. Compared without regard to case, as Windows compares file names.

@@ -11,8 +11,9 @@ bool isLetter(char c) {
 
 } // namespace
 
-std::string fileInFolder(const std::string& folder, const char* name) {
-    return (folder.ends_with('\\') ? folder : folder + "\\") + name;
+std::string fileInFolder(const std::string& folder, std::string_view name) {
+    std::string path = folder.ends_with('\\') ? folder : folder + "\\";
+    return path.append(name);
 }
 
 bool isAbsoluteFolder(const std::string& folder) {

@@ -25,7 +25,7 @@ std::int32_t readInt(const RegistryKey& key, const char* name, std::int32_t miss
 std::string readDataFolder(const RegistryKey& key) {
     std::string folder;
     RegistryType type = RegistryType::None;
-    if (!key.readString("datafolder", DATA_FOLDER_CHARS, folder, &type) ||
+    if (!key.readString("datafolder", STORED_DATA_FOLDER_CHARS, folder, &type) ||
         type != RegistryType::String || !isAbsoluteFolder(folder)) {
         return {};
     }

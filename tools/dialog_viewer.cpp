@@ -2,7 +2,7 @@
 // it open, so that a screenshot can show it. Not a test; run it by hand:
 //
 //   wine explorer /desktop=shot,1024x768 qz_dialog_viewer.exe
-//   config|standard|question|refusal|failure|datafolder|folder-picker
+//   config|standard|question|refusal|failure|datafolder|folder-picker|folder-refusal
 #include <windows.h>
 #include <commctrl.h>
 
@@ -49,13 +49,15 @@ int main(int argc, char** argv) {
     InitCommonControlsEx(&controls);
     seedRegistry();
     Settings settings{true, true, false, false, 5, true, 0, 5, 3, true, false, {}};
-    if (which == "datafolder") {
+    if (which == "datafolder" || which == "folder-refusal") {
         // A folder that a sync service carries to the user's other PCs.
         settings.datafolder = "C:\\users\\Public\\Nextcloud\\Gemeinsame Termine";
     }
+    // Settings for all users, which only an administrator may change the folder of.
+    settings.userdata = which != "folder-refusal";
     TestAccount account;
     account.login = systemAccount().loginName();
-    account.administrator = which != "refusal";
+    account.administrator = which != "refusal" && which != "folder-refusal";
     Services services{systemRegistry(), systemFileSystem(), systemClock(), account, {}};
     if (which == "failure") {
         services.soundControlPanelCommand = "C:\\nowhere\\no_such_panel.exe";
@@ -65,9 +67,9 @@ int main(int argc, char** argv) {
         if (dialog == nullptr || which == "config" || which == "datafolder") {
             return;
         }
-        const int button = which == "standard" || which == "refusal" ? 1038
-                           : which == "folder-picker"                ? 1048
-                                                                     : 1040;
+        const int button = which == "standard" || which == "refusal"               ? 1038
+                           : which == "folder-picker" || which == "folder-refusal" ? 1048
+                                                                                   : 1040;
         PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
         if (which == "failure") {
             const HWND question = waitForDialog("Alarm-Sound ändern");

@@ -22,6 +22,13 @@ std::string displayWithWeekday(TimeValue time) {
         static_cast<std::uint16_t>(local.tm_min)});
 }
 
+// Whether the picked date is the date of a display form.
+bool onSameDate(std::string_view display, const CalendarFields& picked) {
+    CalendarFields shown;
+    displayToCalendar(display, shown);
+    return shown.year == picked.year && shown.month == picked.month && shown.day == picked.day;
+}
+
 } // namespace
 
 std::string repeatLabel(const Recurrence& rule) {
@@ -85,13 +92,21 @@ AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatK
     AppointmentRow row{
         std::move(text), calendarToDisplay(picked), {}, original != nullptr ? original->id : NO_ID};
     const TimeValue chosen = displayToTime(row.display);
-    if (original != nullptr && original->recurrence.kind == kind &&
-        displayToTime(original->display) == chosen) {
+    const bool sameSeries = original != nullptr && original->recurrence.kind == kind;
+    if (sameSeries && displayToTime(original->display) == chosen) {
         row.recurrence = original->recurrence;
         return row;
     }
-    row.recurrence = makeRecurrence(
-        kind, LocalDateTime{picked.year, picked.month, picked.day, picked.hour, picked.minute});
+    if (sameSeries && original->recurrence.repeats() && onSameDate(original->display, picked)) {
+        // Only the time changed: the date shown may stand in for the chosen day (30 April
+        // for a monthly 31st), which the series keeps.
+        row.recurrence = original->recurrence;
+        row.recurrence.hour = static_cast<std::uint8_t>(picked.hour);
+        row.recurrence.minute = static_cast<std::uint8_t>(picked.minute);
+    } else {
+        row.recurrence = makeRecurrence(
+            kind, LocalDateTime{picked.year, picked.month, picked.day, picked.hour, picked.minute});
+    }
     if (row.recurrence.repeats() && chosen != -1) {
         TimeValue first = firstAlarmTime(row.recurrence, chosen);
         // The current minute itself still counts: the editor opens at it.

@@ -99,9 +99,11 @@ CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& ti
 
 // The row that OK of the editor writes: the text, the picked moment and its
 // rule. A row opened for a change (`original`) keeps its rule while neither the
-// moment nor the kind changed; otherwise the rule is made anew at the picked
-// fields (so a 02:30 the clock skips is kept) and the row shows the series'
-// first occurrence (a working-days series picked on a Saturday shows Monday).
+// moment nor the kind changed, and its chosen day (a monthly 31st shown on
+// 30 April) while only the time changed: the rule then takes the new hour and
+// minute. Otherwise the rule is made anew at the picked fields (so a 02:30 the
+// clock skips is kept). A changed row shows the series' first occurrence at or
+// after the picked moment (a working-days series picked on a Saturday shows Monday).
 // A series picked before the current minute starts at its first occurrence after
 // `now` (a birthday entered with the year of birth comes next on its next
 // birthday); one picked at the current minute falls due at once.

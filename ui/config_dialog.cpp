@@ -165,9 +165,23 @@ std::optional<std::string> pickFolder(HWND dialog, const std::string& start) {
     return std::string(folder);
 }
 
+// A folder for all users is stored in the machine's settings: without the rights to
+// write them, the change is refused before anything is chosen, and the folder stays.
+bool dataFolderMayChange(HWND dialog) {
+    if (mayChangeDataFolder(isChecked(dialog, IDC_CFG_USERDATA),
+                            dataOf(dialog).services.account.isAdministrator())) {
+        return true;
+    }
+    refuseWithoutRights(dialog, DATA_FOLDER_TITLE);
+    return false;
+}
+
 // "Ändern": the folder is checked when it is chosen, so that the field only ever shows
 // a folder that can hold the file and OK has nothing left to refuse.
 void dataFolderClicked(HWND dialog) {
+    if (!dataFolderMayChange(dialog)) {
+        return;
+    }
     ConfigDialogData& data = dataOf(dialog);
     const std::optional<std::string> folder =
         pickFolder(dialog, dialogItemText(dialog, IDC_CFG_DATA_FOLDER, LONGEST_PATH_CHARS));
@@ -335,8 +349,10 @@ bool command(HWND dialog, int id, int notification) {
         dataFolderClicked(dialog);
         return true;
     case IDC_CFG_DATA_FOLDER_DEFAULT:
-        dataOf(dialog).dataFolder.clear();
-        showDataFolder(dialog);
+        if (dataFolderMayChange(dialog)) {
+            dataOf(dialog).dataFolder.clear();
+            showDataFolder(dialog);
+        }
         return true;
     default:
         return false;

@@ -27,6 +27,10 @@ std::string userGroupCaption(bool userdata, const std::optional<std::string>& lo
     return caption;
 }
 
+bool mayChangeDataFolder(bool userdata, bool administrator) {
+    return userdata || administrator;
+}
+
 std::string soundFileAtOpening(const std::string& shownFile) {
     return shownFile.size() > 4 ? shownFile : std::string("x");
 }

@@ -38,6 +38,11 @@ constexpr std::size_t LOGIN_NAME_CHARS = 45;
 // unknown or too long), otherwise "Einstellungen für alle User".
 std::string userGroupCaption(bool userdata, const std::optional<std::string>& loginName);
 
+// Whether "Ändern" and "Standard" may change the folder of the appointment file. With
+// settings for all users (`userdata` off) the folder is stored for the whole machine,
+// which takes administrator rights, as the checkbox 1001 does.
+bool mayChangeDataFolder(bool userdata, bool administrator);
+
 // What the dialog keeps at opening as the sound file to put back on "Abbrechen":
 // the file shown, or "x" when it has fewer than 5 characters.
 std::string soundFileAtOpening(const std::string& shownFile);

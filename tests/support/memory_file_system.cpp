@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "store/data_folder.h"
+
 MemoryFileSystem::MemoryFileSystem(std::string userFolder, std::string commonFolder)
     : userFolder_(normal(std::move(userFolder))), commonFolder_(normal(std::move(commonFolder))) {
     addFolder(userFolder_);
@@ -124,8 +126,8 @@ FileResult MemoryFileSystem::readFile(const std::string& path, std::string& cont
 bool MemoryFileSystem::createFile(const std::string& path, std::uintptr_t& file) {
     const std::string name = normal(path);
     // Only a new file, as the platform's makes: a save never writes into another's.
-    if (injected(Call::CreateFile) || !hasFolder(folderOf(name)) || hasFolder(name) ||
-        files_.contains(name))
+    if (injected(Call::CreateFile) || name.size() > LONGEST_PATH_CHARS ||
+        !hasFolder(folderOf(name)) || hasFolder(name) || files_.contains(name))
         return false;
     files_[name].clear();
     renew(name, true);
@@ -163,7 +165,7 @@ FileResult MemoryFileSystem::moveFile(const std::string& from, const std::string
         return FileResult::Missing;
     if (!hasFolder(folderOf(target)))
         return FileResult::Missing;
-    if (hasFolder(target))
+    if (hasFolder(target) || target.size() > LONGEST_PATH_CHARS)
         return FileResult::Failed;
     std::string content = std::move(found->second);
     files_.erase(found);

@@ -14,7 +14,8 @@
 
 // Paths are compared exactly, with "/" taken as "\". A file's folder is everything
 // before its last "\"; a file can only be made in a folder that exists. Writes go to
-// the file at once, as on a disk; a move replaces its target in one step.
+// the file at once, as on a disk; a move replaces its target in one step. A path longer
+// than the platform's ANSI file calls take (LONGEST_PATH_CHARS) cannot be made.
 class MemoryFileSystem : public FileSystem {
   public:
     enum class Call {

@@ -284,16 +284,16 @@ TEST(RecurrenceAttribute, DamagedValueReadsAsOneOff) {
     EXPECT_EQ(recurrenceFromAttribute("jahr", -1), Recurrence{}) << "no usable zeit";
 }
 
-// A zone whose clock jumps from 23:30 to 00:30 on the last Sunday of March.
-class LateSpringChange : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const char* zone = std::getenv("TZ");
-        previous_ = zone ? std::optional<std::string>(zone) : std::nullopt;
-        setenv("TZ", "LST-1LDT,M3.5.0/23:30,M10.5.0/3", 1);
+// Sets the time zone while it lives; the zone before comes back after it.
+class InZone {
+  public:
+    explicit InZone(const char* zone) {
+        const char* before = std::getenv("TZ");
+        previous_ = before ? std::optional<std::string>(before) : std::nullopt;
+        setenv("TZ", zone, 1);
         tzset();
     }
-    void TearDown() override {
+    ~InZone() {
         if (previous_) {
             setenv("TZ", previous_->c_str(), 1);
         } else {
@@ -301,12 +301,68 @@ class LateSpringChange : public ::testing::Test {
         }
         tzset();
     }
+    InZone(const InZone&) = delete;
+    InZone& operator=(const InZone&) = delete;
 
   private:
     std::optional<std::string> previous_;
 };
 
-TEST_F(LateSpringChange, SkippedTimePushedOverMidnightKeepsItsDay) {
+TEST(RecurrenceAttribute, TheRepeatedHourReadsOnItsOwnDate) {
+    // 02:30 on Sunday 25 October 2026 happens twice; "zeit" may name either pass.
+    const TimeValue firstPass = at("2610250130") + 3600;
+    for (const TimeValue pass : {firstPass, firstPass + 3600}) {
+        for (const auto& [value, kind] : {std::pair<const char*, RepeatKind>{"tag", Daily},
+                                          {"woche", Weekly},
+                                          {"monat", Monthly},
+                                          {"jahr", Yearly}}) {
+            EXPECT_EQ(recurrenceFromAttribute(value, pass), rule(kind, "2610250230")) << pass;
+            EXPECT_EQ(recurrenceToAttribute(rule(kind, "2610250230"), pass), value) << pass;
+        }
+    }
+}
+
+// Lord Howe Island moves its clock by half an hour: 02:00 to 02:30 on 4 October 2026.
+TEST(RecurrenceAttribute, AHalfHourChangeKeepsTheChosenTime) {
+    const InZone zone("Australia/Lord_Howe");
+    const Recurrence daily = rule(Daily, "2610030215");
+    const TimeValue skipped = at("2610040245");
+    EXPECT_EQ(nextOccurrence(daily, at("2610031200")), skipped);
+    EXPECT_EQ(recurrenceToAttribute(daily, skipped), "tag 02:15");
+    EXPECT_EQ(recurrenceFromAttribute("tag 02:15", skipped), daily);
+    EXPECT_EQ(key(nextOccurrence(daily, skipped)), "2610050215");
+}
+
+// A year of occurrences of a few rules, each written into the file (its key and
+// attribute) and read back as the next start reads it: the rule comes back exactly,
+// and the series goes on as it would have, always later than the occurrence before.
+TEST(RecurrenceAttribute, AYearThroughTheFileKeepsEverySeries) {
+    for (const char* zone : {"Europe/Berlin", "Australia/Lord_Howe"}) {
+        const InZone inZone(zone);
+        for (const Recurrence& r :
+             {rule(Daily, "2609010215"), rule(Daily, "2609010145"), rule(Daily, "2609010230"),
+              rule(Workdays, "2609010215"), rule(Weekly, "2609060215"), rule(Monthly, "2608310215"),
+              rule(Yearly, "2802290215")}) {
+            auto occurrence = nextOccurrence(r, at("2609010000"));
+            for (int steps = 0; occurrence && *occurrence < at("2709010000"); ++steps) {
+                const TimeValue read = at(timeToFileKey(*occurrence));
+                const Recurrence back =
+                    recurrenceFromAttribute(recurrenceToAttribute(r, *occurrence), read);
+                ASSERT_EQ(back, r) << zone << ' ' << key(occurrence);
+                const auto next = nextOccurrence(back, read);
+                ASSERT_TRUE(next) << zone << ' ' << key(occurrence);
+                EXPECT_EQ(next, nextOccurrence(r, *occurrence)) << zone << ' ' << key(occurrence);
+                EXPECT_GT(*next, *occurrence) << zone << ' ' << key(occurrence);
+                occurrence = next;
+                ASSERT_LT(steps, 400) << zone;
+            }
+        }
+    }
+}
+
+TEST(LateSpringChange, SkippedTimePushedOverMidnightKeepsItsDay) {
+    // A zone whose clock jumps from 23:30 to 00:30 on the last Sunday of March.
+    const InZone zone("LST-1LDT,M3.5.0/23:30,M10.5.0/3");
     // Sunday 29 March 2026, 23:45 is skipped: it falls on Monday 00:45.
     const Recurrence daily = rule(Daily, "2603272345");
     const auto skipped = nextOccurrence(daily, at("2603282345"));

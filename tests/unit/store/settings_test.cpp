@@ -281,7 +281,7 @@ TEST_F(SettingsTest, DataFolderThatCannotBeUsedMeansTheDefault) {
         {"C:Termine", RegistryType::String},
         {"%USERPROFILE%\\Termine", RegistryType::ExpandString},
         {"D:\\Termine", RegistryType::ExpandString},
-        {"C:\\" + std::string(DATA_FOLDER_CHARS - 2, 'x'), RegistryType::String},
+        {"C:\\" + std::string(STORED_DATA_FOLDER_CHARS - 2, 'x'), RegistryType::String},
     };
     for (const auto& [text, type] : unusable) {
         registry.create(RegistryRoot::User, Path).writeString("datafolder", text, type);
@@ -289,7 +289,9 @@ TEST_F(SettingsTest, DataFolderThatCannotBeUsedMeansTheDefault) {
         loadSettings(registry, settings);
         EXPECT_EQ(settings.datafolder, "") << text;
     }
-    const std::string longest = "C:\\" + std::string(DATA_FOLDER_CHARS - 3, 'x');
+    // A folder chosen before the check left room for every file name (237 characters)
+    // stays in use rather than giving way to the default folder.
+    const std::string longest = "C:\\" + std::string(234, 'x');
     registry.create(RegistryRoot::User, Path).writeString("datafolder", longest);
     loadSettings(registry, settings);
     EXPECT_EQ(settings.datafolder, longest);

@@ -42,6 +42,19 @@ TEST(UserGroupCaption, NamesTheUserOrAllUsers) {
     EXPECT_EQ(userGroupCaption(true, longest + "n"), "Einstellungen f\xFCr ");
 }
 
+TEST(MayChangeDataFolder, AFolderForAllUsersTakesAdministratorRights) {
+    struct Case {
+        bool userdata;
+        bool administrator;
+        bool allowed;
+    };
+    for (const Case c : {Case{true, true, true}, Case{true, false, true}, Case{false, true, true},
+                         Case{false, false, false}}) {
+        EXPECT_EQ(mayChangeDataFolder(c.userdata, c.administrator), c.allowed)
+            << c.userdata << c.administrator;
+    }
+}
+
 TEST(SoundFileAtOpening, KeepsOnlyNamesOfAtLeastFiveCharacters) {
     EXPECT_EQ(soundFileAtOpening(""), "x");
     EXPECT_EQ(soundFileAtOpening("a.wa"), "x");

@@ -119,19 +119,46 @@ TEST_F(AppointmentRows, EditedRowKeepsOrRemakesTheRule) {
     EXPECT_EQ(row.display, "Mo., 07.12.2026 08:00");
     EXPECT_EQ(row.recurrence, makeRecurrence(RepeatKind::Workdays, {2026, 12, 5, 8, 0}));
 
-    // A monthly 31st on 30 April, opened and confirmed unchanged, stays the 31st;
-    // a new time or kind makes the rule anew.
-    const Recurrence on31st = makeRecurrence(RepeatKind::Monthly, {2027, 3, 31, 9, 0});
-    const AppointmentRow april{"Miete", "Fr., 30.04.2027 09:00", on31st};
-    const CalendarFields april30{2027, 4, 5, 30, 9, 0, 0, 0};
-    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::Monthly, &april, sunday1430).recurrence,
-              on31st);
-    EXPECT_EQ(
-        editedRow("Miete", {2027, 4, 5, 30, 10, 0, 0, 0}, RepeatKind::Monthly, &april, sunday1430)
-            .recurrence,
-        makeRecurrence(RepeatKind::Monthly, {2027, 4, 30, 10, 0}));
-    EXPECT_EQ(editedRow("Miete", april30, RepeatKind::None, &april, sunday1430).recurrence,
-              Recurrence{});
+    // A monthly 31st on 30 April and a yearly 29 February on 28 February keep their
+    // chosen day while only the time changes; a new date or kind makes the rule anew.
+    using enum RepeatKind;
+    const auto on31st = [](int hour, int minutes) {
+        return makeRecurrence(Monthly, {2027, 3, 31, hour, minutes});
+    };
+    const AppointmentRow april{"Miete", "Fr., 30.04.2027 09:00", on31st(9, 0)};
+    const AppointmentRow february{"Oma", "So., 28.02.2027 09:00",
+                                  makeRecurrence(Yearly, {2028, 2, 29, 9, 0})};
+    const AppointmentRow oneOff{"Post", "Fr., 30.04.2027 09:00", Recurrence{}};
+    const TimeValue april30At0930 = 1809070200;
+    struct ChangeCase {
+        const AppointmentRow& original;
+        const char* picked; // as the pickers give it, "DD.MM.YYYY hh:mm"
+        RepeatKind kind;
+        TimeValue now;
+        const char* display;
+        Recurrence rule;
+    };
+    const ChangeCase changes[] = {
+        {april, "30.04.2027 09:00", Monthly, sunday1430, "Fr., 30.04.2027 09:00", on31st(9, 0)},
+        {april, "30.04.2027 10:00", Monthly, sunday1430, "Fr., 30.04.2027 10:00", on31st(10, 0)},
+        // The new time has passed on that date: the series' next occurrence, on the 31st.
+        {april, "30.04.2027 08:00", Monthly, april30At0930, "Mo., 31.05.2027 08:00", on31st(8, 0)},
+        {february, "28.02.2027 10:15", Yearly, sunday1430, "So., 28.02.2027 10:15",
+         makeRecurrence(Yearly, {2028, 2, 29, 10, 15})},
+        {april, "29.04.2027 10:00", Monthly, sunday1430, "Do., 29.04.2027 10:00",
+         makeRecurrence(Monthly, {2027, 4, 29, 10, 0})},
+        {april, "30.04.2027 10:00", Yearly, sunday1430, "Fr., 30.04.2027 10:00",
+         makeRecurrence(Yearly, {2027, 4, 30, 10, 0})},
+        {april, "30.04.2027 09:00", None, sunday1430, "Fr., 30.04.2027 09:00", Recurrence{}},
+        {oneOff, "30.04.2027 10:00", None, sunday1430, "Fr., 30.04.2027 10:00", Recurrence{}},
+    };
+    for (const ChangeCase& c : changes) {
+        CalendarFields picked;
+        displayToCalendar(std::string("xx., ") + c.picked, picked);
+        row = editedRow(c.original.text, pickedMoment(picked, picked), c.kind, &c.original, c.now);
+        EXPECT_EQ(row.display, c.display) << c.original.display << " to " << c.picked;
+        EXPECT_EQ(row.recurrence, c.rule) << c.original.display << " to " << c.picked;
+    }
 
     // 02:30 on the day the clock skips it: the rule keeps 02:30 for the other days.
     row = editedRow("Nacht", {2027, 3, 0, 28, 2, 30, 0, 0}, RepeatKind::Daily, nullptr, sunday1430);

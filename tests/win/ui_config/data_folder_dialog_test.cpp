@@ -129,7 +129,9 @@ TEST_F(DataFolderRow, ShowsTheDefaultFolderThatTheUserdataBoxChooses) {
 }
 
 // The book joins what the file in the new folder holds; the old file stays as it was.
+// A user's own folder takes no administrator rights.
 TEST_F(DataFolderRow, AChosenFolderIsStoredAtOkAndTheBookJoinsItsFile) {
+    account.administrator = false;
     const TimeValue day = thisMinute() + 86400;
     program->book.insert(day, "Zahnarzt");
     program->saveBook();
@@ -172,14 +174,15 @@ TEST_F(DataFolderRow, StandardGoesBackToTheDefaultFolder) {
 // A folder that cannot take a file (here a folder is in the way of the probe file), or
 // whose name leaves no room for the file's names, is refused; the setting stays as it was.
 TEST_F(DataFolderRow, AFolderThatCannotHoldTheFileIsRefused) {
-    const std::string probe = std::string(CHOSEN) + "\\quarvwecker.xml.probe";
+    const std::string probe = std::string(CHOSEN) + "\\quarvwecker.xml.probe.tmp";
     ASSERT_TRUE(CreateDirectoryA(probe.c_str(), nullptr));
-    // 238 characters, one more than leaves room for "\quarvwecker.xml.bad99".
+    // 234 characters, one more than leaves room for "\quarvwecker.xml.bad99.tmp", the
+    // temporary file of the last copy of a damaged file kept aside.
     const std::string deep = std::string(CHOSEN) + "\\" + std::string(112, 'a');
-    const std::string deeper = deep + "\\" + std::string(112, 'b');
+    const std::string deeper = deep + "\\" + std::string(108, 'b');
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA(deeper.c_str(), nullptr));
-    ASSERT_EQ(deeper.size(), 238u);
+    ASSERT_EQ(deeper.size(), 234u);
     run([&](HWND dialog) {
         choose(dialog, CHOSEN);
         expectRefusal(dialog, std::string("Sorry!\r\nIn diesem Ordner kann die Termindatei nicht "
@@ -197,6 +200,29 @@ TEST_F(DataFolderRow, AFolderThatCannotHoldTheFileIsRefused) {
     });
     EXPECT_EQ(program->settings.datafolder, "");
     EXPECT_FALSE(readString(RegistryRoot::User, SETTINGS_KEY, "datafolder"));
+}
+
+// With settings for all users, the folder is stored for the whole machine: without
+// administrator rights "Ändern" and "Standard" are refused, and the folder that the
+// settings for all users name stays, also through OK.
+TEST_F(DataFolderRow, AFolderForAllUsersIsNotChangedWithoutAdministratorRights) {
+    program->settings.userdata = false;
+    program->settings.datafolder = CHOSEN;
+    writeString(RegistryRoot::Machine, SETTINGS_KEY, "datafolder", CHOSEN);
+    account.administrator = false;
+    run([&](HWND dialog) {
+        for (const int button : {IDC_CFG_DATA_FOLDER_CHANGE, IDC_CFG_DATA_FOLDER_DEFAULT}) {
+            click(dialog, button);
+            expectRefusal(dialog, NO_RIGHTS_TEXT);
+            EXPECT_EQ(GetLastActivePopup(dialog), dialog) << "no folder picker";
+            EXPECT_EQ(itemText(dialog, IDC_CFG_DATA_FOLDER), CHOSEN);
+        }
+        click(dialog, IDOK);
+    });
+    EXPECT_EQ(program->settings.datafolder, CHOSEN);
+    EXPECT_EQ(readString(RegistryRoot::Machine, SETTINGS_KEY, "datafolder"), CHOSEN);
+    program->saveBook();
+    EXPECT_EQ(program->appointmentFilePath(), std::string(CHOSEN) + "\\quarvwecker.xml");
 }
 
 } // namespace
