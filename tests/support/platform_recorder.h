@@ -1,6 +1,7 @@
 // The platform calls that the program's windows make through their seams (the
-// shell's notification icons, sounds, timers), recorded, with answers a test
-// scripts. The seams are plain function pointers, so the records are static.
+// shell's notification icons, sounds, timers, the user's moment), recorded, with
+// answers a test scripts. The seams are plain function pointers, so the records
+// are static.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +40,10 @@ struct PlatformRecorder {
     static inline std::vector<TimerCall> timers;
     static inline UINT_PTR refusedTimer = 0; // a timer id whose arming fails
     static inline UINT_PTR quickTimer = 0;   // a timer id armed with 10 ms instead
+    static inline DWORD tickNow = 0;         // what the tray's clock says
+    // What SHQueryUserNotificationState answers, and whether it succeeds.
+    static inline QUERY_USER_NOTIFICATION_STATE moment = QUNS_ACCEPTS_NOTIFICATIONS;
+    static inline HRESULT momentResult = S_OK;
 
     static void reset() {
         shellCalls.clear();
@@ -48,6 +53,9 @@ struct PlatformRecorder {
         timers.clear();
         refusedTimer = 0;
         quickTimer = 0;
+        tickNow = 0;
+        moment = QUNS_ACCEPTS_NOTIFICATIONS;
+        momentResult = S_OK;
     }
 
     static BOOL WINAPI notifyIcon(DWORD message, PNOTIFYICONDATAA data) {
@@ -62,6 +70,11 @@ struct PlatformRecorder {
         return answer;
     }
     static DWORD WINAPI version() { return shellVersion; }
+    static DWORD WINAPI tickCount() { return tickNow; }
+    static HRESULT WINAPI userMoment(QUERY_USER_NOTIFICATION_STATE* state) {
+        *state = moment;
+        return momentResult;
+    }
 
     static BOOL WINAPI playSound(LPCSTR sound, HMODULE module, DWORD flags) {
         sounds.push_back({sound == nullptr, sound ? sound : "", module, flags});
@@ -76,6 +89,18 @@ struct PlatformRecorder {
         return SetTimer(window, id, id == quickTimer ? 10 : elapse, proc);
     }
 
-    static TrayShell shell() { return TrayShell{notifyIcon, version}; }
-    static AlarmWindowCalls alarmCalls() { return AlarmWindowCalls{playSound, setTimer}; }
+    static TrayShell shell() { return TrayShell{notifyIcon, version, tickCount}; }
+    static AlarmWindowCalls alarmCalls() {
+        return AlarmWindowCalls{playSound, setTimer, userMoment};
+    }
+    // The calls of the shell with this message, in order.
+    static std::vector<ShellCall> callsOf(DWORD message) {
+        std::vector<ShellCall> found;
+        for (const ShellCall& call : shellCalls) {
+            if (call.message == message) {
+                found.push_back(call);
+            }
+        }
+        return found;
+    }
 };
