@@ -1,4 +1,4 @@
-// Placement, nudge and snooze length of the alarm window.
+// Placement, nudge, snooze length and quiet moments of the alarm window.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -96,3 +96,28 @@ TEST(TimerMilliseconds, MinutesTimesSixtyThousandWithoutWrapping) {
 }
 
 } // namespace
+
+// Held quiet only while the user presents or a full-screen program runs; any
+// other moment, an unknown number and a failed query leave the alarm as it is.
+TEST(HoldsAlarmQuiet, OnlyPresentationsAndFullScreenProgramsHoldAnAlarm) {
+    const struct {
+        bool queried;
+        int moment;
+        bool held;
+    } cases[] = {
+        {true, 1, false}, // not present: locked, screen saver
+        {true, 2, true},  // busy: a full-screen program
+        {true, 3, true},  // full-screen Direct3D
+        {true, 4, true},  // presentation mode
+        {true, 5, false}, // accepts notifications
+        {true, 6, false}, // quiet time of a new user
+        {true, 7, false}, // a store app
+        {true, 0, false},  {true, 8, false}, {true, -1, false},
+        {false, 4, false}, // the query failed: whatever it left there counts for nothing
+        {false, 2, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(holdsAlarmQuiet(c.queried, c.moment), c.held)
+            << "queried " << c.queried << ", moment " << c.moment;
+    }
+}
