@@ -161,6 +161,22 @@ TEST_F(Scheduler, AlarmRecordCopiesSettings) {
     EXPECT_FALSE(once.repeatSound);
 }
 
+// After sleep every appointment due now alarms at once: those up to now + offset,
+// wherever they stand in the book.
+TEST_F(Scheduler, CountDueIncludesTheOffsetAndNothingLater) {
+    EXPECT_EQ(countDue(book_, now, 5), 0);
+    book_.insert(now - 3 * 24 * 3600, "vorgestern");
+    book_.insert(now - 60, "eben");
+    book_.insert(now - 60, "eben auch");
+    book_.insert(now + 300, "in f\xfcnf Minuten");
+    book_.insert(now + 301, "eine Sekunde zu sp\xe4t");
+    book_.insert(now + 86400, "morgen");
+    const std::pair<int, int> cases[] = {{0, 3}, {5, 4}, {-1, 3}, {60 * 24 - 1, 5}, {60 * 24, 6}};
+    for (const auto& [offset, due] : cases) {
+        EXPECT_EQ(countDue(book_, now, offset), due) << "offset " << offset;
+    }
+}
+
 TEST_F(Scheduler, AlarmStatesAndMenuLabel) {
     EXPECT_STREQ(toggleMenuLabel(AlarmOff), "Zodora EIN");
     EXPECT_STREQ(toggleMenuLabel(AlarmSleeping), "Zodora AUS");

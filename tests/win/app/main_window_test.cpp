@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -240,10 +241,26 @@ TEST_F(MainWindow, SnoozedWindowOverridesEveryStatus) {
     EXPECT_EQ(shownInTray(), row(StatusSnoozed));
 }
 
-TEST_F(MainWindow, ResumeAndClockChangeTickAtOnceWhenRunning) {
-    program->book.insert(monday0930, "verschlafen");
+// After sleep or a change of the clock every appointment that fell due meanwhile
+// alarms at once, each in its own window, and none twice: not with a second
+// message, not with the tick that the timer still owes, and a daily series that
+// slept through three days alarms once and goes on tomorrow.
+TEST_F(MainWindow, ResumeAndClockChangeAlarmWhatFellDueAtOnceAndNothingTwice) {
+    const TimeValue daily = monday0930 - 3 * 24 * 3600 + 600;
+    program->book.insert(monday0930 - 7200, "verschlafen");
+    program->book.insert(monday0930 - 60, "eben");
+    program->book.insert({daily, "Pille", makeRecurrence(RepeatKind::Daily, daily)});
+    program->book.insert(monday0930 + 3600, "sp\xE4ter");
+    const auto alarmed = [&] {
+        std::vector<std::string> texts;
+        for (HWND owned : ownedWindows()) {
+            texts.push_back(itemText(owned, 1027));
+        }
+        std::sort(texts.begin(), texts.end());
+        return texts;
+    };
 
-    // Off: neither message ticks.
+    // Off: neither message alarms.
     EXPECT_EQ(SendMessageA(window(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
     SendMessageA(window(), WM_TIMECHANGE, 0, 0);
     pumpMessages();
@@ -254,14 +271,31 @@ TEST_F(MainWindow, ResumeAndClockChangeTickAtOnceWhenRunning) {
     pumpMessages();
     EXPECT_TRUE(ownedWindows().empty());
     SendMessageA(window(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    SendMessageA(window(), WM_TIMECHANGE, 0, 0); // the clock is set after the wake
     pumpMessages();
-    EXPECT_EQ(ownedWindows().size(), 1u);
+    const std::vector<std::string> three{"Pille", "eben", "verschlafen"};
+    EXPECT_EQ(alarmed(), three);
+    postTick();
+    EXPECT_EQ(alarmed(), three);
+    // The series goes on at today's 09:40, once.
+    const std::vector<Appointment> left{
+        {daily + 3 * 24 * 3600, "Pille", makeRecurrence(RepeatKind::Daily, daily)},
+        {monday0930 + 3600, "sp\xE4ter", {}}};
+    EXPECT_EQ(contents(program->book), left);
+    EXPECT_EQ(savedAppointments(), left);
+    // The status follows the tick after them.
+    EXPECT_EQ(shownInTray().iconId, IDI_WITHIN_HALF_HOUR);
 
+    // Nothing due: the change of the clock shows the status at once.
+    PlatformRecorder::shellCalls.clear();
+    SendMessageA(window(), WM_TIMECHANGE, 0, 0);
+    pumpMessages();
+    EXPECT_EQ(shownInTray().iconId, IDI_WITHIN_HALF_HOUR);
     program->book.insert(monday0930, "umgestellt");
     SendMessageA(window(), WM_TIMECHANGE, 0, 0);
     pumpMessages();
-    EXPECT_EQ(ownedWindows().size(), 2u);
-    EXPECT_EQ(program->book.count(), 0);
+    EXPECT_EQ(ownedWindows().size(), 4u);
+    EXPECT_EQ(program->book.count(), 2);
 }
 
 TEST_F(MainWindow, QueuedTickAfterSwitchingOffDoesNothing) {
@@ -318,12 +352,17 @@ TEST_F(MainWindow, MenuCommandsAndTheDoubleClickOpenTheirDialogs) {
             });
     }
 
-    // A double click on the icon reaches the main window as "Alarme".
-    driveModal(
-        LIST_TITLE, [&] { SendMessageA(window(), MSG_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONDBLCLK); },
-        [](HWND opened) { postCommand(opened, IDCANCEL); });
+    // A double click on the icon, and Enter or Space on it, reach the main window as
+    // "Alarme" (the shell speaks version 4: the event and the icon id in lParam).
+    for (const UINT event :
+         {static_cast<UINT>(WM_LBUTTONDBLCLK), static_cast<UINT>(NIN_KEYSELECT)}) {
+        driveModal(
+            LIST_TITLE,
+            [&] { SendMessageA(window(), MSG_TRAY_NOTIFY, 0, MAKELPARAM(event, IDM_TRAY)); },
+            [](HWND opened) { postCommand(opened, IDCANCEL); });
+    }
     // Another icon's notification opens nothing.
-    SendMessageA(window(), MSG_TRAY_NOTIFY, IDM_TRAY + 1, WM_LBUTTONDBLCLK);
+    SendMessageA(window(), MSG_TRAY_NOTIFY, 0, MAKELPARAM(WM_LBUTTONDBLCLK, IDM_TRAY + 1));
     EXPECT_TRUE(ownedWindows().empty());
 
     // Any other command goes to the default procedure; nothing changes.
@@ -338,7 +377,7 @@ TEST_F(MainWindow, OnlyOneMenuDialogAtATime) {
         [&](HWND list) {
             SendMessageA(window(), WM_COMMAND, IDM_APPOINTMENTS, 0);
             SendMessageA(window(), WM_COMMAND, IDM_SETTINGS, 0);
-            SendMessageA(window(), MSG_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONDBLCLK);
+            SendMessageA(window(), MSG_TRAY_NOTIFY, 0, MAKELPARAM(WM_LBUTTONDBLCLK, IDM_TRAY));
             EXPECT_EQ(ownedWindows().size(), 1u) << "only the list is open";
             EXPECT_EQ(FindWindowA("#32770", CONFIG_TITLE), nullptr);
             postCommand(list, IDCANCEL);
@@ -348,6 +387,63 @@ TEST_F(MainWindow, OnlyOneMenuDialogAtATime) {
     driveModal(
         CONFIG_TITLE, [&] { command(IDM_SETTINGS); },
         [](HWND config) { postCommand(config, IDCANCEL); });
+}
+
+// The first start of a user shows the balloon once; a shell that refused the icon
+// gets it at the next start, and later starts never show it again.
+class FirstStart : public ProgramFixture {
+  protected:
+    static constexpr const char* KEY = "Software\\QuarvWecker";
+
+    static void forgetTheTip() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, KEY, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "tipshown");
+            RegCloseKey(key);
+        }
+    }
+    static DWORD tipShown() {
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        return RegGetValueA(HKEY_CURRENT_USER, KEY, "tipshown", RRF_RT_REG_DWORD, nullptr, &value,
+                            &size) == ERROR_SUCCESS
+                   ? value
+                   : 0;
+    }
+    // The balloons given to the shell since the last look.
+    static std::vector<ShellCall> balloons() {
+        std::vector<ShellCall> found;
+        for (const ShellCall& call : PlatformRecorder::shellCalls) {
+            if (call.data.uFlags & NIF_INFO) {
+                found.push_back(call);
+            }
+        }
+        PlatformRecorder::shellCalls.clear();
+        return found;
+    }
+};
+
+TEST_F(FirstStart, BalloonOnceAndNeverAgain) {
+    forgetTheTip();
+    PlatformRecorder::shellAnswers = {FALSE}; // no taskbar yet
+    createTray();
+    EXPECT_TRUE(balloons().empty());
+    EXPECT_EQ(tipShown(), 0u);
+    program->tray.reset();
+
+    createTray();
+    const std::vector<ShellCall> shown = balloons();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(std::string(shown[0].data.szInfoTitle), "Quarv Zodora l\xE4uft jetzt im Infobereich");
+    EXPECT_NE(std::string(shown[0].data.szInfo)
+                  .find("Taskleisteneinstellungen \x9B Andere Symbole der Taskleiste"),
+              std::string::npos);
+    EXPECT_EQ(tipShown(), 1u);
+    program->tray.reset();
+
+    createTray();
+    EXPECT_TRUE(balloons().empty());
 }
 
 TEST_F(MainWindow, MenuResourceLabels) {
