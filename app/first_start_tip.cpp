@@ -13,10 +13,13 @@ constexpr const char* TIP_SHOWN = "tipshown";
 } // namespace
 
 const char FIRST_START_TIP_TITLE[] = "Quarv Zodora läuft jetzt im Infobereich";
+// One step a line: Windows wraps long lines itself, some shells do not.
 const char FIRST_START_TIP_TEXT[] =
     "Das Symbol zeigt dir, wann der nächste Termin ansteht. Damit es unter Windows 11 immer zu "
-    "sehen ist: Rechtsklick auf die Taskleiste, Taskleisteneinstellungen › Andere Symbole der "
-    "Taskleiste, dort Quarv Zodora einschalten.";
+    "sehen ist:\n"
+    "Rechtsklick auf die Taskleiste,\n"
+    "Taskleisteneinstellungen › Andere Symbole der Taskleiste,\n"
+    "dort Quarv Zodora einschalten.";
 
 bool firstStartTipShown(Registry& registry) {
     const RegistryKey key = registry.open(RegistryRoot::User, USER_KEY, RegistryAccess::Read);
