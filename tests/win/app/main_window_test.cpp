@@ -296,6 +296,14 @@ TEST_F(MainWindow, ResumeAndClockChangeAlarmWhatFellDueAtOnceAndNothingTwice) {
     pumpMessages();
     EXPECT_EQ(ownedWindows().size(), 4u);
     EXPECT_EQ(program->book.count(), 2);
+
+    // An offset longer than a day makes every next occurrence of the daily series
+    // due at once: the catch-up alarms only what was due when it began.
+    program->settings.alarmoffset = 2 * 24 * 60;
+    SendMessageA(window(), WM_TIMECHANGE, 0, 0);
+    pumpMessages();
+    EXPECT_EQ(ownedWindows().size(), 6u); // the series once, and "später"
+    EXPECT_EQ(program->book.count(), 1);
 }
 
 TEST_F(MainWindow, QueuedTickAfterSwitchingOffDoesNothing) {
