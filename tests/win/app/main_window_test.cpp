@@ -271,10 +271,11 @@ TEST_F(MainWindow, ResumeAndClockChangeAlarmWhatFellDueAtOnceAndNothingTwice) {
     pumpMessages();
     EXPECT_TRUE(ownedWindows().empty());
     SendMessageA(window(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    SendMessageA(window(), WM_TIMECHANGE, 0, 0); // the clock is set after the wake
     pumpMessages();
     const std::vector<std::string> three{"Pille", "eben", "verschlafen"};
     EXPECT_EQ(alarmed(), three);
+    SendMessageA(window(), WM_TIMECHANGE, 0, 0); // the clock is set after the wake
+    pumpMessages();
     postTick();
     EXPECT_EQ(alarmed(), three);
     // The series goes on at today's 09:40, once.
