@@ -1,7 +1,6 @@
 // The platform calls that the program's windows make through their seams (the
-// shell's notification icons, sounds, timers, the user's moment), recorded, with
-// answers a test scripts. The seams are plain function pointers, so the records
-// are static.
+// shell's notification icons, sounds, timers), recorded, with answers a test
+// scripts. The seams are plain function pointers, so the records are static.
 #pragma once
 
 #include <windows.h>
@@ -41,6 +40,10 @@ struct PlatformRecorder {
     static inline UINT_PTR refusedTimer = 0; // a timer id whose arming fails
     static inline UINT_PTR quickTimer = 0;   // a timer id armed with 10 ms instead
     static inline DWORD tickNow = 0;         // what the tray's clock says
+    // Whether the shell takes NOTIFYICON_VERSION_4; its requests are counted
+    // apart from shellCalls. Off: the notifications keep their first form.
+    static inline BOOL speaksVersion4 = FALSE;
+    static inline int versionRequests = 0;
     // What SHQueryUserNotificationState answers, and whether it succeeds.
     static inline QUERY_USER_NOTIFICATION_STATE moment = QUNS_ACCEPTS_NOTIFICATIONS;
     static inline HRESULT momentResult = S_OK;
@@ -54,11 +57,17 @@ struct PlatformRecorder {
         refusedTimer = 0;
         quickTimer = 0;
         tickNow = 0;
+        speaksVersion4 = FALSE;
+        versionRequests = 0;
         moment = QUNS_ACCEPTS_NOTIFICATIONS;
         momentResult = S_OK;
     }
 
     static BOOL WINAPI notifyIcon(DWORD message, PNOTIFYICONDATAA data) {
+        if (message == NIM_SETVERSION) {
+            ++versionRequests;
+            return data->uVersion == NOTIFYICON_VERSION_4 && speaksVersion4;
+        }
         ShellCall call{message, {}};
         std::memcpy(&call.data, data, data->cbSize);
         shellCalls.push_back(call);
@@ -90,17 +99,5 @@ struct PlatformRecorder {
     }
 
     static TrayShell shell() { return TrayShell{notifyIcon, version, tickCount}; }
-    static AlarmWindowCalls alarmCalls() {
-        return AlarmWindowCalls{playSound, setTimer, userMoment};
-    }
-    // The calls of the shell with this message, in order.
-    static std::vector<ShellCall> callsOf(DWORD message) {
-        std::vector<ShellCall> found;
-        for (const ShellCall& call : shellCalls) {
-            if (call.message == message) {
-                found.push_back(call);
-            }
-        }
-        return found;
-    }
+    static AlarmWindowCalls alarmCalls() { return {playSound, setTimer, userMoment}; }
 };

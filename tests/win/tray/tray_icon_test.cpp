@@ -1,12 +1,11 @@
 // The tray icon component against a scripted shell: its states, the records it
 // hands over, the re-add when the taskbar returns, the clicks and keys on the
-// icon in both forms of notification, and the balloon.
+// icon, and the balloon.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <thread>
@@ -24,7 +23,6 @@ constexpr UINT iconId = IDM_TRAY; // also the id of the pop-up menu resource
 
 auto& shellCalls = PlatformRecorder::shellCalls;
 auto& shellAnswers = PlatformRecorder::shellAnswers;
-const auto callsOf = PlatformRecorder::callsOf;
 
 // The window that receives the menu message and the commands.
 struct Received {
@@ -64,20 +62,6 @@ std::string padded(const std::string& text) {
     return text + std::string(64 - text.size(), '\0');
 }
 
-// A notification in the form of version 4: the event and the icon id in lParam,
-// the icon's anchor point in wParam.
-LRESULT notify(TrayIcon& tray, UINT event, UINT id = iconId, POINT anchor = {40, 30}) {
-    return tray.onNotification(MAKEWPARAM(anchor.x, anchor.y), MAKELPARAM(event, id));
-}
-
-// The first form: the icon id in wParam, the mouse message in lParam.
-LRESULT notifyFirstForm(TrayIcon& tray, UINT event, UINT id = iconId) {
-    return tray.onNotification(id, event);
-}
-
-constexpr UINT TIP_FLAGS = NIF_TIP | NIF_SHOWTIP;
-constexpr UINT ADD_FLAGS = NIF_MESSAGE | NIF_ICON | TIP_FLAGS;
-
 class TrayIconTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -98,13 +82,6 @@ class TrayIconTest : public ::testing::Test {
         ASSERT_NE(offIcon, nullptr);
     }
     void TearDown() override {
-        // Whatever happened, the icon was named by its window and id alone: no
-        // GUID, which the shell would tie to the program's path.
-        for (const ShellCall& call : shellCalls) {
-            EXPECT_EQ(call.data.uFlags & NIF_GUID, 0u) << call.message;
-            EXPECT_EQ(call.data.guidItem, GUID{}) << call.message;
-            EXPECT_EQ(call.data.cbSize, sizeof(NOTIFYICONDATAA)) << call.message;
-        }
         DestroyWindow(target);
         DestroyIcon(onIcon);
         DestroyIcon(offIcon);
@@ -136,31 +113,28 @@ class TrayIconTest : public ::testing::Test {
 
 TEST_F(TrayIconTest, ShownIconIsAddedWithTheFirstRecordAndChangedThroughTheShell) {
     auto tray = make();
-    ASSERT_EQ(shellCalls.size(), 2u);
+    ASSERT_EQ(shellCalls.size(), 1u);
     const NOTIFYICONDATAA& add = shellCalls[0].data;
     EXPECT_EQ(shellCalls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(add.cbSize, static_cast<DWORD>(sizeof(NOTIFYICONDATAA)));
     EXPECT_EQ(add.hWnd, target);
     EXPECT_EQ(add.uID, iconId);
-    EXPECT_EQ(add.uFlags, ADD_FLAGS);
+    EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(add.uCallbackMessage, notifyMessage);
     EXPECT_EQ(add.hIcon, onIcon);
     EXPECT_EQ(tooltipOf(add), padded("Quarv Zodora"));
-    // Every add asks for the notifications of version 4.
-    EXPECT_EQ(shellCalls[1].message, static_cast<DWORD>(NIM_SETVERSION));
-    EXPECT_EQ(shellCalls[1].data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
-    EXPECT_TRUE(tray->speaksVersion4());
 
     EXPECT_TRUE(tray->setIcon(offIcon));
-    ASSERT_EQ(shellCalls.size(), 3u);
-    EXPECT_EQ(shellCalls[2].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(shellCalls[2].data.uFlags, static_cast<UINT>(NIF_ICON));
-    EXPECT_EQ(shellCalls[2].data.hIcon, offIcon);
+    ASSERT_EQ(shellCalls.size(), 2u);
+    EXPECT_EQ(shellCalls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shellCalls[1].data.uFlags, static_cast<UINT>(NIF_ICON));
+    EXPECT_EQ(shellCalls[1].data.hIcon, offIcon);
 
     EXPECT_TRUE(tray->setTooltip("Zodora ist aus"));
-    ASSERT_EQ(shellCalls.size(), 4u);
-    EXPECT_EQ(shellCalls[3].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(shellCalls[3].data.uFlags, TIP_FLAGS); // the standard tooltip under version 4
-    EXPECT_EQ(tooltipOf(shellCalls[3].data), padded("Zodora ist aus"));
+    ASSERT_EQ(shellCalls.size(), 3u);
+    EXPECT_EQ(shellCalls[2].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shellCalls[2].data.uFlags, static_cast<UINT>(NIF_TIP | NIF_SHOWTIP));
+    EXPECT_EQ(tooltipOf(shellCalls[2].data), padded("Zodora ist aus"));
 
     // The shell's refusal reaches the caller.
     shellAnswers = {FALSE, FALSE};
@@ -168,28 +142,27 @@ TEST_F(TrayIconTest, ShownIconIsAddedWithTheFirstRecordAndChangedThroughTheShell
     EXPECT_FALSE(tray->setTooltip("x"));
 
     EXPECT_TRUE(tray->remove());
-    ASSERT_EQ(shellCalls.size(), 7u);
-    EXPECT_EQ(shellCalls[6].message, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_EQ(shellCalls[6].data.uFlags, 0u);
-    EXPECT_EQ(shellCalls[6].data.uID, iconId);
+    ASSERT_EQ(shellCalls.size(), 6u);
+    EXPECT_EQ(shellCalls[5].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(shellCalls[5].data.uFlags, 0u);
+    EXPECT_EQ(shellCalls[5].data.uID, iconId);
 
     // Removed: changes are only stored, nothing more reaches the shell.
     EXPECT_TRUE(tray->remove());
     EXPECT_TRUE(tray->hide());
     EXPECT_TRUE(tray->setIcon(offIcon));
     EXPECT_TRUE(tray->setTooltip("still stored"));
-    EXPECT_FALSE(tray->showBalloon("Titel", "Text"));
     tray.reset();
-    EXPECT_EQ(shellCalls.size(), 7u);
+    EXPECT_EQ(shellCalls.size(), 6u);
 }
 
 TEST_F(TrayIconTest, HideBeforeDestroyDeletesTheIconOnce) {
     auto tray = make();
     EXPECT_TRUE(tray->hide());
-    ASSERT_EQ(shellCalls.size(), 3u);
-    EXPECT_EQ(shellCalls[2].message, static_cast<DWORD>(NIM_DELETE));
+    ASSERT_EQ(shellCalls.size(), 2u);
+    EXPECT_EQ(shellCalls[1].message, static_cast<DWORD>(NIM_DELETE));
     tray.reset();
-    EXPECT_EQ(shellCalls.size(), 3u);
+    EXPECT_EQ(shellCalls.size(), 2u);
 }
 
 TEST_F(TrayIconTest, RefusedDeleteLeavesTheIconShown) {
@@ -197,12 +170,12 @@ TEST_F(TrayIconTest, RefusedDeleteLeavesTheIconShown) {
     shellAnswers = {FALSE, FALSE};
     EXPECT_FALSE(tray->remove());
     EXPECT_FALSE(tray->hide());
-    EXPECT_EQ(shellCalls.size(), 4u);
+    EXPECT_EQ(shellCalls.size(), 3u);
     EXPECT_TRUE(tray->setIcon(offIcon)); // still shown: goes to the shell
-    EXPECT_EQ(shellCalls.size(), 5u);
+    EXPECT_EQ(shellCalls.size(), 4u);
     tray.reset(); // tries once more
-    ASSERT_EQ(shellCalls.size(), 6u);
-    EXPECT_EQ(shellCalls[5].message, static_cast<DWORD>(NIM_DELETE));
+    ASSERT_EQ(shellCalls.size(), 5u);
+    EXPECT_EQ(shellCalls[4].message, static_cast<DWORD>(NIM_DELETE));
 }
 
 TEST_F(TrayIconTest, CreatedHiddenTouchesTheShellNever) {
@@ -244,25 +217,23 @@ TEST_F(TrayIconTest, RefusedAddStoresChangesAndAddsThemWhenTheTaskbarReturns) {
     EXPECT_TRUE(tray->setIcon(offIcon));
     EXPECT_EQ(shellCalls.size(), 2u);
 
-    // The next time it works: the stored icon and tooltip are shown, and the
-    // notifications of version 4 are asked for again.
+    // The next time it works: the stored icon and tooltip are shown.
     taskbarCreated();
-    ASSERT_EQ(shellCalls.size(), 4u);
+    ASSERT_EQ(shellCalls.size(), 3u);
     const NOTIFYICONDATAA& add = shellCalls[2].data;
     EXPECT_EQ(shellCalls[2].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(add.uFlags, ADD_FLAGS);
+    EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(add.hIcon, offIcon);
     EXPECT_EQ(tooltipOf(add), padded("keine Termine"));
     EXPECT_EQ(add.hWnd, target);
     EXPECT_EQ(add.uCallbackMessage, notifyMessage);
-    EXPECT_EQ(shellCalls[3].message, static_cast<DWORD>(NIM_SETVERSION));
 
     // Shown now: changes go to the shell, and the destructor deletes the icon.
     EXPECT_TRUE(tray->setTooltip("x"));
-    EXPECT_EQ(shellCalls.size(), 5u);
+    EXPECT_EQ(shellCalls.size(), 4u);
     tray.reset();
-    ASSERT_EQ(shellCalls.size(), 6u);
-    EXPECT_EQ(shellCalls[5].message, static_cast<DWORD>(NIM_DELETE));
+    ASSERT_EQ(shellCalls.size(), 5u);
+    EXPECT_EQ(shellCalls[4].message, static_cast<DWORD>(NIM_DELETE));
 }
 
 TEST_F(TrayIconTest, ShownIconIsAddedAgainWhenTheTaskbarIsRecreated) {
@@ -271,31 +242,32 @@ TEST_F(TrayIconTest, ShownIconIsAddedAgainWhenTheTaskbarIsRecreated) {
     tray->setTooltip("Zodora ist aus");
     const size_t before = shellCalls.size();
     taskbarCreated();
-    ASSERT_EQ(callsAfter(before), 2u);
+    ASSERT_EQ(callsAfter(before), 1u);
     EXPECT_EQ(shellCalls[before].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(shellCalls[before].data.uFlags, ADD_FLAGS);
+    EXPECT_EQ(shellCalls[before].data.uFlags,
+              static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(shellCalls[before].data.hIcon, offIcon);
     EXPECT_EQ(tooltipOf(shellCalls[before].data), padded("Zodora ist aus"));
-    EXPECT_EQ(shellCalls[before + 1].message, static_cast<DWORD>(NIM_SETVERSION));
 
     // The shell still had the icon (the message came without a restart): it is
     // brought up to date instead, and stays shown.
     shellAnswers = {FALSE, TRUE};
     taskbarCreated();
-    ASSERT_EQ(callsAfter(before), 4u);
-    EXPECT_EQ(shellCalls[before + 3].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(shellCalls[before + 3].data.uFlags, ADD_FLAGS);
+    ASSERT_EQ(callsAfter(before), 3u);
+    EXPECT_EQ(shellCalls[before + 2].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shellCalls[before + 2].data.uFlags,
+              static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     tray->setIcon(onIcon);
-    EXPECT_EQ(callsAfter(before), 5u);
+    EXPECT_EQ(callsAfter(before), 4u);
 
     // Both refused: the icon is gone; it waits for the next taskbar.
     shellAnswers = {FALSE, FALSE};
     taskbarCreated();
-    EXPECT_EQ(callsAfter(before), 7u);
+    EXPECT_EQ(callsAfter(before), 6u);
     EXPECT_TRUE(tray->setIcon(offIcon));
-    EXPECT_EQ(callsAfter(before), 7u);
+    EXPECT_EQ(callsAfter(before), 6u);
     taskbarCreated();
-    EXPECT_EQ(callsAfter(before), 9u);
+    EXPECT_EQ(callsAfter(before), 7u);
     tray.reset();
 }
 
@@ -316,16 +288,15 @@ TEST_F(TrayIconTest, DisabledOnAnOldShell) {
     EXPECT_FALSE(tray->setTooltip("x"));
     EXPECT_TRUE(tray->hide());
     EXPECT_TRUE(tray->remove());
-    EXPECT_FALSE(tray->showBalloon("Titel", "Text"));
-    EXPECT_EQ(notifyFirstForm(*tray, WM_LBUTTONDBLCLK), 0);
-    EXPECT_EQ(notifyFirstForm(*tray, WM_LBUTTONDBLCLK, 0), 0);
+    EXPECT_EQ(tray->onNotification(iconId, WM_LBUTTONDBLCLK), 0);
+    EXPECT_EQ(tray->onNotification(0, WM_LBUTTONDBLCLK), 0);
     tray.reset();
     EXPECT_TRUE(shellCalls.empty());
     EXPECT_TRUE(received.empty());
 
     PlatformRecorder::shellVersion = 0x00000004; // the first version with notification icons
     tray = make();
-    EXPECT_EQ(callsOf(NIM_ADD).size(), 1u);
+    EXPECT_EQ(shellCalls.size(), 1u);
     tray.reset();
 }
 
@@ -343,47 +314,6 @@ TEST_F(TrayIconTest, TooltipIsCutToSixtyThreeCharacters) {
               padded("Termin:\r\nht., 07.12.2026 09:30\r\n\xE4"));
     tray->setTooltip(sixtyThree.c_str());
     EXPECT_EQ(tooltipOf(shellCalls.back().data), padded(sixtyThree));
-
-    // Never empty: an empty text or none shows the tooltip of the start, which
-    // screen readers read as the icon's name.
-    auto named = make(false, "Quarv Zodora");
-    for (const char* empty : {"", static_cast<const char*>(nullptr)}) {
-        EXPECT_TRUE(named->setTooltip(empty));
-        EXPECT_EQ(tooltipOf(shellCalls.back().data), padded("Quarv Zodora"));
-    }
-    named.reset();
-    tray.reset();
-}
-
-TEST_F(TrayIconTest, BalloonGoesOutFromTheShownIconWithTitleAndText) {
-    auto tray = make();
-    const std::string title = "Quarv Zodora l\xE4uft";
-    const std::string text = "Taskleisteneinstellungen \x9B Andere Symbole der Taskleiste";
-    EXPECT_TRUE(tray->showBalloon(title.c_str(), text.c_str()));
-    const ShellCall& balloon = shellCalls.back();
-    EXPECT_EQ(balloon.message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(balloon.data.uFlags, static_cast<UINT>(NIF_INFO));
-    EXPECT_EQ(balloon.data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
-    EXPECT_EQ(std::string(balloon.data.szInfoTitle), title);
-    EXPECT_EQ(std::string(balloon.data.szInfo), text);
-
-    // Cut to what the record holds, with its zero.
-    const std::string long300(300, 'x');
-    EXPECT_TRUE(tray->showBalloon(long300.c_str(), long300.c_str()));
-    EXPECT_EQ(std::string(shellCalls.back().data.szInfoTitle), std::string(63, 'x'));
-    EXPECT_EQ(std::string(shellCalls.back().data.szInfo), std::string(255, 'x'));
-
-    // A later change of the tooltip does not show it again.
-    tray->setTooltip("Zodora ist aus");
-    EXPECT_EQ(shellCalls.back().data.uFlags & NIF_INFO, 0u);
-
-    shellAnswers = {FALSE};
-    EXPECT_FALSE(tray->showBalloon(title.c_str(), text.c_str()));
-    const size_t before = shellCalls.size();
-    auto hidden = make(true);
-    EXPECT_FALSE(hidden->showBalloon(title.c_str(), text.c_str()));
-    EXPECT_EQ(shellCalls.size(), before);
-    hidden.reset();
     tray.reset();
 }
 
@@ -407,88 +337,40 @@ TEST_F(TrayIconTest, WithoutANotifyWindowTheOwnWindowGetsTheNotifications) {
                                            "Quarv Zodora", onIcon, iconId, false,
                                            PlatformRecorder::shell());
     const HWND own = ownWindow();
-    ASSERT_EQ(shellCalls.size(), 2u);
+    ASSERT_EQ(shellCalls.size(), 1u);
     EXPECT_EQ(shellCalls[0].data.hWnd, own);
-    EXPECT_EQ(SendMessageA(own, notifyMessage, 0, MAKELPARAM(WM_MOUSEMOVE, iconId)), 1);
-    EXPECT_EQ(SendMessageA(own, notifyMessage, 0, MAKELPARAM(WM_MOUSEMOVE, iconId + 1)), 0);
+    EXPECT_EQ(SendMessageA(own, notifyMessage, iconId, WM_MOUSEMOVE), 1);
+    EXPECT_EQ(SendMessageA(own, notifyMessage, iconId + 1, WM_MOUSEMOVE), 0);
     tray.reset();
 }
 
 TEST_F(TrayIconTest, DoubleClickSendsTheDefaultItemsCommand) {
     auto tray = make();
-    EXPECT_EQ(notify(*tray, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(tray->onNotification(iconId, WM_LBUTTONDBLCLK), 1);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].message, static_cast<UINT>(WM_COMMAND));
     EXPECT_EQ(received[0].wParam, static_cast<WPARAM>(IDM_APPOINTMENTS));
     EXPECT_EQ(received[0].lParam, 0);
-
-    // A shell that refuses version 4 speaks the first form, as before.
-    shellAnswers = {TRUE, FALSE};
-    auto old = make();
-    EXPECT_FALSE(old->speaksVersion4());
-    EXPECT_EQ(notifyFirstForm(*old, WM_LBUTTONDBLCLK), 1);
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[1].wParam, static_cast<WPARAM>(IDM_APPOINTMENTS));
-    old.reset();
-    tray.reset();
-}
-
-// Enter or Space on the icon (Win+B, arrows) does what a double click does; Enter
-// sends NIN_KEYSELECT twice, which counts once.
-TEST_F(TrayIconTest, KeyboardSelectionSendsTheDefaultCommandOncePerKey) {
-    auto tray = make();
-    const UINT doubleClick = GetDoubleClickTime();
-    PlatformRecorder::tickNow = 100000;
-    EXPECT_EQ(notify(*tray, NIN_KEYSELECT), 1);
-    PlatformRecorder::tickNow += doubleClick - 1;
-    EXPECT_EQ(notify(*tray, NIN_KEYSELECT), 1); // the same key press
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].message, static_cast<UINT>(WM_COMMAND));
-    EXPECT_EQ(received[0].wParam, static_cast<WPARAM>(IDM_APPOINTMENTS));
-
-    PlatformRecorder::tickNow += doubleClick;
-    EXPECT_EQ(notify(*tray, NIN_KEYSELECT), 1); // the next key press
-    EXPECT_EQ(received.size(), 2u);
-    // Another icon's key does nothing.
-    PlatformRecorder::tickNow += doubleClick;
-    EXPECT_EQ(notify(*tray, NIN_KEYSELECT, iconId + 1), 0);
-    EXPECT_EQ(received.size(), 2u);
     tray.reset();
 }
 
 TEST_F(TrayIconTest, OtherMouseMessagesAndForeignIconsDoNothing) {
     auto tray = make();
-    // Version 4: a single left click (NIN_SELECT) and the right button's own
-    // messages (the menu comes with WM_CONTEXTMENU) do nothing either.
-    for (const UINT event : std::initializer_list<UINT>{
-             WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP,
-             WM_RBUTTONDBLCLK, WM_MBUTTONUP, NIN_SELECT, NIN_POPUPOPEN, NIN_BALLOONSHOW}) {
-        EXPECT_EQ(notify(*tray, event), 1) << event;
-    }
-    EXPECT_EQ(notify(*tray, WM_CONTEXTMENU, iconId + 1), 0);
-    EXPECT_EQ(notify(*tray, WM_LBUTTONDBLCLK, 0), 0);
-    // The first form's id in wParam means nothing under version 4.
-    EXPECT_EQ(notifyFirstForm(*tray, WM_LBUTTONDBLCLK), 0);
-
-    shellAnswers = {TRUE, FALSE};
-    auto old = make();
     for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK,
                        WM_MBUTTONUP, WM_CONTEXTMENU}) {
-        EXPECT_EQ(notifyFirstForm(*old, mouse), 1) << mouse;
+        EXPECT_EQ(tray->onNotification(iconId, mouse), 1) << mouse;
     }
-    EXPECT_EQ(notifyFirstForm(*old, WM_RBUTTONUP, iconId + 1), 0);
-    EXPECT_EQ(notifyFirstForm(*old, WM_LBUTTONDBLCLK, 0), 0);
+    EXPECT_EQ(tray->onNotification(iconId + 1, WM_RBUTTONUP), 0);
+    EXPECT_EQ(tray->onNotification(0, WM_LBUTTONDBLCLK), 0);
     pumpMessages();
     EXPECT_TRUE(received.empty());
-    old.reset();
     tray.reset();
 }
 
 TEST_F(TrayIconTest, MissingMenuResourceEndsTheClickWithZero) {
     auto tray = make(false, "x", nullptr, 999);
-    EXPECT_EQ(notify(*tray, WM_CONTEXTMENU, 999), 0);
-    EXPECT_EQ(notify(*tray, WM_LBUTTONDBLCLK, 999), 0);
-    EXPECT_EQ(notify(*tray, NIN_KEYSELECT, 999), 0);
+    EXPECT_EQ(tray->onNotification(999, WM_RBUTTONUP), 0);
+    EXPECT_EQ(tray->onNotification(999, WM_LBUTTONDBLCLK), 0);
     EXPECT_TRUE(received.empty());
     tray.reset();
 }
@@ -530,61 +412,39 @@ class MenuDriver {
 
     std::atomic<HMENU> menu{nullptr};
     std::string toggleText;
-    POINT at{}; // the menu's top left corner
+    POINT at{}; // where the menu opened
 
   private:
     std::thread thread;
 };
 
 TEST_F(TrayIconTest, RightClickOpensTheMenuAfterTellingTheTarget) {
-    // Version 4 opens it with WM_CONTEXTMENU (right button, Shift+F10, the context
-    // menu key) at the icon's anchor; the first form with WM_RBUTTONUP at the cursor.
-    for (const bool version4 : {true, false}) {
-        SCOPED_TRACE(version4 ? "version 4" : "first form");
-        received.clear();
-        shellCalls.clear();
-        shellAnswers = {TRUE, version4 ? TRUE : FALSE};
-        auto tray = make();
-        MenuDriver driver({VK_ESCAPE});
-        const POINT anchor{40, 30};
-        EXPECT_EQ(version4 ? notify(*tray, WM_CONTEXTMENU, iconId, anchor)
-                           : notifyFirstForm(*tray, WM_RBUTTONUP),
-                  1);
-        driver.finish();
+    auto tray = make();
+    MenuDriver driver({VK_ESCAPE});
+    EXPECT_EQ(tray->onNotification(iconId, MAKELPARAM(WM_RBUTTONUP, 0)), 1);
+    driver.finish();
 
-        // The menu message came first, with the pop-up menu and "Alarme" as its default.
-        ASSERT_FALSE(received.empty());
-        EXPECT_EQ(received[0].message, TrayIcon::MENU_MESSAGE);
-        EXPECT_EQ(received[0].wParam, 0u);
-        const HMENU popup = reinterpret_cast<HMENU>(received[0].lParam);
-        EXPECT_EQ(driver.menu.load(), popup);
-        // What the target wrote into the menu was shown.
-        EXPECT_EQ(driver.toggleText, "Zodora AUS");
-        if (version4) {
-            EXPECT_EQ(driver.at.x, anchor.x);
-            EXPECT_EQ(driver.at.y, anchor.y);
-        }
-        // The menu is destroyed afterwards, and a WM_NULL waits for the notify window.
-        EXPECT_FALSE(IsMenu(popup));
-        MSG msg;
-        EXPECT_TRUE(PeekMessageA(&msg, target, WM_NULL, WM_NULL, PM_REMOVE));
-        pumpMessages();
-        EXPECT_EQ(received.size(), 1u); // closed without a choice: no command
-        // Closed with Escape: under version 4 the keyboard focus goes back to the
-        // notification area.
-        EXPECT_EQ(callsOf(NIM_SETFOCUS).size(), version4 ? 1u : 0u);
-        if (version4) {
-            EXPECT_EQ(shellCalls.back().message, static_cast<DWORD>(NIM_SETFOCUS));
-            EXPECT_EQ(shellCalls.back().data.uID, iconId);
-        }
-        tray.reset();
-    }
+    // The menu message came first, with the pop-up menu and "Alarme" as its default.
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ(received[0].message, TrayIcon::MENU_MESSAGE);
+    EXPECT_EQ(received[0].wParam, 0u);
+    const HMENU popup = reinterpret_cast<HMENU>(received[0].lParam);
+    EXPECT_EQ(driver.menu.load(), popup);
+    // What the target wrote into the menu was shown.
+    EXPECT_EQ(driver.toggleText, "Zodora AUS");
+    // The menu is destroyed afterwards, and a WM_NULL waits for the notify window.
+    EXPECT_FALSE(IsMenu(popup));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, target, WM_NULL, WM_NULL, PM_REMOVE));
+    pumpMessages();
+    EXPECT_EQ(received.size(), 1u); // closed without a choice: no command
+    tray.reset();
 }
 
 TEST_F(TrayIconTest, MenuShowsAlarmeAsDefaultAndSendsTheChosenCommand) {
     auto tray = make();
     MenuDriver driver({VK_DOWN, VK_RETURN}); // the first item, "Alarme"
-    EXPECT_EQ(notify(*tray, WM_CONTEXTMENU), 1);
+    EXPECT_EQ(tray->onNotification(iconId, WM_RBUTTONUP), 1);
     driver.finish();
     pumpMessages();
     EXPECT_EQ(menuDefaultItem, 0u);
@@ -592,7 +452,58 @@ TEST_F(TrayIconTest, MenuShowsAlarmeAsDefaultAndSendsTheChosenCommand) {
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[1].message, static_cast<UINT>(WM_COMMAND));
     EXPECT_EQ(LOWORD(received[1].wParam), IDM_APPOINTMENTS);
-    EXPECT_TRUE(callsOf(NIM_SETFOCUS).empty()); // the command's window takes the focus
+    tray.reset();
+}
+
+// Version 4 (asked for with every add): Enter or Space (NIN_KEYSELECT, twice for
+// one Enter) sends the default command once per key; the context menu comes at
+// the icon's anchor, and after Escape the focus goes back to the notification
+// area; a single click and the right button's own messages do nothing.
+TEST_F(TrayIconTest, Version4KeysAndContextMenu) {
+    PlatformRecorder::speaksVersion4 = TRUE;
+    auto tray = make();
+    EXPECT_EQ(PlatformRecorder::versionRequests, 1);
+    const auto notify = [&](UINT event, UINT id = iconId) {
+        return tray->onNotification(MAKEWPARAM(40, 30), MAKELPARAM(event, id));
+    };
+    PlatformRecorder::tickNow = 100000;
+    for (const DWORD later : {0u, GetDoubleClickTime() - 1, GetDoubleClickTime()}) {
+        PlatformRecorder::tickNow += later;
+        EXPECT_EQ(notify(NIN_KEYSELECT), 1);
+    }
+    for (const UINT nothing : {NIN_SELECT, WM_RBUTTONUP}) {
+        EXPECT_EQ(notify(nothing), 1);
+    }
+    EXPECT_EQ(notify(WM_CONTEXTMENU, iconId + 1), 0);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[1].wParam, static_cast<WPARAM>(IDM_APPOINTMENTS));
+
+    shellCalls.clear();
+    MenuDriver driver({VK_ESCAPE});
+    EXPECT_EQ(notify(WM_CONTEXTMENU), 1);
+    driver.finish();
+    EXPECT_EQ(driver.toggleText, "Zodora AUS");
+    EXPECT_EQ(driver.at.x, 40);
+    EXPECT_EQ(driver.at.y, 30);
+    ASSERT_EQ(shellCalls.size(), 1u);
+    EXPECT_EQ(shellCalls[0].message, static_cast<DWORD>(NIM_SETFOCUS));
+    tray.reset();
+}
+
+// The tooltip, which screen readers read as the icon's name, is never empty; the
+// balloon goes out from the shown icon only.
+TEST_F(TrayIconTest, TooltipNeverEmptyAndTheBalloon) {
+    auto tray = make();
+    EXPECT_TRUE(tray->setTooltip(""));
+    EXPECT_EQ(tooltipOf(shellCalls.back().data), padded("Quarv Zodora"));
+    EXPECT_TRUE(tray->showBalloon("Titel", "Taskleisteneinstellungen \x9B Andere"));
+    const NOTIFYICONDATAA& balloon = shellCalls.back().data;
+    EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    EXPECT_STREQ(balloon.szInfoTitle, "Titel");
+    EXPECT_STREQ(balloon.szInfo, "Taskleisteneinstellungen \x9B Andere");
+    tray->hide();
+    EXPECT_FALSE(tray->showBalloon("Titel", "Text"));
     tray.reset();
 }
 
