@@ -1,4 +1,4 @@
-// Placement, nudge and snooze length of the alarm window, without a window.
+// Placement, nudge, snooze length and quiet moments of the alarm window, without a window.
 #include "app/alarm_logic.h"
 
 ScreenPoint alarmWindowPlace(int screenWidth, int screenHeight, int width, int height, int position,
@@ -51,4 +51,18 @@ std::uint32_t snoozeMinutesFromText(std::string_view text) {
 
 std::uint32_t timerMilliseconds(std::uint32_t minutes) {
     return (minutes > LONGEST_TIMER_MINUTES ? LONGEST_TIMER_MINUTES : minutes) * 60000u;
+}
+
+bool holdsAlarmQuiet(bool queried, int moment) {
+    if (!queried) {
+        return false;
+    }
+    switch (static_cast<UserMoment>(moment)) {
+    case UserMoment::Busy:
+    case UserMoment::FullScreenDirect3D:
+    case UserMoment::Presentation:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -1,5 +1,6 @@
 // The alarm window's arithmetic that needs no window: where it stands on the
-// screen, how it steps back into view, and how long a snooze lasts.
+// screen, how it steps back into view, how long a snooze lasts, and whether the
+// moment lets it ring.
 #pragma once
 
 #include <cstdint>
@@ -43,3 +44,21 @@ std::uint32_t snoozeMinutesFromText(std::string_view text);
 // A timer's period in milliseconds for a number of minutes, at most the
 // longest timer.
 std::uint32_t timerMilliseconds(std::uint32_t minutes);
+
+// The user's moment as the shell reports it (SHQueryUserNotificationState), by
+// the numbers of QUERY_USER_NOTIFICATION_STATE.
+enum class UserMoment : int {
+    NotPresent = 1,           // locked, screen saver, fast user switching
+    Busy = 2,                 // a full-screen program, or presentation settings applied
+    FullScreenDirect3D = 3,   // a full-screen Direct3D program (a game, a video)
+    Presentation = 4,         // presentation mode
+    AcceptsNotifications = 5, // nothing special
+    QuietTime = 6,            // the first hour of a new user
+    App = 7,                  // a store app in front
+};
+
+// Whether an alarm is held quiet (opens without taking the foreground and
+// without sound, until the moment has passed): while the user presents or a
+// full-screen program runs. Every other moment, an unknown number and a query
+// that failed (queried false) change nothing.
+bool holdsAlarmQuiet(bool queried, int moment);

@@ -32,6 +32,9 @@ LRESULT handleMessage(Program& program, HWND window, UINT message, WPARAM wParam
     case MSG_SHOW_MISSED:
         program.showPendingMissed();
         return 1;
+    case MSG_CATCH_UP:
+        program.catchUp();
+        return 1;
     case WM_COMMAND:
         if (program.command(LOWORD(wParam))) {
             return 1;
@@ -49,13 +52,13 @@ LRESULT handleMessage(Program& program, HWND window, UINT message, WPARAM wParam
         program.prepareMenu(reinterpret_cast<HMENU>(lParam));
         return 1;
     case WM_POWERBROADCAST:
-        // After sleep, an appointment that fell due meanwhile alarms at once.
+        // After sleep, every appointment that fell due meanwhile alarms at once.
         if (wParam == PBT_APMRESUMEAUTOMATIC) {
-            program.requestImmediateTick();
+            PostMessageA(window, MSG_CATCH_UP, 0, 0);
         }
         return TRUE;
     case WM_TIMECHANGE:
-        program.requestImmediateTick();
+        PostMessageA(window, MSG_CATCH_UP, 0, 0);
         return 0;
     // A new display scale, a new display, new icon metrics or a new taskbar: the
     // tray icon is loaded again at the small-icon size that now applies.

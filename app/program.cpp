@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "app/first_start_tip.h"
 #include "app/main_window.h"
 #include "res/resource.h"
 #include "ui/appointment_rows.h"
@@ -28,7 +29,20 @@ bool Program::createMainWindow() {
 bool Program::createTray() {
     tray.reset(new (std::nothrow) TrayIcon(instance, mainWindow, MSG_TRAY_NOTIFY, PROGRAM_TITLE,
                                            statusIcon(IDI_ON), IDM_TRAY, false, calls_.shell));
-    return tray != nullptr;
+    if (!tray) {
+        return false;
+    }
+    showFirstStartTip();
+    return true;
+}
+
+// Remembered only once the shell took the balloon: an icon that could not be
+// added yet shows it at a later start.
+void Program::showFirstStartTip() {
+    if (!firstStartTipShown(services.registry) &&
+        tray->showBalloon(FIRST_START_TIP_TITLE, FIRST_START_TIP_TEXT)) {
+        rememberFirstStartTip(services.registry);
+    }
 }
 
 bool Program::startAlarm() {
@@ -133,7 +147,23 @@ void Program::tick() {
     }
 }
 
-void Program::raiseAlarm() {
+void Program::catchUp() {
+    if (!alarmIsRunning(alarmTimer)) {
+        return;
+    }
+    int due = countDue(book, services.clock.currentTime(), settings.alarmoffset);
+    if (due == 0) {
+        tick();
+        return;
+    }
+    // Only what was due when the catch-up began: a series' next occurrence, which
+    // an offset longer than its period would make due at once, waits for a tick.
+    while (due-- > 0 && decideTick(book, settings, services.clock).action == TickAction::Alarm &&
+           raiseAlarm()) {
+    }
+}
+
+bool Program::raiseAlarm() {
     showStatus(StatusDue);
     const Appointment due = book.earliest();
     const AlarmRecord record = makeAlarmRecord(due, settings);
@@ -143,9 +173,9 @@ void Program::raiseAlarm() {
     const HWND alarmWindow = openAlarmWindow(instance, mainWindow, record, *this);
     if (alarmWindow == nullptr) {
         book.insert(due);
-        return;
+        return false;
     }
-    ShowWindow(alarmWindow, SW_SHOW);
+    showAlarmWindow(alarmWindow);
     // A one-off alarmed while the list is open comes back if the list's OK keeps its
     // row. An occurrence of a series does not: its series goes on at the next one,
     // and its row coming back would alarm it again and put that next one in twice.
@@ -158,6 +188,7 @@ void Program::raiseAlarm() {
         book.insert(*next);
     }
     saveBook();
+    return true;
 }
 
 void Program::toggleAlarm() {

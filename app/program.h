@@ -30,6 +30,9 @@ constexpr UINT MSG_TRAY_MENU = WM_APP + 11;   // 32779
 // Posted to the main window when appointments missed while the program was not
 // running turn up after start-up (a file that could only be read late).
 constexpr UINT MSG_SHOW_MISSED = WM_APP + 12;
+// Posted to the main window after sleep or a change of the clock: every
+// appointment that fell due meanwhile alarms at once.
+constexpr UINT MSG_CATCH_UP = WM_APP + 13;
 static_assert(MSG_TRAY_MENU == TrayIcon::MENU_MESSAGE);
 
 constexpr char PROGRAM_TITLE[] = "Quarv Zodora";
@@ -83,6 +86,10 @@ class Program final : public AlarmHost {
     // Looks at the earliest appointment: shows its status, sleeps on an empty book,
     // or opens the alarm window of a due appointment and saves the book.
     void tick();
+    // After sleep or a change of the clock (MSG_CATCH_UP), with the alarm running:
+    // every appointment due now alarms, each in its own window and once; with none
+    // due, a tick shows the status.
+    void catchUp();
     // Menu command 40001: Off to Running, Running or Sleeping to Off.
     void toggleAlarm();
     // One of the five menu commands; false for any other identifier.
@@ -131,7 +138,11 @@ class Program final : public AlarmHost {
     LocalDate today() const override;
     const AlarmWindowCalls& alarmWindowCalls() const override { return calls_.alarm; }
 
-    void raiseAlarm();
+    // False when no alarm window could be made: the appointment stays in the book.
+    bool raiseAlarm();
+    // Once per user, the first start shows a balloon from the tray icon saying how
+    // to keep the icon in sight.
+    void showFirstStartTip();
     void quit();
     // The store of the file that the settings name, made when first needed;
     // nullptr while no folder is known for it.

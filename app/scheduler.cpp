@@ -40,6 +40,16 @@ bool isDue(TimeValue alarmTime, TimeValue now, std::int32_t alarmOffsetMinutes) 
     return alarmTime <= now + static_cast<TimeValue>(alarmOffsetMinutes) * 60;
 }
 
+int countDue(const AppointmentBook& book, TimeValue now, std::int32_t alarmOffsetMinutes) {
+    int due = 0;
+    book.forEach([&](const Appointment& appointment) {
+        if (isDue(appointment.alarmTime, now, alarmOffsetMinutes)) {
+            ++due;
+        }
+    });
+    return due;
+}
+
 StatusRow rowForDistance(TimeValue alarmTime, TimeValue now) {
     for (StatusRow row : {StatusWithinTenMinutes, StatusWithinHalfHour, StatusWithinHour}) {
         if (alarmTime < now + static_cast<TimeValue>(STATUS_TABLE[row].thresholdMinutes) * 60) {

@@ -63,6 +63,10 @@ std::string appointmentDetail(const Appointment& appointment, const LocalDate& t
 // Due at now + offset minutes or earlier.
 bool isDue(TimeValue alarmTime, TimeValue now, std::int32_t alarmOffsetMinutes);
 
+// How many appointments are due at now, the offset included: after sleep or a
+// change of the clock, those alarm at once, each in its own window.
+int countDue(const AppointmentBook& book, TimeValue now, std::int32_t alarmOffsetMinutes);
+
 // The row by the distance from now (not from the offset): 10, 30 and 60 minutes,
 // strict comparisons; an hour or more gives row 1.
 StatusRow rowForDistance(TimeValue alarmTime, TimeValue now);

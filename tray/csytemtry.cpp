@@ -6,16 +6,26 @@
 #include <memory>
 #include <type_traits>
 
+#include <windowsx.h>
+
 #include "core/no_throw.h"
 
 namespace {
 
 constexpr char CLASS_NAME[] = "TrayIconClass";
-constexpr UINT ADD_FLAGS = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// Under version 4 the shell shows the standard tooltip only with NIF_SHOWTIP.
+constexpr UINT TIP_FLAGS = NIF_TIP | NIF_SHOWTIP;
+constexpr UINT ADD_FLAGS = NIF_MESSAGE | NIF_ICON | TIP_FLAGS;
 
 // Sent to every top-level window when the taskbar is (re-)created. Registered
 // before the entry runs, so that the broadcast is known from the first message.
 const UINT TASKBAR_CREATED_MESSAGE = RegisterWindowMessageA("TaskbarCreated");
+
+POINT cursorPosition() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    return cursor;
+}
 
 struct MenuDestroyer {
     void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
@@ -31,14 +41,18 @@ HMENU firstSubmenu(const MenuHandle& menu) {
     return menu ? GetSubMenu(menu.get(), 0) : nullptr;
 }
 
-// The record's first form holds a tooltip of 64 bytes: 63 characters and a zero.
+// The tooltip keeps to 63 characters and a zero, as in the record's first form,
+// whose field held 64 bytes; the rest of the larger field stays zero.
 constexpr std::size_t TOOLTIP_CAPACITY = 64;
-static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + TOOLTIP_CAPACITY);
+static_assert(sizeof(NOTIFYICONDATAA::szTip) >= TOOLTIP_CAPACITY);
 
-// Copies text into the tooltip, zero-filled; a longer text is cut to 63 characters.
-void copyTooltip(char* tip, const char* text) {
-    std::strncpy(tip, text != nullptr ? text : "", TOOLTIP_CAPACITY - 1);
-    tip[TOOLTIP_CAPACITY - 1] = '\0';
+// Copies text into a field of the record, zero-filled, cut to capacity - 1 bytes.
+template <std::size_t Size>
+void copyField(char (&field)[Size], const char* text, std::size_t capacity = Size) {
+    std::memset(field, 0, Size);
+    if (text != nullptr) {
+        std::memcpy(field, text, strnlen(text, capacity - 1));
+    }
 }
 
 } // namespace
@@ -68,12 +82,16 @@ TrayIcon::TrayIcon(HINSTANCE module, HWND notifyWindow, UINT notifyMessage, cons
     // whose windows would not hear the taskbar's return without this.
     ChangeWindowMessageFilterEx(ownWindow, TASKBAR_CREATED_MESSAGE, MSGFLT_ALLOW, nullptr);
 
-    notifyData.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    // The icon is known to the shell by its window and id, never by a GUID: the
+    // shell remembers the user's "always show" choice by the program's path and
+    // the id, so an update in place keeps it and a copy in any folder is shown.
+    notifyData.cbSize = sizeof notifyData;
     notifyData.hWnd = notifyWindow != nullptr ? notifyWindow : ownWindow;
     notifyData.uID = iconId;
     notifyData.hIcon = icon;
     notifyData.uCallbackMessage = notifyMessage;
-    copyTooltip(notifyData.szTip, tooltip);
+    copyField(createdTooltip, tooltip);
+    copyField(notifyData.szTip, tooltip, TOOLTIP_CAPACITY);
 
     targetWindow = notifyData.hWnd;
     hidden = startHidden;
@@ -81,7 +99,7 @@ TrayIcon::TrayIcon(HINSTANCE module, HWND notifyWindow, UINT notifyMessage, cons
     if (startHidden) {
         return;
     }
-    const bool added = callShell(NIM_ADD, ADD_FLAGS);
+    const bool added = add();
     removed = hidden = addPending = !added;
 }
 
@@ -95,6 +113,17 @@ TrayIcon::~TrayIcon() {
 bool TrayIcon::callShell(DWORD message, UINT flags) {
     notifyData.uFlags = flags;
     return shell.notifyIcon(message, &notifyData) != FALSE;
+}
+
+bool TrayIcon::add() {
+    if (!callShell(NIM_ADD, creationFlags)) {
+        return false;
+    }
+    // Asked anew with every add: the shell forgets it with the icon. Without it
+    // the notifications keep their first form.
+    notifyData.uVersion = NOTIFYICON_VERSION_4;
+    version4 = callShell(NIM_SETVERSION, 0);
+    return true;
 }
 
 bool TrayIcon::remove() {
@@ -129,8 +158,19 @@ bool TrayIcon::setTooltip(const char* text) {
     if (!enabled) {
         return false;
     }
-    copyTooltip(notifyData.szTip, text);
-    return hidden || callShell(NIM_MODIFY, NIF_TIP);
+    const bool empty = text == nullptr || *text == '\0';
+    copyField(notifyData.szTip, empty ? createdTooltip : text, TOOLTIP_CAPACITY);
+    return hidden || callShell(NIM_MODIFY, TIP_FLAGS);
+}
+
+bool TrayIcon::showBalloon(const char* title, const char* text) {
+    if (!enabled || hidden) {
+        return false;
+    }
+    copyField(notifyData.szInfoTitle, title);
+    copyField(notifyData.szInfo, text);
+    notifyData.dwInfoFlags = NIIF_INFO;
+    return callShell(NIM_MODIFY, NIF_INFO);
 }
 
 // The taskbar was (re-)created and has forgotten every icon: add ours again if
@@ -141,7 +181,7 @@ void TrayIcon::addAgain() {
         return;
     }
     const bool wasShown = !hidden;
-    bool shown = callShell(NIM_ADD, creationFlags);
+    bool shown = add();
     if (!shown && wasShown) {
         // The shell may have kept the icon (the message also comes without a
         // restart of the taskbar); then bring it up to date instead.
@@ -151,16 +191,35 @@ void TrayIcon::addAgain() {
 }
 
 LRESULT TrayIcon::onNotification(WPARAM wParam, LPARAM lParam) {
-    if (wParam != notifyData.uID) {
+    const UINT iconOfMessage = version4 ? HIWORD(lParam) : static_cast<UINT>(wParam);
+    if (iconOfMessage != notifyData.uID) {
         return 0;
     }
     const HWND receiver = targetWindow != nullptr ? targetWindow : notifyData.hWnd;
     if (receiver == nullptr) {
         return 0;
     }
-    switch (LOWORD(lParam)) {
-    case WM_RBUTTONUP:
-        return showMenu(receiver);
+    const UINT event = LOWORD(lParam);
+    if (!version4) {
+        switch (event) {
+        case WM_RBUTTONUP:
+            return showMenu(receiver, cursorPosition());
+        case WM_LBUTTONDBLCLK:
+            return sendDefaultCommand(receiver);
+        default:
+            return 1;
+        }
+    }
+    // Version 4: the right button and Shift+F10 or the context-menu key give
+    // WM_CONTEXTMENU at the icon's anchor (a right click also still gives its
+    // button messages, which must not open a second menu); Enter and Space give
+    // NIN_KEYSELECT, the keyboard's double click. NIN_SELECT is a single left
+    // click, which does nothing, as in the first form.
+    switch (event) {
+    case WM_CONTEXTMENU:
+        return showMenu(receiver, POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)});
+    case NIN_KEYSELECT:
+        return repeatedKeySelect() ? 1 : sendDefaultCommand(receiver);
     case WM_LBUTTONDBLCLK:
         return sendDefaultCommand(receiver);
     default:
@@ -168,7 +227,17 @@ LRESULT TrayIcon::onNotification(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT TrayIcon::showMenu(HWND receiver) {
+// Enter sends NIN_KEYSELECT twice, Space once: a second one within the
+// double-click time belongs to the same key press.
+bool TrayIcon::repeatedKeySelect() {
+    const DWORD now = shell.tickCount();
+    const bool repeated = keySelected && now - lastKeySelect < GetDoubleClickTime();
+    keySelected = true;
+    lastKeySelect = now;
+    return repeated;
+}
+
+LRESULT TrayIcon::showMenu(HWND receiver, POINT at) {
     const MenuHandle menu = loadMenu(instance, notifyData.uID);
     const HMENU popup = firstSubmenu(menu);
     if (popup == nullptr) {
@@ -177,13 +246,20 @@ LRESULT TrayIcon::showMenu(HWND receiver) {
     SetMenuDefaultItem(popup, defaultMenuItem, defaultByPosition);
     SendMessageA(receiver, MENU_MESSAGE, 0, reinterpret_cast<LPARAM>(popup));
 
-    POINT cursor{};
-    GetCursorPos(&cursor);
     // The menu closes when it loses the focus only if its window is in front;
     // the WM_NULL afterwards lets the next click on the icon open it again.
     SetForegroundWindow(notifyData.hWnd);
-    TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, receiver, nullptr);
+    const UINT command =
+        static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD, at.x, at.y, 0, receiver, nullptr));
     PostMessageA(notifyData.hWnd, WM_NULL, 0, 0);
+    if (command != 0) {
+        // As the menu itself would: the choice arrives after the menu has closed.
+        PostMessageA(receiver, WM_COMMAND, command, 0);
+    } else if (version4 && GetForegroundWindow() == notifyData.hWnd) {
+        // Closed with Escape: the keyboard focus goes back to the notification
+        // area. (A click elsewhere moved the foreground; that stays where it went.)
+        callShell(NIM_SETFOCUS, 0);
+    }
     return 1;
 }
 

@@ -16,6 +16,7 @@
 #include "ui/dialog_text.h"
 #include "ui/dialogs.h"
 #include "ui/on_demand.h"
+#include "ui/screen_reader_names.h"
 #include "ui/sound_selection.h"
 #include "ui/template_module.h"
 
@@ -35,6 +36,18 @@ const char* const FOLDER_TOO_LONG_TEXT =
     "Sorry!\r\nDer Name dieses Ordners ist zu lang für die Termindatei:\r\n";
 const char* const FOLDER_NOT_WRITABLE_TEXT =
     "Sorry!\r\nIn diesem Ordner kann die Termindatei nicht gespeichert werden:\r\n";
+
+// The seven position buttons draw a small picture of the screen and show no text:
+// screen readers get their names from these.
+constexpr ScreenReaderName POSITION_NAMES[] = {
+    {IDC_CFG_POS_LEFT_TOP, L"Alarmfenster links oben"},
+    {IDC_CFG_POS_LEFT_MIDDLE, L"Alarmfenster links in der Mitte"},
+    {IDC_CFG_POS_LEFT_BOTTOM, L"Alarmfenster links unten"},
+    {IDC_CFG_POS_CENTRE, L"Alarmfenster in der Mitte"},
+    {IDC_CFG_POS_RIGHT_TOP, L"Alarmfenster rechts oben"},
+    {IDC_CFG_POS_RIGHT_MIDDLE, L"Alarmfenster rechts in der Mitte"},
+    {IDC_CFG_POS_RIGHT_BOTTOM, L"Alarmfenster rechts unten"},
+};
 
 // What the dialog works on, kept in its window data.
 struct ConfigDialogData {
@@ -366,7 +379,11 @@ INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam,
         case WM_INITDIALOG:
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             open(dialog);
+            nameForScreenReaders(dialog, POSITION_NAMES);
             return TRUE; // the platform puts the focus on the first control that takes it
+        case WM_DESTROY:
+            forgetScreenReaderNames(dialog, POSITION_NAMES);
+            return FALSE;
         case WM_COMMAND:
             return command(dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
         default:
@@ -380,6 +397,8 @@ INT_PTR CALLBACK configDialogProc(HWND dialog, UINT message, WPARAM wParam,
 ConfigurationResult editSettings(HWND owner, Settings& settings, Services& services) {
     ConfigDialogData data{settings, services, {}, {}};
     loadCommonControls();
+    // For the names of the position buttons, and the folder picker, which wants it too.
+    const ComApartment com;
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_CONFIGURATION), owner,
                     configDialogProc, reinterpret_cast<LPARAM>(&data));
     return data.result;

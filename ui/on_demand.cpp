@@ -5,16 +5,6 @@
 
 #include <string>
 
-namespace {
-
-template <typename Function> Function functionOf(HMODULE module, const char* name) {
-    return module != nullptr
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-               : nullptr;
-}
-
-// A library of the system folder by its full path, so that no file of that name
-// beside the program or in the current folder is taken for it.
 HMODULE systemLibrary(const char* name) {
     std::string path(MAX_PATH, '\0');
     const UINT length = GetSystemDirectoryA(path.data(), MAX_PATH);
@@ -24,8 +14,6 @@ HMODULE systemLibrary(const char* name) {
     path.resize(length);
     return LoadLibraryA((path + "\\" + name).c_str());
 }
-
-} // namespace
 
 // The libraries stay loaded for the rest of the run: the registered classes and
 // a sound still playing live in them.

@@ -5,9 +5,14 @@ Usage: make_icons.py OUTDIR [--sheet SHEET.png]
 
 Every icon is the same alarm clock; its colour and one mark on the face tell
 the state apart even at 16 pixels. Each .ico holds the sizes Windows asks for
-from 100 % to 200 % display scale and beyond: 16, 20, 24, 32, 40, 48 and 64
-pixel images (32-bit BGRA with an AND mask) and a 256 pixel one stored as PNG,
-as Windows expects that size. The shapes are signed distance functions in a
+from 100 % to 400 % display scale: 16, 20, 24, 32, 40, 48 and 64 pixels. The
+program's own icon (app.ico) also holds a 256 pixel image, which Explorer
+shows for the file, stored as PNG as Windows expects that size; its other
+images are 32-bit BGRA bitmaps with an AND mask, which the setup's picture is
+drawn from. The tray states are only ever loaded by the program for the
+notification area, so they stop at 64 pixels, and all their images are stored
+as PNG (Windows reads PNG images of any size from Vista on): the same pixels
+in a fifth of the room. The shapes are signed distance functions in a
 16-unit design space, drawn anew at each size (never scaled from another
 image) and anti-aliased by their distance to the pixel centre; the small sizes
 get a full-pixel outline and a narrower anti-aliasing edge, so that they stay
@@ -20,8 +25,16 @@ import struct
 import sys
 import zlib
 
-SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
-PNG_SIZES = (256,)  # stored PNG-compressed; the others as bitmaps
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)  # every size drawn (the contact sheet shows them)
+PROGRAM_ICON = "app"
+TRAY_SIZES = SIZES[:-1]  # the tray states: up to the notification area's 64 pixels at 400 %
+
+
+def stored_sizes(name):
+    """The sizes an icon file holds, and those of them stored as PNG."""
+    if name == PROGRAM_ICON:
+        return SIZES, (256,)
+    return TRAY_SIZES, TRAY_SIZES
 SMALL = 24  # up to this size the edges are drawn sharper
 
 # Design space: 16 x 16 units, y downwards.
@@ -304,11 +317,11 @@ def bmp_image(pixels):
     return header + bytes(data) + bytes(mask)
 
 
-def write_ico(path, images):
-    blobs = [png_bytes(images[s], 6) if s in PNG_SIZES else bmp_image(images[s]) for s in SIZES]
+def write_ico(path, images, sizes, png_sizes):
+    blobs = [png_bytes(images[s], 6) if s in png_sizes else bmp_image(images[s]) for s in sizes]
     out = bytearray(struct.pack("<HHH", 0, 1, len(blobs)))
     offset = 6 + 16 * len(blobs)
-    for s, blob in zip(SIZES, blobs):
+    for s, blob in zip(sizes, blobs):
         side = s % 256  # 256 is written as 0
         out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(blob), offset)
         offset += len(blob)
@@ -377,8 +390,10 @@ def main():
     os.makedirs(outdir, exist_ok=True)
     rendered = {}
     for name, layers in ICONS.items():
-        rendered[name] = {s: render(layers, s) for s in SIZES}
-        write_ico(os.path.join(outdir, name + ".ico"), rendered[name])
+        sizes, png_sizes = stored_sizes(name)
+        drawn = SIZES if sheet else sizes
+        rendered[name] = {s: render(layers, s) for s in drawn}
+        write_ico(os.path.join(outdir, name + ".ico"), rendered[name], sizes, png_sizes)
     if sheet:
         write_sheet(sheet, rendered)
 

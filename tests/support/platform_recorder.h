@@ -39,6 +39,14 @@ struct PlatformRecorder {
     static inline std::vector<TimerCall> timers;
     static inline UINT_PTR refusedTimer = 0; // a timer id whose arming fails
     static inline UINT_PTR quickTimer = 0;   // a timer id armed with 10 ms instead
+    static inline DWORD tickNow = 0;         // what the tray's clock says
+    // Whether the shell takes NOTIFYICON_VERSION_4; its requests are counted
+    // apart from shellCalls. Off: the notifications keep their first form.
+    static inline BOOL speaksVersion4 = FALSE;
+    static inline int versionRequests = 0;
+    // What SHQueryUserNotificationState answers, and whether it succeeds.
+    static inline QUERY_USER_NOTIFICATION_STATE moment = QUNS_ACCEPTS_NOTIFICATIONS;
+    static inline HRESULT momentResult = S_OK;
 
     static void reset() {
         shellCalls.clear();
@@ -48,9 +56,18 @@ struct PlatformRecorder {
         timers.clear();
         refusedTimer = 0;
         quickTimer = 0;
+        tickNow = 0;
+        speaksVersion4 = FALSE;
+        versionRequests = 0;
+        moment = QUNS_ACCEPTS_NOTIFICATIONS;
+        momentResult = S_OK;
     }
 
     static BOOL WINAPI notifyIcon(DWORD message, PNOTIFYICONDATAA data) {
+        if (message == NIM_SETVERSION) {
+            ++versionRequests;
+            return data->uVersion == NOTIFYICON_VERSION_4 && speaksVersion4;
+        }
         ShellCall call{message, {}};
         std::memcpy(&call.data, data, data->cbSize);
         shellCalls.push_back(call);
@@ -62,6 +79,11 @@ struct PlatformRecorder {
         return answer;
     }
     static DWORD WINAPI version() { return shellVersion; }
+    static DWORD WINAPI tickCount() { return tickNow; }
+    static HRESULT WINAPI userMoment(QUERY_USER_NOTIFICATION_STATE* state) {
+        *state = moment;
+        return momentResult;
+    }
 
     static BOOL WINAPI playSound(LPCSTR sound, HMODULE module, DWORD flags) {
         sounds.push_back({sound == nullptr, sound ? sound : "", module, flags});
@@ -76,6 +98,6 @@ struct PlatformRecorder {
         return SetTimer(window, id, id == quickTimer ? 10 : elapse, proc);
     }
 
-    static TrayShell shell() { return TrayShell{notifyIcon, version}; }
-    static AlarmWindowCalls alarmCalls() { return AlarmWindowCalls{playSound, setTimer}; }
+    static TrayShell shell() { return TrayShell{notifyIcon, version, tickCount}; }
+    static AlarmWindowCalls alarmCalls() { return {playSound, setTimer, userMoment}; }
 };

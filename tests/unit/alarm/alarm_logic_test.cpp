@@ -1,4 +1,4 @@
-// Placement, nudge and snooze length of the alarm window.
+// Placement, nudge, snooze length and quiet moments of the alarm window.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -96,3 +96,14 @@ TEST(TimerMilliseconds, MinutesTimesSixtyThousandWithoutWrapping) {
 }
 
 } // namespace
+
+// Held quiet only while the user presents or a full-screen program runs; any
+// other moment, an unknown number and a failed query leave the alarm as it is.
+TEST(HoldsAlarmQuiet, OnlyPresentationsAndFullScreenProgramsHoldAnAlarm) {
+    // Index: the moment's number, 0 to 8 (2 busy, 3 Direct3D, 4 presentation).
+    const bool held[] = {false, false, true, true, true, false, false, false, false};
+    for (int moment = 0; moment < 9; ++moment) {
+        EXPECT_EQ(holdsAlarmQuiet(true, moment), held[moment]) << moment;
+        EXPECT_FALSE(holdsAlarmQuiet(false, moment)) << moment;
+    }
+}

@@ -161,6 +161,16 @@ TEST_F(Scheduler, AlarmRecordCopiesSettings) {
     EXPECT_FALSE(once.repeatSound);
 }
 
+// After sleep all that is due alarms at once: up to now + offset, nothing later.
+TEST_F(Scheduler, CountDueIncludesTheOffsetAndNothingLater) {
+    for (const TimeValue at : {now - 3 * 86400, now - 60, now - 60, now + 300, now + 301}) {
+        book_.insert(at, "");
+    }
+    for (const auto& [offset, due] : {std::pair{0, 3}, {-1, 3}, {5, 4}, {6, 5}}) {
+        EXPECT_EQ(countDue(book_, now, offset), due) << "offset " << offset;
+    }
+}
+
 TEST_F(Scheduler, AlarmStatesAndMenuLabel) {
     EXPECT_STREQ(toggleMenuLabel(AlarmOff), "Zodora EIN");
     EXPECT_STREQ(toggleMenuLabel(AlarmSleeping), "Zodora AUS");

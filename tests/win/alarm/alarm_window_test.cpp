@@ -50,7 +50,7 @@ class AlarmWindowTest : public ProgramFixture {
     HWND open(const AlarmRecord& record) {
         HWND window = openAlarmWindow(program->instance, program->mainWindow, record, *program);
         EXPECT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOW);
+        showAlarmWindow(window);
         pumpMessages();
         return window;
     }
@@ -109,8 +109,8 @@ TEST_F(AlarmWindowTest, TheTemplateHasEveryControlAtItsPlaceInOrder) {
         {IDCANCEL, "Button", "Erneut erinnern", {7, 19, 54, 14}},
         {-1, "Static", "in", {66, 22, 8, 8}},
         {IDC_ALARM_SNOOZE_SPIN, "msctls_updown32", nullptr, {75, 18, 11, 17}},
+        {-1, "Static", "Minuten", {111, 22, 26, 8}}, // names the edit after it
         {IDC_ALARM_SNOOZE_MINUTES, "Edit", nullptr, {88, 19, 19, 14}},
-        {-1, "Static", "Minuten", {111, 22, 26, 8}},
         {-1, "Button", "", {7, 34, 172, 28}},
         {-1, "Static", "Termin:", {10, 41, 24, 8}},
         {IDC_ALARM_TEXT, "Static", nullptr, {38, 41, 139, 8}},
@@ -254,6 +254,57 @@ TEST_F(AlarmWindowTest, ThePositionSettingPlacesTheWindowOnTheScreen) {
         EXPECT_TRUE(isTopmost(window));
         DestroyWindow(window);
     }
+}
+
+// --- quiet while the user presents ------------------------------------------------
+
+// Presenting, a full-screen program or game: the window opens behind the window
+// in front, without the foreground and without sound, its automatic end waits,
+// and every look keeps it there. Once the moment has passed it comes to the
+// front and rings, and its automatic end counts. (Every other moment: the table
+// of holdsAlarmQuiet.)
+TEST_F(AlarmWindowTest, HeldQuietWhileTheUserPresentsAndRingingWhenThatEnds) {
+    for (const auto moment : {QUNS_PRESENTATION_MODE, QUNS_BUSY, QUNS_RUNNING_D3D_FULL_SCREEN}) {
+        const HWND front = CreateWindowExA(0, "Static", "Folien", WS_POPUP | WS_VISIBLE, 0, 0, 640,
+                                           480, nullptr, nullptr, nullptr, nullptr);
+        SetForegroundWindow(front);
+        sounds.clear();
+        timers.clear();
+        PlatformRecorder::moment = moment;
+        AlarmRecord record = dentist();
+        record.playSound = true;
+        record.autoEndMinutes = 2;
+        const HWND window = open(record);
+        EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_FALSE(isTopmost(window));
+        EXPECT_EQ(GetForegroundWindow(), front);
+        ASSERT_EQ(timers.size(), 1u) << "the looks at the moment, no automatic end";
+        EXPECT_EQ(timers[0].id, QUIET_TIMER_ID);
+
+        fireTimer(window, QUIET_TIMER_ID); // still presenting
+        EXPECT_EQ(GetWindow(front, GW_HWNDNEXT), window) << "right behind the front";
+        EXPECT_TRUE(sounds.empty());
+
+        PlatformRecorder::moment = QUNS_ACCEPTS_NOTIFICATIONS;
+        fireTimer(window, QUIET_TIMER_ID);
+        EXPECT_TRUE(isTopmost(window));
+        EXPECT_EQ(GetForegroundWindow(), window);
+        ASSERT_EQ(sounds.size(), 1u);
+        EXPECT_EQ(sounds[0].flags, SOUND_ONCE);
+        ASSERT_EQ(timers.size(), 2u);
+        EXPECT_EQ(timers[1].id, AUTO_END_TIMER_ID);
+        EXPECT_EQ(timers[1].elapse, 120000u);
+        DestroyWindow(window);
+        DestroyWindow(front);
+    }
+    // A snooze that ends during the presentation comes back quietly.
+    PlatformRecorder::moment = QUNS_PRESENTATION_MODE;
+    const HWND window = open(dentist());
+    snoozeWith(window, "3");
+    fireTimer(window, SNOOZE_TIMER_ID);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(isTopmost(window));
+    EXPECT_EQ(timers.back().id, QUIET_TIMER_ID);
 }
 
 // --- snooze and return ----------------------------------------------------------

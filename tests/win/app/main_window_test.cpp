@@ -240,10 +240,18 @@ TEST_F(MainWindow, SnoozedWindowOverridesEveryStatus) {
     EXPECT_EQ(shownInTray(), row(StatusSnoozed));
 }
 
-TEST_F(MainWindow, ResumeAndClockChangeTickAtOnceWhenRunning) {
-    program->book.insert(monday0930, "verschlafen");
+// After sleep or a change of the clock every appointment that fell due meanwhile
+// alarms at once, each in its own window, and none twice (a daily series that
+// slept through three days alarms once); with nothing due the status follows.
+TEST_F(MainWindow, ResumeAndClockChangeAlarmWhatFellDueAtOnceAndNothingTwice) {
+    const TimeValue daily = monday0930 - 3 * 24 * 3600 + 600;
+    const Appointment pill{daily, "Pille", makeRecurrence(RepeatKind::Daily, daily)};
+    program->book.insert(monday0930 - 7200, "verschlafen");
+    program->book.insert(monday0930 - 60, "eben");
+    program->book.insert(pill);
+    program->book.insert(monday0930 + 3600, "sp\xE4ter");
 
-    // Off: neither message ticks.
+    // Off: neither message alarms.
     EXPECT_EQ(SendMessageA(window(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
     SendMessageA(window(), WM_TIMECHANGE, 0, 0);
     pumpMessages();
@@ -255,13 +263,22 @@ TEST_F(MainWindow, ResumeAndClockChangeTickAtOnceWhenRunning) {
     EXPECT_TRUE(ownedWindows().empty());
     SendMessageA(window(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     pumpMessages();
-    EXPECT_EQ(ownedWindows().size(), 1u);
+    EXPECT_EQ(ownedWindows().size(), 3u);
+    SendMessageA(window(), WM_TIMECHANGE, 0, 0); // nothing left to alarm: the status
+    pumpMessages();
+    postTick();
+    EXPECT_EQ(ownedWindows().size(), 3u);
+    const std::vector<Appointment> left{{daily + 3 * 24 * 3600, pill.text, pill.recurrence},
+                                        {monday0930 + 3600, "sp\xE4ter", {}}};
+    EXPECT_EQ(savedAppointments(), left);
+    EXPECT_EQ(shownInTray().iconId, IDI_WITHIN_HALF_HOUR);
 
-    program->book.insert(monday0930, "umgestellt");
+    // An offset longer than a day makes each next occurrence due at once: the
+    // catch-up alarms only what was due when it began.
+    program->settings.alarmoffset = 2 * 24 * 60;
     SendMessageA(window(), WM_TIMECHANGE, 0, 0);
     pumpMessages();
-    EXPECT_EQ(ownedWindows().size(), 2u);
-    EXPECT_EQ(program->book.count(), 0);
+    EXPECT_EQ(ownedWindows().size(), 5u);
 }
 
 TEST_F(MainWindow, QueuedTickAfterSwitchingOffDoesNothing) {
@@ -348,6 +365,31 @@ TEST_F(MainWindow, OnlyOneMenuDialogAtATime) {
     driveModal(
         CONFIG_TITLE, [&] { command(IDM_SETTINGS); },
         [](HWND config) { postCommand(config, IDCANCEL); });
+}
+
+// A user's first start shows the balloon once: not while the shell refuses the
+// icon, then once, then never again.
+TEST_F(ProgramFixture, FirstStartBalloonOnceAndNeverAgain) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\QuarvWecker", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
+    RegDeleteValueA(key, "tipshown");
+    RegCloseKey(key);
+    const auto balloonOfStart = [&](BOOL shellTakesTheIcon) {
+        PlatformRecorder::shellCalls.clear();
+        PlatformRecorder::shellAnswers = {shellTakesTheIcon};
+        createTray();
+        program->tray.reset();
+        std::string text;
+        for (const ShellCall& call : PlatformRecorder::shellCalls) {
+            text += (call.data.uFlags & NIF_INFO) ? call.data.szInfo : "";
+        }
+        return text;
+    };
+    EXPECT_EQ(balloonOfStart(FALSE), "");
+    EXPECT_NE(balloonOfStart(TRUE).find("Taskleisteneinstellungen \x9B Andere Symbole"),
+              std::string::npos);
+    EXPECT_EQ(balloonOfStart(TRUE), "");
 }
 
 TEST_F(MainWindow, MenuResourceLabels) {

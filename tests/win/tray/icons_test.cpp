@@ -1,5 +1,5 @@
-// The program's icon resources: every one loads at every size it is drawn in,
-// with a transparent background, and no two tray states look alike.
+// The program's icon resources: every one loads at every size it holds, with a
+// transparent background, and no two tray states look alike.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -78,12 +78,20 @@ int alpha(std::uint32_t pixel) {
 }
 
 TEST(Icons, EveryIconHasEverySizeWithTransparentCornersAndAnOpaqueFace) {
-    // The group lists 256 as 0; that image is a PNG, which the loader unpacks.
-    const std::vector<std::pair<int, int>> drawn = {{16, 32}, {20, 32}, {24, 32}, {32, 32},
-                                                    {40, 32}, {48, 32}, {64, 32}, {0, 32}};
+    // The program's own icon also holds 256 pixels for Explorer (the group lists 256
+    // as 0); the tray states stop at the notification area's 64 pixels at 400 %.
+    // Their images, and the 256 one, are PNG, which the loader unpacks.
+    const std::vector<int> traySizes = {16, 20, 24, 32, 40, 48, 64};
+    std::vector<int> programSizes = traySizes;
+    programSizes.push_back(256);
     for (int id : iconIds) {
+        const std::vector<int>& sizes = id == IDI_PROGRAM ? programSizes : traySizes;
+        std::vector<std::pair<int, int>> drawn;
+        for (int size : sizes) {
+            drawn.emplace_back(size % 256, 32);
+        }
         EXPECT_EQ(groupOf(id), drawn) << id;
-        for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
+        for (int size : sizes) {
             const std::vector<std::uint32_t> pixels = pixelsOf(id, size);
             ASSERT_EQ(pixels.size(), static_cast<size_t>(size * size)) << id << " at " << size;
             EXPECT_EQ(alpha(pixels[0]), 0) << id << " at " << size;

@@ -1,5 +1,6 @@
 // The tray icon component against a scripted shell: its states, the records it
-// hands over, the re-add when the taskbar returns, and the clicks on the icon.
+// hands over, the re-add when the taskbar returns, the clicks and keys on the
+// icon, and the balloon.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -115,10 +116,10 @@ TEST_F(TrayIconTest, ShownIconIsAddedWithTheFirstRecordAndChangedThroughTheShell
     ASSERT_EQ(shellCalls.size(), 1u);
     const NOTIFYICONDATAA& add = shellCalls[0].data;
     EXPECT_EQ(shellCalls[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(add.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+    EXPECT_EQ(add.cbSize, static_cast<DWORD>(sizeof(NOTIFYICONDATAA)));
     EXPECT_EQ(add.hWnd, target);
     EXPECT_EQ(add.uID, iconId);
-    EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(add.uCallbackMessage, notifyMessage);
     EXPECT_EQ(add.hIcon, onIcon);
     EXPECT_EQ(tooltipOf(add), padded("Quarv Zodora"));
@@ -132,7 +133,7 @@ TEST_F(TrayIconTest, ShownIconIsAddedWithTheFirstRecordAndChangedThroughTheShell
     EXPECT_TRUE(tray->setTooltip("Zodora ist aus"));
     ASSERT_EQ(shellCalls.size(), 3u);
     EXPECT_EQ(shellCalls[2].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(shellCalls[2].data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(shellCalls[2].data.uFlags, static_cast<UINT>(NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(tooltipOf(shellCalls[2].data), padded("Zodora ist aus"));
 
     // The shell's refusal reaches the caller.
@@ -221,7 +222,7 @@ TEST_F(TrayIconTest, RefusedAddStoresChangesAndAddsThemWhenTheTaskbarReturns) {
     ASSERT_EQ(shellCalls.size(), 3u);
     const NOTIFYICONDATAA& add = shellCalls[2].data;
     EXPECT_EQ(shellCalls[2].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(add.hIcon, offIcon);
     EXPECT_EQ(tooltipOf(add), padded("keine Termine"));
     EXPECT_EQ(add.hWnd, target);
@@ -243,7 +244,8 @@ TEST_F(TrayIconTest, ShownIconIsAddedAgainWhenTheTaskbarIsRecreated) {
     taskbarCreated();
     ASSERT_EQ(callsAfter(before), 1u);
     EXPECT_EQ(shellCalls[before].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(shellCalls[before].data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(shellCalls[before].data.uFlags,
+              static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(shellCalls[before].data.hIcon, offIcon);
     EXPECT_EQ(tooltipOf(shellCalls[before].data), padded("Zodora ist aus"));
 
@@ -254,7 +256,7 @@ TEST_F(TrayIconTest, ShownIconIsAddedAgainWhenTheTaskbarIsRecreated) {
     ASSERT_EQ(callsAfter(before), 3u);
     EXPECT_EQ(shellCalls[before + 2].message, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(shellCalls[before + 2].data.uFlags,
-              static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+              static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
     tray->setIcon(onIcon);
     EXPECT_EQ(callsAfter(before), 4u);
 
@@ -390,6 +392,9 @@ class MenuDriver {
                   return;
               }
               menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
+              RECT placed{};
+              GetWindowRect(window, &placed);
+              at = POINT{placed.left, placed.top};
               char text[64] = "";
               GetMenuStringA(menu, IDM_TOGGLE, text, sizeof text, MF_BYCOMMAND);
               toggleText = text;
@@ -407,6 +412,7 @@ class MenuDriver {
 
     std::atomic<HMENU> menu{nullptr};
     std::string toggleText;
+    POINT at{}; // where the menu opened
 
   private:
     std::thread thread;
@@ -446,6 +452,58 @@ TEST_F(TrayIconTest, MenuShowsAlarmeAsDefaultAndSendsTheChosenCommand) {
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[1].message, static_cast<UINT>(WM_COMMAND));
     EXPECT_EQ(LOWORD(received[1].wParam), IDM_APPOINTMENTS);
+    tray.reset();
+}
+
+// Version 4 (asked for with every add): Enter or Space (NIN_KEYSELECT, twice for
+// one Enter) sends the default command once per key; the context menu comes at
+// the icon's anchor, and after Escape the focus goes back to the notification
+// area; a single click and the right button's own messages do nothing.
+TEST_F(TrayIconTest, Version4KeysAndContextMenu) {
+    PlatformRecorder::speaksVersion4 = TRUE;
+    auto tray = make();
+    EXPECT_EQ(PlatformRecorder::versionRequests, 1);
+    const auto notify = [&](UINT event, UINT id = iconId) {
+        return tray->onNotification(MAKEWPARAM(40, 30), MAKELPARAM(event, id));
+    };
+    PlatformRecorder::tickNow = 100000;
+    for (const DWORD later : {0u, GetDoubleClickTime() - 1, GetDoubleClickTime()}) {
+        PlatformRecorder::tickNow += later;
+        EXPECT_EQ(notify(NIN_KEYSELECT), 1);
+    }
+    for (const UINT nothing : {NIN_SELECT, WM_RBUTTONUP}) {
+        EXPECT_EQ(notify(nothing), 1);
+    }
+    EXPECT_EQ(notify(WM_CONTEXTMENU, iconId + 1), 0);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[1].wParam, static_cast<WPARAM>(IDM_APPOINTMENTS));
+
+    shellCalls.clear();
+    MenuDriver driver({VK_ESCAPE});
+    EXPECT_EQ(notify(WM_CONTEXTMENU), 1);
+    driver.finish();
+    EXPECT_EQ(driver.toggleText, "Zodora AUS");
+    EXPECT_EQ(driver.at.x, 40);
+    EXPECT_EQ(driver.at.y, 30);
+    ASSERT_EQ(shellCalls.size(), 1u);
+    EXPECT_EQ(shellCalls[0].message, static_cast<DWORD>(NIM_SETFOCUS));
+    tray.reset();
+}
+
+// The tooltip, which screen readers read as the icon's name, is never empty; the
+// balloon goes out from the shown icon only.
+TEST_F(TrayIconTest, TooltipNeverEmptyAndTheBalloon) {
+    auto tray = make();
+    EXPECT_TRUE(tray->setTooltip(""));
+    EXPECT_EQ(tooltipOf(shellCalls.back().data), padded("Quarv Zodora"));
+    EXPECT_TRUE(tray->showBalloon("Titel", "Taskleisteneinstellungen \x9B Andere"));
+    const NOTIFYICONDATAA& balloon = shellCalls.back().data;
+    EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    EXPECT_STREQ(balloon.szInfoTitle, "Titel");
+    EXPECT_STREQ(balloon.szInfo, "Taskleisteneinstellungen \x9B Andere");
+    tray->hide();
+    EXPECT_FALSE(tray->showBalloon("Titel", "Text"));
     tray.reset();
 }
 

@@ -32,8 +32,8 @@ TEST_F(AppointmentList, ShowsItsTemplateTextsAndTheBookInOrder) {
             EXPECT_EQ(windowText(dialog), LIST_TITLE);
             EXPECT_EQ(childTexts(dialog),
                       (std::vector<std::string>{
-                          "Button:OK", "Button:Abbrechen", "SysListView32:", "Button:Neu",
-                          "Static:Zum \xC4ndern und/oder L\xF6schen: Doppelklick auf den Termin"}));
+                          "Static:Zum \xC4ndern und/oder L\xF6schen: Doppelklick auf den Termin",
+                          "SysListView32:", "Button:OK", "Button:Abbrechen", "Button:Neu"}));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEW)));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_LIST_HINT)));
