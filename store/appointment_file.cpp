@@ -181,10 +181,11 @@ void readGone(const XmlElement& version, FileContent& content, Counts counts) {
         if (!id || when <= 0) {
             continue;
         }
-        if (entry.name() == TOMBSTONE_ELEMENT) {
+        if (entry.name() == TOMBSTONE_ELEMENT || entry.name() == LEFT_OUT_ELEMENT) {
             if (const auto edits =
                     countFromText(entry.attribute(REVISION_ATTRIBUTE).value_or(""))) {
-                content.tombstones.push_back({*id, *edits, when});
+                (entry.name() == TOMBSTONE_ELEMENT ? content.tombstones : content.leftOut)
+                    .push_back({*id, *edits, when});
             }
         } else if (entry.name() == FORWARD_ELEMENT) {
             if (const auto to =
@@ -218,11 +219,12 @@ void numberEqualOnes(std::vector<std::pair<AppointmentId, int>>& entries,
 }
 
 // Where the text stops being one well-formed tree: a declaration, then tags that close
-// where they began and nest properly, comments, only white space between them, no "<"
+// where they began and nest properly, only white space between them, no "<"
 // but those that open tags (the writer escapes it in values), no zero byte. npos for a
 // whole text; its length when it ends before its root element does. Around such a fault
 // the forgiving parser misses or misreads what follows (a torn write, a lost ">", a
-// stray tag, an unclosed "<!--"), so only what stands before it is intact.
+// stray tag, a comment, which the parser does not know), so only what stands before it is
+// intact.
 std::size_t damageAt(std::string_view text) {
     constexpr std::string_view SPACE = " \t\r\n";
     constexpr std::size_t WHOLE = std::string_view::npos;
@@ -241,14 +243,6 @@ std::size_t damageAt(std::string_view text) {
         }
         if (text[tag] != '<' || rootClosed) {
             return tag; // text outside the tags, or after the root
-        }
-        if (text.substr(tag).starts_with("<!--")) {
-            const std::size_t end = text.find("-->", tag + 4);
-            if (end == std::string_view::npos) {
-                return tag;
-            }
-            pos = end + 3;
-            continue;
         }
         const bool closing = tag + 1 < text.size() && text[tag + 1] == '/';
         const std::size_t nameStart = tag + (closing ? 2 : 1);

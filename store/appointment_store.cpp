@@ -138,7 +138,8 @@ bool AppointmentStore::keepAside(const std::string& text) {
             kept == text) {
             return true; // this very file was kept before
         }
-        if (result == FileResult::Ok && (oldest.empty() || stamp.lastWrite < oldestStamp.lastWrite)) {
+        if (result == FileResult::Ok &&
+            (oldest.empty() || stamp.lastWrite < oldestStamp.lastWrite)) {
             oldest = copy;
             oldestStamp = stamp;
         }
@@ -185,9 +186,9 @@ void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replic
             continue; // stays where it is, for the user
         }
         // A copy tells what it holds, never what it lacks.
-        Replica replica =
-            content.marked ? Replica{{}, content.tombstones, content.leftOut, content.forwards}
-                           : Replica{};
+        Replica replica = content.marked
+                              ? Replica{{}, content.tombstones, content.leftOut, content.forwards}
+                              : Replica{};
         replica = join(replica, identifyUnmarked(content.appointments, {}, false, now));
         merged = join(merged, replica, &known_);
         joined.push_back(copy);

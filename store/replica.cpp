@@ -90,7 +90,6 @@ auto contentOrder(const Appointment& a) {
     return std::tie(a.alarmTime, a.text, a.recurrence);
 }
 
-
 // The identities a file without identities may have given the appointment: derived from
 // what it says now, and for a series from what it said at earlier occurrences (as often
 // as it moved since its last change) and would say at later ones up to `until` (an older
@@ -172,10 +171,10 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
                 derivedNames(joined.appointments[keep], latest[1 - side]);
             // What it said before a change made since its last look, on the side that
             // knows that.
-            const Appointment* earlier = side == 0 && earlierA != nullptr
-                                             ? findById(earlierA->appointments,
-                                                        joined.appointments[keep].id)
-                                             : nullptr;
+            const Appointment* earlier =
+                side == 0 && earlierA != nullptr
+                    ? findById(earlierA->appointments, joined.appointments[keep].id)
+                    : nullptr;
             if (earlier != nullptr && !sameContent(*earlier, joined.appointments[keep])) {
                 const std::vector<AppointmentId> more = derivedNames(*earlier, latest[1 - side]);
                 names.insert(names.end(), more.begin(), more.end());
@@ -352,9 +351,9 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
     const Resolver resolve(before.forwards);
     for (const Appointment*& was : gone) {
         const AppointmentId id = resolve(was->id);
-        const auto linked = std::find_if(newcomers.begin(), newcomers.end(), [&](const Appointment* a) {
-            return resolve(a->id) == id;
-        });
+        const auto linked =
+            std::find_if(newcomers.begin(), newcomers.end(),
+                         [&](const Appointment* a) { return resolve(a->id) == id; });
         if (linked != newcomers.end()) {
             (*linked)->revision = edited(was->revision);
             newcomers.erase(linked);
@@ -381,7 +380,8 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         while (next != newcomers.end() && bySeries(*next, was) && !sameSeries(*next)) {
             ++next;
         }
-        while (next != newcomers.end() && sameSeries(*next) && (*next)->alarmTime <= was->alarmTime) {
+        while (next != newcomers.end() && sameSeries(*next) &&
+               (*next)->alarmTime <= was->alarmTime) {
             ++next;
         }
         if (next != newcomers.end() && sameSeries(*next)) {

@@ -48,7 +48,7 @@ struct Replica {
     // holds under another identity. Gone under its own identity only, so that such a
     // version, linked to it later, stays. Ascending identities, each once.
     std::vector<Tombstone> leftOut;
-    std::vector<Forward> forwards;         // ascending identities and targets, each link once
+    std::vector<Forward> forwards; // ascending identities and targets, each link once
 
     bool operator==(const Replica&) const = default;
 };

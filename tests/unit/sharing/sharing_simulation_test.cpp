@@ -231,9 +231,11 @@ class Simulation {
     void save(int p) { program(p).store->save(program(p).book, nowOf(p)); }
 
     void add(int p) {
-        const TimeValue time = (nowOf(p) / MINUTE + 60 + static_cast<TimeValue>(random_() % 4000)) * MINUTE;
-        const RepeatKind kind = random_() % 4 == 0 ? (random_() % 2 ? RepeatKind::Daily : RepeatKind::Weekly)
-                                                   : RepeatKind::None;
+        const TimeValue time =
+            (nowOf(p) / MINUTE + 60 + static_cast<TimeValue>(random_() % 4000)) * MINUTE;
+        const RepeatKind kind = random_() % 4 == 0
+                                    ? (random_() % 2 ? RepeatKind::Daily : RepeatKind::Weekly)
+                                    : RepeatKind::None;
         const std::string tag = "T" + std::to_string(nextTag_++);
         created_.insert(tag);
         program(p).book.insert({time, tag, makeRecurrence(kind, time)});
@@ -257,7 +259,8 @@ class Simulation {
         save(p);
     }
 
-    AppointmentBook editedRows(const AppointmentBook& opened, const Appointment& target, bool drop) {
+    AppointmentBook editedRows(const AppointmentBook& opened, const Appointment& target,
+                               bool drop) {
         AppointmentBook rows;
         opened.forEach([&](Appointment a) {
             if (a.id != target.id) {
@@ -299,7 +302,8 @@ class Simulation {
         now_ += static_cast<TimeValue>(random_() % 600) * MINUTE;
         std::vector<AppointmentId> alarmed;
         alarm(p, &alarmed);
-        AppointmentBook rows = target && random_() % 2 ? editedRows(opened, *target, false) : opened;
+        AppointmentBook rows =
+            target && random_() % 2 ? editedRows(opened, *target, false) : opened;
         program(p).store->followIdentities(rows);
         AppointmentBook followed = opened;
         program(p).store->followIdentities(followed);
@@ -412,9 +416,10 @@ class Simulation {
             return;
         }
         AppointmentBook kept;
-        const int drop = read.count() > 0 && random_() % 3 == 0
-                             ? static_cast<int>(random_() % static_cast<std::uint64_t>(read.count()))
-                             : -1;
+        const int drop =
+            read.count() > 0 && random_() % 3 == 0
+                ? static_cast<int>(random_() % static_cast<std::uint64_t>(read.count()))
+                : -1;
         int index = 0;
         read.forEach([&](const Appointment& a) {
             const StartUpSplit split = splitAtStartUp(a.recurrence, a.alarmTime, now_);

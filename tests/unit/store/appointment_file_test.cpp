@@ -3,6 +3,7 @@
 // whatever fails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "store/appointment_file.h"
 #include "tests/support/appointment_files.h"
 #include "test_files.h"
+#include "tests/support/appointment_xml.h"
 #include "tests/support/book_contents.h"
 
 namespace {
@@ -438,4 +440,98 @@ TEST_F(AppointmentFileTest, FileOverTheSizeCapIsNotRead) {
     std::filesystem::resize_file(path(), LARGEST_READABLE_FILE);
     EXPECT_TRUE(load()); // the text ends at the first zero byte
     EXPECT_EQ(book.count(), 2);
+}
+
+// What a reader may trust of a file: whole only as one well-formed tree; after a fault
+// in the middle, only what stands before it.
+TEST(AppointmentFileText, DamageInTheMiddleIsNoWholeFile) {
+    const std::string a = "<date text=\"A\" zeit=\"2612071530\" />\r\n";
+    const std::string b = "<date text=\"B\" zeit=\"2612081530\" />\r\n";
+    const struct {
+        std::string text;
+        bool whole;
+        const char* intact; // texts of what stands before the first fault
+    } cases[] = {
+        {fileWith(a + b), true, "AB"},
+        {fileWith(a + "<!-- eine Notiz -->\r\n" + b), false, "A"},     // unknown to the reader
+        {fileWith(a + std::string(3, '\0') + b), false, "A"},          // torn write
+        {fileWith(a.substr(0, a.size() - 3) + "\r\n" + b), false, ""}, // lost ">"
+        {fileWith(a + "</version1>\r\n" + b), false, "A"},             // stray end tag
+        {fileWith(a + "<!--\r\n" + b), false, "A"},                    // unclosed comment
+        {fileWith(a + "<date text=\"B\" zeit=\"26<date120\" />\r\n"), false, "A"},
+        {fileWith(a + b).substr(0, 150), false, "A"}, // cut off
+        {fileWith(a + b) + "<date", false, "AB"},     // after the root
+    };
+    for (const auto& c : cases) {
+        FileContent all;
+        FileContent intact;
+        ASSERT_TRUE(readAppointmentFile(c.text, all)) << c.text;
+        ASSERT_TRUE(readAppointmentFile(c.text, intact, true)) << c.text;
+        EXPECT_EQ(all.whole, c.whole) << c.text;
+        std::string texts;
+        intact.appointments.forEach([&texts](const Appointment& x) { texts += x.text; });
+        EXPECT_EQ(texts, c.intact) << c.text;
+    }
+}
+
+// The shared form: identities, revisions, tombstones and forwards go out and come back,
+// and a reader that knows only text, time and repetition reads the same appointments.
+TEST(AppointmentFileText, TheSharedFormReadsBackAndTheOldReaderIgnoresIt) {
+    AppointmentBook book;
+    book.insert({fileKeyToTime("2612071530"), "Zahnarzt", {}, 0x1234567890abcdefull, {2, 0}});
+    book.insert({fileKeyToTime("2612080800"),
+                 "Pille",
+                 makeRecurrence(RepeatKind::Daily, fileKeyToTime("2612080800")),
+                 0xfedcull,
+                 {0, 3}});
+    Replica marks;
+    marks.tombstones = {{0x11ull, 1, fileKeyToTime("2612061200")}};
+    marks.leftOut = {{0x22ull, 0, fileKeyToTime("2612061200")}};
+    marks.forwards = {{0x33ull, 0x44ull, fileKeyToTime("2612061200")}};
+    const std::string text = appointmentFileText(book, &marks);
+    EXPECT_NE(text.find("<date text=\"Zahnarzt\" zeit=\"2612071530\" id=\"1234567890abcdef\" "
+                        "rev=\"2\" />"),
+              std::string::npos);
+    EXPECT_NE(text.find("wdh=\"tag\" id=\"000000000000fedc\" rev=\"0.3\" />"), std::string::npos);
+
+    FileContent read;
+    ASSERT_TRUE(readAppointmentFile(text, read));
+    EXPECT_TRUE(read.marked && read.whole);
+    std::vector<Appointment> again;
+    read.appointments.forEach([&again](const Appointment& a) { again.push_back(a); });
+    std::vector<Appointment> written;
+    book.forEach([&written](const Appointment& a) { written.push_back(a); });
+    EXPECT_EQ(again, written);
+    EXPECT_EQ(read.tombstones, marks.tombstones);
+    EXPECT_EQ(read.leftOut, marks.leftOut);
+    EXPECT_EQ(read.forwards, marks.forwards);
+
+    AppointmentBook old;
+    ASSERT_TRUE(readAppointmentFileText(plainForm(text), old));
+    EXPECT_EQ(contents(old), contents(book));
+    EXPECT_EQ(appointmentFileText(book), plainForm(text)) << "the plain form is the old file";
+}
+
+// Without identities, every reader derives the same ones; equal appointments get their
+// own; a save without identities holds what a reader derives.
+TEST(AppointmentFileText, DerivedIdentitiesAgreeAndEqualOnesDiffer) {
+    const std::string text = fileWith("<date text=\"X\" zeit=\"2612071530\" />\r\n"
+                                      "<date text=\"X\" zeit=\"2612071530\" />\r\n");
+    FileContent first;
+    FileContent second;
+    ASSERT_TRUE(readAppointmentFile(text, first));
+    ASSERT_TRUE(readAppointmentFile(text, second));
+    EXPECT_FALSE(first.marked);
+    const auto ids = [](const AppointmentBook& b) {
+        std::vector<AppointmentId> all;
+        b.forEach([&all](const Appointment& a) { all.push_back(a.id); });
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    ASSERT_EQ(ids(first.appointments).size(), 2u);
+    EXPECT_NE(ids(first.appointments)[0], ids(first.appointments)[1]);
+    EXPECT_EQ(ids(first.appointments), ids(second.appointments));
+    std::vector<AppointmentId> derived = derivedIdentities(first.appointments);
+    std::sort(derived.begin(), derived.end());
+    EXPECT_EQ(derived, ids(first.appointments));
 }

@@ -327,3 +327,80 @@ TEST_F(AppointmentStoreTest, AllUsersFileGetsItsRightsAtEverySave) {
 }
 
 } // namespace
+
+namespace {
+
+// A file that turns up after start-up (a network drive or a sync client that connects
+// later) is seen as at start-up: its past appointments are missed, not alarmed one by one.
+TEST_F(AppointmentStoreTest, AFileThatTurnsUpLateHandsItsPastToTheMissedDialog) {
+    EXPECT_FALSE(store.load(NOW, false, ours, missed));
+    writeFile("abC");
+    EXPECT_TRUE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "C");
+    EXPECT_EQ(letters(missed), "ba");
+    EXPECT_EQ(onDisk(), "C");
+}
+
+// The loss: the file goes missing, and a program that had not seen the other's
+// newest addition writes it back. The addition has an identity and no tombstone: it stays.
+TEST_F(AppointmentStoreTest, AFileWrittenBackWithoutAnAdditionDeletesNothing) {
+    AppointmentStore a(files, folders.user(), false, true);
+    AppointmentStore b(files, folders.user(), false, true);
+    AppointmentBook inA;
+    AppointmentBook inB;
+    a.load(NOW, false, inA, missed);
+    b.load(NOW, false, inB, missed);
+    inA = book("A");
+    a.save(inA, NOW);
+    std::filesystem::remove(path());
+    inB = book("B");
+    b.save(inB, NOW); // finds no file, looks again, writes B alone
+    EXPECT_EQ(onDisk(), "B");
+    a.sync(inA, NOW, missed);
+    EXPECT_EQ(letters(inA), "AB");
+    b.sync(inB, NOW, missed);
+    EXPECT_EQ(letters(inB), "AB");
+    EXPECT_EQ(onDisk(), "AB");
+}
+
+// A sync service's conflict copy beside the file is joined at the next tick, then renamed
+// aside, never deleted; one that cannot be read stays where it is.
+TEST_F(AppointmentStoreTest, ConflictCopiesAreJoinedAndSetAside) {
+    writeFile("A");
+    store.load(NOW, false, ours, missed);
+    const std::string copy =
+        folders.user() + "/quarvwecker (conflicted copy 2026-12-07 120000).xml";
+    const std::string broken = folders.user() + "/quarvwecker.sync-conflict-20261207-120000-X.xml";
+    writeText(copy, appointmentFileText(book("AB")));
+    writeText(broken, "kaputt");
+    EXPECT_TRUE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "AB");
+    EXPECT_EQ(onDisk(), "AB");
+    EXPECT_FALSE(fileExists(copy));
+    EXPECT_EQ(fileText(copy + ".uebernommen"), appointmentFileText(book("AB")));
+    EXPECT_EQ(fileText(broken), "kaputt");
+    // A second copy of the same name later: kept beside the first one set aside.
+    writeText(copy, appointmentFileText(book("C")));
+    EXPECT_TRUE(store.sync(ours, NOW, missed));
+    EXPECT_EQ(letters(ours), "ABC");
+    EXPECT_TRUE(fileExists(copy + ".uebernommen2"));
+}
+
+// All names for kept copies taken: the copy kept longest ago makes room, and the save goes
+// on (it failed for good before).
+TEST_F(AppointmentStoreTest, KeptCopiesMakeRoomWhenAllNamesAreTaken) {
+    writeText(path() + ".bad", "die älteste");
+    std::filesystem::last_write_time(
+        path() + ".bad", std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    for (int n = 2; n <= MOST_KEPT_ASIDE_COPIES; ++n) {
+        writeText(path() + ".bad" + std::to_string(n), "kopie " + std::to_string(n));
+    }
+    writeText(path(), "kaputt");
+    store.load(NOW, false, ours, missed);
+    ours = book("A");
+    EXPECT_TRUE(store.save(ours, NOW));
+    EXPECT_EQ(fileText(path() + ".bad"), "kaputt");
+    EXPECT_EQ(onDisk(), "A");
+}
+
+} // namespace

@@ -83,21 +83,21 @@ struct JoinCase {
 
 TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
     const JoinCase cases[] = {
-        {"A", "B", "A B"},             // added on both sides
-        {"A B", "A -B0", "A -B0"},     // deleted on one side
-        {"A", "", "A"},                // a copy that lacks A never deletes it
-        {"A+1", "Ax1", "Ax1"},         // an edit wins against an alarm's move
-        {"A+2", "A+1", "A+2"},         // the series that moved on further
-        {"Ax1", "Ay1", "Ay1"},         // two edits: one wins, alike everywhere
-        {"A+1", "-A0", "-A0"},         // deleted while it moved on
-        {"Ax1", "-A0", "Ax1 -A0"},     // edited while deleted: the edit stays
-        {"Ax1", "-A1", "-A1"},         // the edited one deleted
-        {"B", "B>A", "A B>A"},         // linked identities: under the smallest
-        {"Bx1 B>A", "A", "Ax1 B>A"},   // ... with a change made meanwhile
-        {"B -B0 B>A", "A", "-A0 B>A"}, // ... and a deletion of it
-        {"A>B B>A", "B", "A A>B B>A"}, // linked both ways
-        {"C>A", "C C>B", "A C>A C>B"}, // one identity linked to two
-        {"Bx2", "~B2 A B>A", "A ~B2 B>A"},     // left out under B: A, linked to it, stays
+        {"A", "B", "A B"},                 // added on both sides
+        {"A B", "A -B0", "A -B0"},         // deleted on one side
+        {"A", "", "A"},                    // a copy that lacks A never deletes it
+        {"A+1", "Ax1", "Ax1"},             // an edit wins against an alarm's move
+        {"A+2", "A+1", "A+2"},             // the series that moved on further
+        {"Ax1", "Ay1", "Ay1"},             // two edits: one wins, alike everywhere
+        {"A+1", "-A0", "-A0"},             // deleted while it moved on
+        {"Ax1", "-A0", "Ax1 -A0"},         // edited while deleted: the edit stays
+        {"Ax1", "-A1", "-A1"},             // the edited one deleted
+        {"B", "B>A", "A B>A"},             // linked identities: under the smallest
+        {"Bx1 B>A", "A", "Ax1 B>A"},       // ... with a change made meanwhile
+        {"B -B0 B>A", "A", "-A0 B>A"},     // ... and a deletion of it
+        {"A>B B>A", "B", "A A>B B>A"},     // linked both ways
+        {"C>A", "C C>B", "A C>A C>B"},     // one identity linked to two
+        {"Bx2", "~B2 A B>A", "A ~B2 B>A"}, // left out under B: A, linked to it, stays
         {"Ax1 B+2 -C0", "Ay1 B+1 C", "Ay1 B+2 -C0"},
     };
     for (const JoinCase& c : cases) {
