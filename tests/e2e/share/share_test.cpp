@@ -324,6 +324,43 @@ TEST_F(SharedFile, WhatBothAddAtOnceIsKeptAndNothingIsLostAtTheEnd) {
     EXPECT_FALSE(fileExists(SHARED_FILE + ".bad"));
 }
 
+// The file goes missing, and the program that had not seen the other's newest addition
+// writes it back without it: the addition is not deleted, and both end with both.
+TEST_F(SharedFile, AFileWrittenBackWithoutTheOthersAdditionLosesNothing) {
+    add('A', {{"von A", later}});
+    ASSERT_TRUE(DeleteFileA(SHARED_FILE.c_str()));
+    add('B', {{"von B", later + 60}});
+    EXPECT_EQ(plainForm(readWholeFile(SHARED_FILE)), appointmentXml({{"von B", later + 60}}));
+
+    ASSERT_EQ(a("look"), "ok");
+    ASSERT_EQ(b("look"), "ok");
+    const std::string both = rows({{"von A", later}, {"von B", later + 60}});
+    EXPECT_EQ(a("rows"), both);
+    EXPECT_EQ(b("rows"), both);
+    EXPECT_EQ(plainForm(readWholeFile(SHARED_FILE)),
+              appointmentXml({{"von A", later}, {"von B", later + 60}}));
+}
+
+// A sync service put a conflict copy beside the file: its appointments reach both
+// programs, and the copy is renamed aside, not deleted.
+TEST_F(SharedFile, AConflictCopyIsJoinedAndSetAside) {
+    add('A', {{"Arzt", later}});
+    const std::string copy =
+        SHARED_FOLDER + "\\quarvwecker (Anna's conflicted copy 2026-12-07).xml";
+    const std::string copyText =
+        appointmentXml({{"Arzt", later}, {"nur in der Kopie", later + 60}});
+    ASSERT_TRUE(writeWholeFile(copy, copyText));
+
+    ASSERT_EQ(a("look"), "ok");
+    ASSERT_EQ(b("look"), "ok");
+    const std::string all = rows({{"Arzt", later}, {"nur in der Kopie", later + 60}});
+    EXPECT_EQ(a("rows"), all);
+    EXPECT_EQ(b("rows"), all);
+    EXPECT_FALSE(fileExists(copy));
+    EXPECT_EQ(readWholeFile(copy + ".uebernommen"), copyText);
+    DeleteFileA((copy + ".uebernommen").c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
