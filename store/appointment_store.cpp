@@ -77,7 +77,8 @@ struct AppointmentStore::Look {
 AppointmentStore::AppointmentStore(FileSystem& files, std::string folder, bool allUsers,
                                    bool shared)
     : files_(files), folder_(std::move(folder)), path_(appointmentFilePath(folder_)),
-      allUsers_(allUsers), shared_(shared) {}
+      allUsers_(allUsers), shared_(shared), file_(std::make_shared<const Replica>()),
+      known_(file_) {}
 
 AppointmentStore::Look AppointmentStore::lookAtFile(const StoreState& state) {
     Look look;
@@ -157,7 +158,7 @@ Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue
     }
     const FileContent& content = join == JoinKind::Intact ? intact : look.content;
     if (!content.marked) {
-        return identifyUnmarked(content.appointments, file_, join == JoinKind::Whole, now);
+        return identifyUnmarked(content.appointments, *file_, join == JoinKind::Whole, now);
     }
     Replica replica = replicaOf(content.appointments);
     replica.tombstones = content.tombstones;
@@ -167,13 +168,13 @@ Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue
 }
 
 bool AppointmentStore::fileHolds(const Replica& merged) const {
-    if (isEmpty(merged) && file_.appointments.empty()) {
+    if (isEmpty(merged) && file_->appointments.empty()) {
         return true; // nothing to write, in either form
     }
     if (shared_) {
-        return fileMarked_ && file_ == merged;
+        return fileMarked_ && *file_ == merged;
     }
-    return !fileMarked_ && sameContents(file_.appointments, merged.appointments);
+    return !fileMarked_ && sameContents(file_->appointments, merged.appointments);
 }
 
 void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replica& merged,
@@ -190,10 +191,33 @@ void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replic
                               ? Replica{{}, content.tombstones, content.leftOut, content.forwards}
                               : Replica{};
         replica = join(replica, identifyUnmarked(content.appointments, {}, false, now));
-        merged = join(merged, replica, &known_);
+        merged = join(merged, replica, known_.get());
         joined.push_back(copy);
         shared_ = true;
     }
+}
+
+// The join of the book with the file and the copies beside it, with what a first sight
+// hands to the missed dialog taken out and old tombstones pruned. Where there is nothing
+// to join or take out, the file's replica is the result itself.
+std::shared_ptr<const Replica>
+AppointmentStore::joinWithBook(const Replica& ours, std::shared_ptr<const Replica> theirs,
+                               const StorePlan& plan, const std::vector<std::string>& copies,
+                               std::vector<std::string>& joined, TimeValue now,
+                               AppointmentBook& missed) {
+    const bool pastToTake =
+        plan.firstSight && std::any_of(theirs->appointments.begin(), theirs->appointments.end(),
+                                       [now](const Appointment& a) { return a.alarmTime <= now; });
+    if (isEmpty(ours) && copies.empty() && !pastToTake && !needsPruning(*theirs, now)) {
+        return theirs;
+    }
+    Replica merged = join(ours, *theirs, known_.get());
+    joinCopies(copies, merged, joined, now);
+    if (plan.firstSight) {
+        takePastNewcomers(merged, ours, now, deleteOld_, missed);
+    }
+    prune(merged, now);
+    return std::make_shared<const Replica>(std::move(merged));
 }
 
 bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue now,
@@ -230,29 +254,32 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
             state_.phase != FilePhase::Unknown && state_.phase != FilePhase::Absent;
         shared_ = shared_ || (read && (look.content.marked || seenBefore));
 
-        Replica ours = withDeletions(book, known_, now);
+        Replica ours = withDeletions(book, *known_, now);
         // In a shared file, a change made here keeps a link to what the appointment said
         // before, which the file of an older program may still say.
         if (shared_) {
-            linkEarlierWords(ours, known_, now);
+            linkEarlierWords(ours, *known_, now);
         }
-        const Replica theirs = fileReplica(look, plan.join, now);
-        Replica merged = join(ours, theirs, &known_);
+        auto theirs = std::make_shared<const Replica>(fileReplica(look, plan.join, now));
         std::vector<std::string> joined;
-        joinCopies(copies, merged, joined, now);
-        if (plan.firstSight) {
-            takePastNewcomers(merged, ours, now, deleteOld_, missed);
+        const std::shared_ptr<const Replica> merged =
+            joinWithBook(ours, theirs, plan, copies, joined, now, missed);
+        // A book still empty takes the file's appointments as they are (a start-up's usual
+        // case: no second copy of a big book).
+        if (book.count() == 0 && holdsExactly(*merged, look.content.appointments)) {
+            changed = look.content.appointments.count() > 0 || changed;
+            book = std::move(look.content.appointments);
+        } else {
+            changed = applyToBook(*merged, book, look.content.appointments) || changed;
         }
-        prune(merged, now);
-        changed = applyToBook(merged, book, look.content.appointments) || changed;
         if (look.kind != LookKind::Same) {
-            file_ = look.kind == LookKind::Read ? theirs : Replica{};
+            file_ = look.kind == LookKind::Read ? theirs : std::make_shared<const Replica>();
             fileMarked_ = look.kind == LookKind::Read && look.content.marked;
         }
         state_ = plan.next;
-        known_ = std::move(merged);
+        known_ = merged;
 
-        if (!plan.mustWrite && !(plan.mayWrite && !fileHolds(known_))) {
+        if (!plan.mustWrite && !(plan.mayWrite && !fileHolds(*known_))) {
             unsaved_ = false;
             setAside(joined);
             return changed;
@@ -269,7 +296,7 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         // Changed since it was read: joined again with what it holds now.
     }
     unsaved_ = state_.phase == FilePhase::Unknown ? book.count() > 0
-                                                  : !fileHolds(withDeletions(book, known_, now));
+                                                  : !fileHolds(withDeletions(book, *known_, now));
     return changed;
 }
 
@@ -283,7 +310,7 @@ ReplaceResult AppointmentStore::write(AppointmentBook& book) {
     options.expected = &state_.stamp;
     options.written = &written;
     const ReplaceResult result = replaceWholeFile(
-        files_, path_, appointmentFileText(book, shared_ ? &known_ : nullptr), options);
+        files_, path_, appointmentFileText(book, shared_ ? known_.get() : nullptr), options);
     if (result == ReplaceResult::Replaced) {
         if (!shared_) {
             holdDerivedIdentities(book);
@@ -310,7 +337,11 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
         renamed.insert(std::move(a));
     });
     book = std::move(renamed);
-    known_.appointments = replicaOf(book).appointments;
+    Replica held = replicaOf(book);
+    held.tombstones = known_->tombstones;
+    held.leftOut = known_->leftOut;
+    held.forwards = known_->forwards;
+    known_ = std::make_shared<const Replica>(std::move(held));
 }
 
 void AppointmentStore::followIdentities(AppointmentBook& book) const {

@@ -24,6 +24,7 @@
 // whose revision it raised (an edit, a series moving on) is changed.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,10 @@ class AppointmentStore {
     Look lookAtFile(const StoreState& state);
     bool keepAside(const std::string& text);
     Replica fileReplica(const Look& look, JoinKind join, TimeValue now) const;
+    std::shared_ptr<const Replica>
+    joinWithBook(const Replica& ours, std::shared_ptr<const Replica> theirs, const StorePlan& plan,
+                 const std::vector<std::string>& copies, std::vector<std::string>& joined,
+                 TimeValue now, AppointmentBook& missed);
     void joinCopies(const std::vector<std::string>& copies, Replica& merged,
                     std::vector<std::string>& joined, TimeValue now);
     void setAside(const std::vector<std::string>& copies);
@@ -102,10 +107,11 @@ class AppointmentStore {
     StoreState state_;
     // What the file holds at state_.stamp (nothing while it is unknown, missing or
     // unreadable), with the identities this program knows it by.
-    Replica file_;
+    std::shared_ptr<const Replica> file_;
     // What the book held at the last look, by identity, and the tombstones and forwards
     // this program knows: an appointment gone from the book since was deleted here.
-    Replica known_;
+    // Often the very same as file_, and then shared with it.
+    std::shared_ptr<const Replica> known_;
     bool fileMarked_ = false; // the file is written in the shared form
     bool unsaved_ = false;
     // Past appointments of a file seen first by a save, for the next sync to hand over.

@@ -273,6 +273,15 @@ Replica join(const Replica& a, const Replica& b, const Replica* earlierA) {
     return both;
 }
 
+bool needsPruning(const Replica& replica, TimeValue now) {
+    const TimeValue oldest = now - TOMBSTONE_DAYS * SECONDS_PER_DAY;
+    const auto old = [oldest](const auto& t) { return t.deletedAt < oldest; };
+    return std::any_of(replica.tombstones.begin(), replica.tombstones.end(), old) ||
+           std::any_of(replica.leftOut.begin(), replica.leftOut.end(), old) ||
+           std::any_of(replica.forwards.begin(), replica.forwards.end(),
+                       [oldest](const Forward& f) { return f.madeAt < oldest; });
+}
+
 void prune(Replica& replica, TimeValue now) {
     const TimeValue oldest = now - TOMBSTONE_DAYS * SECONDS_PER_DAY;
     const auto old = [oldest](const Tombstone& t) { return t.deletedAt < oldest; };
@@ -464,6 +473,18 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
     if (ours.forwards.size() != before) {
         ours = normalized(std::move(ours));
     }
+}
+
+bool holdsExactly(const Replica& replica, const AppointmentBook& book) {
+    if (static_cast<std::size_t>(book.count()) != replica.appointments.size()) {
+        return false;
+    }
+    bool all = true;
+    book.forEach([&](const Appointment& a) {
+        const Appointment* found = all ? findById(replica.appointments, a.id) : nullptr;
+        all = found != nullptr && *found == a;
+    });
+    return all;
 }
 
 const Appointment* findAppointment(const Replica& replica, AppointmentId id) {

@@ -78,6 +78,8 @@ Replica normalized(Replica replica);
 
 // Drops tombstones and forwards older than TOMBSTONE_DAYS before `now`.
 void prune(Replica& replica, TimeValue now);
+// Whether prune would drop anything.
+bool needsPruning(const Replica& replica, TimeValue now);
 
 // The appointments of a book as a replica (no tombstones). Appointments without
 // identity are left out.
@@ -109,6 +111,9 @@ Replica withDeletions(const AppointmentBook& book, const Replica& known, TimeVal
 // from what it said before (made at `now`): a file of an older program written before the
 // change and read only after it (a conflict copy) then names the same appointment.
 void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now);
+
+// Whether the book holds exactly the replica's appointments (in any order).
+bool holdsExactly(const Replica& replica, const AppointmentBook& book);
 
 // The appointment of that identity; nullptr when the replica holds none.
 const Appointment* findAppointment(const Replica& replica, AppointmentId id);

@@ -430,7 +430,7 @@ class Simulation {
             kept.insert({*split.next, a.text, a.recurrence});
             for (const Program& program : programs_) {
                 program.book.forEach([&](const Appointment& b) {
-                    if (tagOf(b.text) == tagOf(a.text) && b.text != a.text) {
+                    if (tagOf(b.text) == tagOf(a.text) && !sameContent(a, b)) {
                         twoVersions_.insert(tagOf(a.text));
                     }
                 });
@@ -471,8 +471,9 @@ class Simulation {
     std::set<std::string> created_;
     std::set<std::string> writtenByOlder_; // not yet seen by any program
     // Appointments that an older program wrote back in one version while a program held
-    // another one (changed there, or there since a version the program has not seen):
-    // a file without identities cannot tell that they are one, and both versions may stay.
+    // another one (changed there, or there since a version the program has not seen, or
+    // misread by the older program from a garbled file): a file without identities cannot
+    // tell that they are one, and both versions may stay.
     std::set<std::string> twoVersions_;
     std::map<std::string, std::set<int>> deletedBy_;
     std::string snapshot_;
