@@ -54,6 +54,8 @@ bool sameContents(const std::vector<Appointment>& a, const std::vector<Appointme
     };
     std::vector<const Appointment*> left;
     std::vector<const Appointment*> right;
+    left.reserve(a.size());
+    right.reserve(b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
         left.push_back(&a[i]);
         right.push_back(&b[i]);
@@ -168,6 +170,9 @@ Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue
 }
 
 bool AppointmentStore::fileHolds(const Replica& merged) const {
+    if (&merged == file_.get()) {
+        return fileMarked_ == shared_; // what was read, unless it is to change its form
+    }
     if (isEmpty(merged) && file_->appointments.empty()) {
         return true; // nothing to write, in either form
     }

@@ -300,16 +300,21 @@ Replica replicaOf(const AppointmentBook& book) {
 Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, bool whole,
                          TimeValue now) {
     Replica result = replicaOf(file);
+    if (before.appointments.empty()) {
+        return result; // nothing to compare with (a first look)
+    }
     // Both sides by content, then identity: one walk finds what is alike.
     const auto byContent = [](const Appointment* x, const Appointment* y) {
         return std::tie(x->alarmTime, x->text, x->recurrence, x->id) <
                std::tie(y->alarmTime, y->text, y->recurrence, y->id);
     };
     std::vector<Appointment*> ours;
+    ours.reserve(result.appointments.size());
     for (Appointment& a : result.appointments) {
         ours.push_back(&a);
     }
     std::vector<const Appointment*> earlier;
+    earlier.reserve(before.appointments.size());
     for (const Appointment& a : before.appointments) {
         earlier.push_back(&a);
     }
