@@ -270,8 +270,13 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         const std::shared_ptr<const Replica> merged =
             joinWithBook(ours, theirs, plan, copies, joined, now, missed);
         // A book still empty takes the file's appointments as they are (a start-up's usual
-        // case: no second copy of a big book).
-        if (book.count() == 0 && holdsExactly(*merged, look.content.appointments)) {
+        // case: no second copy of a big book). Where nothing was joined and the file names
+        // nothing gone or linked, they are the replica's, each once, without a look.
+        const bool asRead = merged == theirs && theirs->tombstones.empty() &&
+                            theirs->leftOut.empty() && theirs->forwards.empty() &&
+                            theirs->appointments.size() ==
+                                static_cast<std::size_t>(look.content.appointments.count());
+        if (book.count() == 0 && (asRead || holdsExactly(*merged, look.content.appointments))) {
             changed = look.content.appointments.count() > 0 || changed;
             book = std::move(look.content.appointments);
         } else {
