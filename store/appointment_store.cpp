@@ -2,6 +2,7 @@
 #include "store/appointment_store.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "store/conflict_copies.h"
