@@ -112,7 +112,6 @@ bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp
 
 constexpr std::string_view GONE_ELEMENT = "geloescht";
 constexpr std::string_view TOMBSTONE_ELEMENT = "weg";
-constexpr std::string_view LEFT_OUT_ELEMENT = "weggelassen";
 constexpr std::string_view FORWARD_ELEMENT = "umbenannt";
 constexpr std::string_view FORWARD_TARGET_ATTRIBUTE = "zu";
 constexpr std::string_view WHEN_ATTRIBUTE = "am";
@@ -182,11 +181,10 @@ void readGone(const XmlElement& version, FileContent& content, Counts counts) {
         if (!id || when <= 0) {
             continue;
         }
-        if (entry.name() == TOMBSTONE_ELEMENT || entry.name() == LEFT_OUT_ELEMENT) {
+        if (entry.name() == TOMBSTONE_ELEMENT) {
             if (const auto edits =
                     countFromText(entry.attribute(REVISION_ATTRIBUTE).value_or(""))) {
-                (entry.name() == TOMBSTONE_ELEMENT ? content.tombstones : content.leftOut)
-                    .push_back({*id, *edits, when});
+                content.tombstones.push_back({*id, *edits, when});
             }
         } else if (entry.name() == FORWARD_ELEMENT) {
             if (const auto to =
@@ -326,14 +324,11 @@ std::string appointmentFileText(const AppointmentBook& book, const Replica* shar
     // wrote.
     if (shared != nullptr) {
         XmlElement* gone = version->addChild(GONE_ELEMENT, false);
-        for (const auto& [kind, list] : {std::pair{TOMBSTONE_ELEMENT, &shared->tombstones},
-                                         std::pair{LEFT_OUT_ELEMENT, &shared->leftOut}}) {
-            for (const Tombstone& tombstone : *list) {
-                XmlElement* entry = gone->addChild(kind, true);
-                entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
-                entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
-                entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
-            }
+        for (const Tombstone& tombstone : shared->tombstones) {
+            XmlElement* entry = gone->addChild(TOMBSTONE_ELEMENT, true);
+            entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
+            entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
+            entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
         }
         for (const Forward& forward : shared->forwards) {
             XmlElement* entry = gone->addChild(FORWARD_ELEMENT, true);

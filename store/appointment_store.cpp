@@ -40,8 +40,7 @@ void takePastNewcomers(Replica& merged, const Replica& ours, TimeValue now, bool
 }
 
 bool isEmpty(const Replica& replica) {
-    return replica.appointments.empty() && replica.tombstones.empty() && replica.leftOut.empty() &&
-           replica.forwards.empty();
+    return replica.appointments.empty() && replica.tombstones.empty() && replica.forwards.empty();
 }
 
 // Whether both hold the same appointments, each as often, whatever their identities.
@@ -151,7 +150,8 @@ bool AppointmentStore::keepAside(const std::string& text) {
     return !oldest.empty() && replaceWholeFile(files_, oldest, text) == ReplaceResult::Replaced;
 }
 
-Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue now) const {
+Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue now,
+                                      const std::vector<Forward>& links) const {
     if (join == JoinKind::None) {
         return {};
     }
@@ -161,11 +161,10 @@ Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue
     }
     const FileContent& content = join == JoinKind::Intact ? intact : look.content;
     if (!content.marked) {
-        return identifyUnmarked(content.appointments, *file_, join == JoinKind::Whole, now);
+        return identifyUnmarked(content.appointments, *file_, join == JoinKind::Whole, now, links);
     }
     Replica replica = replicaOf(content.appointments);
     replica.tombstones = content.tombstones;
-    replica.leftOut = content.leftOut;
     replica.forwards = content.forwards;
     return normalized(std::move(replica));
 }
@@ -193,9 +192,8 @@ void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replic
             continue; // stays where it is, for the user
         }
         // A copy tells what it holds, never what it lacks.
-        Replica replica = content.marked
-                              ? Replica{{}, content.tombstones, content.leftOut, content.forwards}
-                              : Replica{};
+        Replica replica =
+            content.marked ? Replica{{}, content.tombstones, content.forwards} : Replica{};
         replica = join(replica, identifyUnmarked(content.appointments, {}, false, now));
         merged = join(merged, replica, known_.get());
         joined.push_back(copy);
@@ -266,7 +264,8 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         if (shared_) {
             linkEarlierWords(ours, *known_, now);
         }
-        auto theirs = std::make_shared<const Replica>(fileReplica(look, plan.join, now));
+        auto theirs =
+            std::make_shared<const Replica>(fileReplica(look, plan.join, now, ours.forwards));
         std::vector<std::string> joined;
         const std::shared_ptr<const Replica> merged =
             joinWithBook(ours, theirs, plan, copies, joined, now, missed);
@@ -274,7 +273,7 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         // case: no second copy of a big book). Where nothing was joined and the file names
         // nothing gone or linked, they are the replica's, each once, without a look.
         const bool asRead = merged == theirs && theirs->tombstones.empty() &&
-                            theirs->leftOut.empty() && theirs->forwards.empty() &&
+                            theirs->forwards.empty() &&
                             theirs->appointments.size() ==
                                 static_cast<std::size_t>(look.content.appointments.count());
         if (book.count() == 0 && (asRead || holdsExactly(*merged, look.content.appointments))) {
@@ -350,7 +349,6 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
     book = std::move(renamed);
     Replica held = replicaOf(book);
     held.tombstones = known_->tombstones;
-    held.leftOut = known_->leftOut;
     held.forwards = known_->forwards;
     known_ = std::make_shared<const Replica>(std::move(held));
 }

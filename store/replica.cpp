@@ -237,12 +237,8 @@ Replica normalized(Replica replica) {
         kept.deletedAt = std::max(kept.deletedAt, other.deletedAt);
     };
     foldById(replica.tombstones, latest);
-    foldById(replica.leftOut, latest);
     auto& appointments = replica.appointments;
-    std::erase_if(appointments, [&replica](const Appointment& a) {
-        const Tombstone* left = findById(replica.leftOut, a.id);
-        return a.id == NO_ID || (left != nullptr && left->edits >= a.revision.edits);
-    });
+    std::erase_if(appointments, [](const Appointment& a) { return a.id == NO_ID; });
     for (Appointment& appointment : appointments) {
         appointment.id = resolve(appointment.id);
     }
@@ -266,7 +262,6 @@ Replica join(const Replica& a, const Replica& b, const Replica* earlierA) {
     Replica both = a;
     both.appointments.insert(both.appointments.end(), b.appointments.begin(), b.appointments.end());
     both.tombstones.insert(both.tombstones.end(), b.tombstones.begin(), b.tombstones.end());
-    both.leftOut.insert(both.leftOut.end(), b.leftOut.begin(), b.leftOut.end());
     both.forwards.insert(both.forwards.end(), b.forwards.begin(), b.forwards.end());
     both = normalized(std::move(both));
     recogniseDerived(both, a, b, earlierA);
@@ -277,7 +272,6 @@ bool needsPruning(const Replica& replica, TimeValue now) {
     const TimeValue oldest = now - TOMBSTONE_DAYS * SECONDS_PER_DAY;
     const auto old = [oldest](const auto& t) { return t.deletedAt < oldest; };
     return std::any_of(replica.tombstones.begin(), replica.tombstones.end(), old) ||
-           std::any_of(replica.leftOut.begin(), replica.leftOut.end(), old) ||
            std::any_of(replica.forwards.begin(), replica.forwards.end(),
                        [oldest](const Forward& f) { return f.madeAt < oldest; });
 }
@@ -286,7 +280,6 @@ void prune(Replica& replica, TimeValue now) {
     const TimeValue oldest = now - TOMBSTONE_DAYS * SECONDS_PER_DAY;
     const auto old = [oldest](const Tombstone& t) { return t.deletedAt < oldest; };
     std::erase_if(replica.tombstones, old);
-    std::erase_if(replica.leftOut, old);
     std::erase_if(replica.forwards, [oldest](const Forward& f) { return f.madeAt < oldest; });
 }
 
@@ -298,7 +291,7 @@ Replica replicaOf(const AppointmentBook& book) {
 }
 
 Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, bool whole,
-                         TimeValue now) {
+                         TimeValue now, const std::vector<Forward>& links) {
     Replica result = replicaOf(file);
     if (before.appointments.empty()) {
         return result; // nothing to compare with (a first look)
@@ -362,7 +355,9 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
     }
     // One that the file holds under an identity already linked to one it no longer holds
     // (an older program wrote back another version of it): changed there, not deleted.
-    const Resolver resolve(before.forwards);
+    std::vector<Forward> known = before.forwards;
+    known.insert(known.end(), links.begin(), links.end());
+    const Resolver resolve(known);
     for (const Appointment*& was : gone) {
         const AppointmentId id = resolve(was->id);
         const auto linked =
@@ -407,7 +402,7 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
     }
     for (const Appointment* was : gone) {
         if (whole && was != nullptr && findById(result.appointments, was->id) == nullptr) {
-            result.leftOut.push_back({was->id, was->revision.edits, now});
+            result.tombstones.push_back({was->id, was->revision.edits, now});
         }
     }
     return normalized(std::move(result));
