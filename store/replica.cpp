@@ -209,6 +209,11 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
 
 } // namespace
 
+std::uint64_t wordsOf(const Appointment& a) {
+    return derivedAppointmentId(a.text, timeToFileKey(a.alarmTime),
+                                recurrenceToAttribute(a.recurrence, a.alarmTime), 0);
+}
+
 bool supersedes(const Appointment& a, const Appointment& b) {
     if (a.revision != b.revision) {
         return a.revision > b.revision;
@@ -232,7 +237,15 @@ Replica normalized(Replica replica) {
     for (Tombstone& tombstone : replica.tombstones) {
         tombstone.id = resolve(tombstone.id);
     }
+    // The deletion of the most edits; of equal edits, one of any words wins over one of
+    // certain words.
     const auto latest = [](Tombstone& kept, const Tombstone& other) {
+        if (other.edits > kept.edits) {
+            kept.words = other.words;
+        } else if (other.edits == kept.edits) {
+            kept.words =
+                kept.words == 0 || other.words == 0 ? 0 : std::max(kept.words, other.words);
+        }
         kept.edits = std::max(kept.edits, other.edits);
         kept.deletedAt = std::max(kept.deletedAt, other.deletedAt);
     };
@@ -248,8 +261,10 @@ Replica normalized(Replica replica) {
         }
     });
     std::erase_if(appointments, [&replica](const Appointment& a) {
-        const Tombstone* tombstone = findById(replica.tombstones, a.id);
-        return tombstone != nullptr && tombstone->edits >= a.revision.edits;
+        const Tombstone* t = findById(replica.tombstones, a.id);
+        return t != nullptr &&
+               (t->edits > a.revision.edits ||
+                (t->edits == a.revision.edits && (t->words == 0 || t->words == wordsOf(a))));
     });
     return replica;
 }
@@ -402,7 +417,7 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
     }
     for (const Appointment* was : gone) {
         if (whole && was != nullptr && findById(result.appointments, was->id) == nullptr) {
-            result.tombstones.push_back({was->id, was->revision.edits, now});
+            result.tombstones.push_back({was->id, was->revision.edits, now, wordsOf(*was)});
         }
     }
     return normalized(std::move(result));
