@@ -365,8 +365,12 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         }
         newcomers.insert(newcomers.end(), unmatched.begin() + static_cast<std::ptrdiff_t>(paired),
                          unmatched.end());
-        gone.insert(gone.end(), wasThere.begin() + static_cast<std::ptrdiff_t>(paired),
-                    wasThere.end());
+        // Of equal ones, the file holding fewer than before deletes none: two copies of one
+        // appointment may have met since, and a deletion of one would take both.
+        if (inFile.empty()) {
+            gone.insert(gone.end(), wasThere.begin() + static_cast<std::ptrdiff_t>(paired),
+                        wasThere.end());
+        }
     }
     // One that the file holds under an identity already linked to one it no longer holds
     // (an older program wrote back another version of it): changed there, not deleted.
@@ -385,6 +389,18 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         }
     }
     std::erase(gone, nullptr);
+    // One linked to an identity that the file holds still (two copies of one appointment
+    // met before): the file holds it.
+    known.insert(known.end(), result.forwards.begin(), result.forwards.end());
+    const Resolver linkedNow(known);
+    std::vector<AppointmentId> held;
+    for (const Appointment& a : result.appointments) {
+        held.push_back(linkedNow(a.id));
+    }
+    std::sort(held.begin(), held.end());
+    std::erase_if(gone, [&](const Appointment* was) {
+        return std::binary_search(held.begin(), held.end(), linkedNow(was->id));
+    });
     // A series that the older program alarmed stands at a later occurrence: the same text
     // and rule, later. It moved on, so a change made elsewhere meanwhile still wins.
     const auto bySeries = [](const Appointment* x, const Appointment* y) {
