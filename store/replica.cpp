@@ -409,6 +409,7 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
     };
     std::sort(newcomers.begin(), newcomers.end(), bySeries);
     std::sort(gone.begin(), gone.end(), bySeries);
+    std::vector<const Appointment*> movedOn;
     auto next = newcomers.begin();
     for (const Appointment*& was : gone) {
         if (!was->recurrence.repeats()) {
@@ -426,14 +427,27 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         }
         if (next != newcomers.end() && sameSeries(*next)) {
             (*next)->revision = moved(was->revision);
+            movedOn.push_back(*next);
             result.forwards.push_back({was->id, (*next)->id, now});
             ++next;
             was = nullptr;
         }
     }
+    std::optional<std::uint32_t> mostEdits;
     for (const Appointment* was : gone) {
         if (whole && was != nullptr && findById(result.appointments, was->id) == nullptr) {
             result.tombstones.push_back({was->id, was->revision.edits, now, wordsOf(*was)});
+            mostEdits = std::max(mostEdits.value_or(0), was->revision.edits);
+        }
+    }
+    // What the older program wrote anew may be another version of what it no longer holds
+    // (linked to it later, when another program knew both): it is the newer one, and no
+    // deletion this file shows takes it.
+    if (mostEdits) {
+        for (Appointment* added : newcomers) {
+            if (std::find(movedOn.begin(), movedOn.end(), added) == movedOn.end()) {
+                added->revision = std::max(added->revision, edited(Revision{*mostEdits, 0}));
+            }
         }
     }
     return normalized(std::move(result));

@@ -158,17 +158,18 @@ TEST(Replica, TombstonesAndForwardsExpireAfterTheirTime) {
 TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     // The file as it was: A and B, and a C this program had made (random identities).
     const Replica before = replica("A Bx2 C");
-    // The older program alarmed B and left A and C; what it wrote has derived identities.
+    // The older program alarmed B and left A and C; what it wrote has derived identities,
+    // and what it wrote anew outranks what it deleted (it may be another version of it).
     AppointmentBook file;
     file.insert({T, "A", {}, 'a', {}});
     file.insert({T, "C", {}, 'c', {}});
     file.insert({T + DAY, "N", {}, 'n', {}}); // and added N
     const Replica read = identifyUnmarked(file, before, true, T);
-    EXPECT_EQ(words(read), "A C n -B2=w A>a C>c");
+    EXPECT_EQ(words(read), "A C n3 -B2=w A>a C>c");
 
     // The join with this program's book: C was changed here meanwhile, and keeps the change.
     const Replica ours = replica("A Bx2 Cz1");
-    EXPECT_EQ(words(join(ours, read)), "A Cz1 n -B2=w A>a C>c");
+    EXPECT_EQ(words(join(ours, read)), "A Cz1 n3 -B2=w A>a C>c");
 
     // Cut off after A: what it lacks is not deleted.
     AppointmentBook cut;
