@@ -406,15 +406,12 @@ bool AppointmentStore::load(TimeValue now, bool deleteOld, AppointmentBook& book
 }
 
 bool AppointmentStore::save(AppointmentBook& book, TimeValue now, Purpose purpose) {
-    AppointmentBook missed;
-    update(book, purpose, now, missed);
-    missed.forEach([this](const Appointment& a) { missed_.insert(a); });
+    AppointmentBook none; // a save hands nothing to the missed dialog
+    update(book, purpose, now, none);
     return !unsaved_;
 }
 
 bool AppointmentStore::sync(AppointmentBook& book, TimeValue now, AppointmentBook& missed) {
-    missed_.forEach([&missed](const Appointment& a) { missed.insert(a); });
-    missed_.clear();
     return update(book, Purpose::Tick, now, missed);
 }
 
