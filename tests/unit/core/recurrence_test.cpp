@@ -27,6 +27,10 @@ std::string key(std::optional<TimeValue> time) {
     return time ? timeToFileKey(*time) : "";
 }
 
+std::string key(const std::optional<SeriesStep>& step) {
+    return step ? timeToFileKey(step->time) : "";
+}
+
 // A rule chosen at a wall-clock time, read without mktime, so that a time the
 // clock skips stays what the user chose.
 Recurrence rule(RepeatKind kind, std::string_view chosen) {
