@@ -22,6 +22,7 @@
 #include "store/appointment_store.h"
 #include "tests/support/appointment_files.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/older_reader.h"
 #include "ui/appointment_rows.h"
 
 namespace {
@@ -233,13 +234,46 @@ class Simulation {
     void add(int p) {
         const TimeValue time =
             (nowOf(p) / MINUTE + 60 + static_cast<TimeValue>(random_() % 4000)) * MINUTE;
-        const RepeatKind kind = random_() % 4 == 0
-                                    ? (random_() % 2 ? RepeatKind::Daily : RepeatKind::Weekly)
-                                    : RepeatKind::None;
         const std::string tag = "T" + std::to_string(nextTag_++);
         created_.insert(tag);
-        program(p).book.insert({time, tag, makeRecurrence(kind, time)});
+        const Recurrence rule = makeRecurrence(randomPattern(), time);
+        program(p).book.insert({firstAlarmTime(rule, time), tag, rule});
         save(p);
+    }
+
+    // Mostly a one-off; a daily or weekly series; now and then one that only the rules
+    // beyond the kind say: every 2 weeks on two days, the last Friday three times, every
+    // other day until a date.
+    Recurrence randomPattern() {
+        switch (random_() % 16) {
+        case 0:
+        case 1:
+            return Recurrence{RepeatKind::Daily};
+        case 2:
+        case 3:
+            return Recurrence{RepeatKind::Weekly};
+        case 4: {
+            Recurrence fortnight{RepeatKind::Weekly};
+            fortnight.interval = 2;
+            fortnight.weekdays = weekdayBit(1) | weekdayBit(4);
+            return fortnight;
+        }
+        case 5: {
+            Recurrence lastFriday{RepeatKind::Monthly};
+            lastFriday.week = LAST_WEEK;
+            lastFriday.weekdays = weekdayBit(5);
+            lastFriday.count = 3;
+            return lastFriday;
+        }
+        case 6: {
+            Recurrence everyOther{RepeatKind::Daily};
+            everyOther.interval = 2;
+            everyOther.until = 20270115;
+            return everyOther;
+        }
+        default:
+            return Recurrence{};
+        }
     }
 
     // A random appointment of the book; none when it is empty.
@@ -407,9 +441,9 @@ class Simulation {
         files_.setFile(FILE_PATH, text);
     }
 
-    // The previous version of the program: it reads text, time and repetition, drops what
-    // passed (as its start-up does), may delete one appointment or add one, and writes
-    // the file without identities and tombstones.
+    // The previous version of the program: it reads text, time and repetition (a rule
+    // beyond the kind as none), drops what passed (as its start-up does), may delete one
+    // appointment or add one, and writes the file without identities and tombstones.
     void olderProgram(std::string& text) {
         AppointmentBook read;
         if (!readAppointmentFileText(text, read)) {
@@ -421,13 +455,16 @@ class Simulation {
                 ? static_cast<int>(random_() % static_cast<std::uint64_t>(read.count()))
                 : -1;
         int index = 0;
-        read.forEach([&](const Appointment& a) {
+        read.forEach([&](Appointment a) {
+            if (!olderReaderSeesASeries(recurrenceToAttribute(a.recurrence, a.alarmTime))) {
+                a.recurrence = {};
+            }
             const StartUpSplit split = splitAtStartUp(a.recurrence, a.alarmTime, now_);
             if (index++ == drop || !split.next) {
                 deleted(a, OLDER_PROGRAM);
                 return;
             }
-            kept.insert({*split.next, a.text, a.recurrence});
+            kept.insert({*split.next, a.text, split.nextRule});
             for (const Program& program : programs_) {
                 program.book.forEach([&](const Appointment& b) {
                     if (tagOf(b.text) == tagOf(a.text) && !sameContent(a, b)) {
