@@ -50,11 +50,18 @@ RepeatChoices choicesFor(const Recurrence& rule, const LocalDateTime& picked) {
                   : rule.until != 0 ? RepeatEnd::OnDate
                                     : RepeatEnd::Never;
     choices.count = rule.count != 0 ? rule.count : DEFAULT_COUNT;
-    choices.until = rule.until != 0 ? LocalDateTime{static_cast<int>(rule.until / 10000),
-                                                    static_cast<int>(rule.until / 100 % 100),
-                                                    static_cast<int>(rule.until % 100)}
-                                    : LocalDateTime{std::min(picked.year + 1, 2099), picked.month,
-                                                    std::min(picked.day, 28)};
+    // A year after the picked date (the 28th after 29 February), within the alarm times.
+    const auto nextYear = chr::year{std::min(int{date.year()} + 1, 2099)} / date.month();
+    const chr::year_month_day defaultEnd = (nextYear / date.day()).ok()
+                                               ? nextYear / date.day()
+                                               : chr::year_month_day{nextYear / chr::last};
+    const chr::year_month_day end =
+        rule.until != 0
+            ? chr::year_month_day{chr::year{static_cast<int>(rule.until / 10000)},
+                                  chr::month{rule.until / 100 % 100}, chr::day{rule.until % 100}}
+            : defaultEnd;
+    choices.until = LocalDateTime{int{end.year()}, static_cast<int>(unsigned{end.month()}),
+                                  static_cast<int>(unsigned{end.day()})};
     return choices;
 }
 

@@ -93,9 +93,15 @@ struct SequenceCase {
 TEST(RecurrenceRules, OccurrencesOfEachKind) {
     const SequenceCase cases[] = {
         // Every 14 days, at 08:00 across the spring change.
-        {"Europe/Berlin", every(Daily, 14), "2603200800", {"2603200800", "2604030800", "2604170800"}},
+        {"Europe/Berlin",
+         every(Daily, 14),
+         "2603200800",
+         {"2603200800", "2604030800", "2604170800"}},
         // Every 3 days at 02:30: 03:30 on the day the clock skips it.
-        {"Europe/Berlin", every(Daily, 3), "2603260230", {"2603260230", "2603290330", "2604010230"}},
+        {"Europe/Berlin",
+         every(Daily, 3),
+         "2603260230",
+         {"2603260230", "2603290330", "2604010230"}},
         // Every 2 weeks on Tuesday and Thursday, set on a Wednesday, over the autumn change.
         {"Europe/Berlin",
          weekly(2, {TUESDAY, THURSDAY}),
@@ -107,7 +113,10 @@ TEST(RecurrenceRules, OccurrencesOfEachKind) {
          "2612261000",
          {"2612261000", "2612271000", "2701021000", "2701031000"}},
         // The second Tuesday, set on the first; the last Friday every 2 months.
-        {"Europe/Berlin", monthlyOn(2, TUESDAY), "2612010900", {"2612080900", "2701120900", "2702090900"}},
+        {"Europe/Berlin",
+         monthlyOn(2, TUESDAY),
+         "2612010900",
+         {"2612080900", "2701120900", "2702090900"}},
         {"Europe/Berlin",
          monthlyOn(LAST_WEEK, FRIDAY, 2),
          "2701011800",
@@ -118,9 +127,15 @@ TEST(RecurrenceRules, OccurrencesOfEachKind) {
          "2601311000",
          {"2601311000", "2604301000", "2607311000", "2610311000", "2701311000"}},
         // 29 February every 2 years: 28 February in common years.
-        {"Europe/Berlin", every(Yearly, 2), "2802290900", {"2802290900", "3002280900", "3202290900"}},
+        {"Europe/Berlin",
+         every(Yearly, 2),
+         "2802290900",
+         {"2802290900", "3002280900", "3202290900"}},
         // Three times; on Monday and Friday until Monday 14 December, that day included.
-        {"Europe/Berlin", counted(Recurrence{Daily}, 3), "2612070800", {"2612070800", "2612080800", "2612090800", ""}},
+        {"Europe/Berlin",
+         counted(Recurrence{Daily}, 3),
+         "2612070800",
+         {"2612070800", "2612080800", "2612090800", ""}},
         {"Europe/Berlin",
          until(weekly(1, {MONDAY, FRIDAY}), 20261214),
          "2612070800",
@@ -131,7 +146,10 @@ TEST(RecurrenceRules, OccurrencesOfEachKind) {
          weekly(2, {SUNDAY}),
          "2609200230",
          {"2609200230", "2610040330", "2610180230"}},
-        {"Australia/Sydney", monthlyOn(1, SUNDAY), "2703010230", {"2703070230", "2704040230", "2705020230"}},
+        {"Australia/Sydney",
+         monthlyOn(1, SUNDAY),
+         "2703010230",
+         {"2703070230", "2704040230", "2705020230"}},
     };
     for (const SequenceCase& c : cases) {
         const InZone zone(c.zone);
@@ -272,13 +290,13 @@ TEST(RecurrenceRules, StartUpAndTheNextDatesKeepTheEnd) {
     EXPECT_EQ(key(split.next), "2612140800");
     EXPECT_EQ(split.nextRule.count, 2);
     // Until 1 December: its last day is missed, and the series is gone.
-    split = splitAtStartUp(rule(until(Recurrence{Daily}, 20261201), "2611200800"),
-                           at("2611200800"), now);
+    split = splitAtStartUp(rule(until(Recurrence{Daily}, 20261201), "2611200800"), at("2611200800"),
+                           now);
     EXPECT_EQ(key(split.missed), "2612010800");
     EXPECT_FALSE(split.next);
     // The next dates stop at the end.
-    const std::vector<TimeValue> two = upcomingOccurrences(
-        rule(counted(Recurrence{Daily}, 2), "2612080800"), at("2612080800"), 5);
+    const std::vector<TimeValue> two =
+        upcomingOccurrences(rule(counted(Recurrence{Daily}, 2), "2612080800"), at("2612080800"), 5);
     EXPECT_EQ(two, (std::vector<TimeValue>{at("2612080800"), at("2612090800")}));
     // The alarm of the last one leaves nothing; the one before leaves the last.
     const Recurrence last = rule(counted(Recurrence{Daily}, 1), "2612080800");
@@ -329,11 +347,28 @@ TEST(RecurrenceRulesAttribute, NewWordsReadBackAndAreAOneOffToTheVersionBefore) 
 }
 
 TEST(RecurrenceRulesAttribute, DamagedNewWordsReadAsAOneOff) {
-    for (const char* value :
-         {"tag/0", "tag/100", "tag/", "werktag/2", "woche mo,mo", "woche di,mo", "woche xx",
-          "woche mo,", "monat 5.di", "monat 0.di", "monat letzter", "monat 2.xx", "monat 31 2.di",
-          "tag noch", "tag noch 0", "tag noch 10000", "tag bis 2027-02-30", "tag bis 1999-12-31",
-          "tag bis 27-12-31", "tag noch 3 bis 2027-01-01", "woche/2 di,do x", "tag 2.di"}) {
+    for (const char* value : {"tag/0",
+                              "tag/100",
+                              "tag/",
+                              "werktag/2",
+                              "woche mo,mo",
+                              "woche di,mo",
+                              "woche xx",
+                              "woche mo,",
+                              "monat 5.di",
+                              "monat 0.di",
+                              "monat letzter",
+                              "monat 2.xx",
+                              "monat 31 2.di",
+                              "tag noch",
+                              "tag noch 0",
+                              "tag noch 10000",
+                              "tag bis 2027-02-30",
+                              "tag bis 1999-12-31",
+                              "tag bis 27-12-31",
+                              "tag noch 3 bis 2027-01-01",
+                              "woche/2 di,do x",
+                              "tag 2.di"}) {
         EXPECT_EQ(recurrenceFromAttribute(value, at("2612080800")), Recurrence{}) << value;
     }
 }
@@ -372,11 +407,10 @@ TEST(RecurrenceRRule, EveryRuleGoesAndComesBack) {
     };
     for (const RRuleCase& c : cases) {
         EXPECT_EQ(recurrenceToRRule(c.rule), c.rrule);
-        const std::optional<Recurrence> back =
-            recurrenceFromRRule(c.rrule, c.rule.kind == Yearly && c.rule.month == 2
-                                             ? local("2802290900")
-                                         : c.rule.day == 31 ? local("2612310900")
-                                                            : start);
+        const std::optional<Recurrence> back = recurrenceFromRRule(
+            c.rrule, c.rule.kind == Yearly && c.rule.month == 2 ? local("2802290900")
+                     : c.rule.day == 31                         ? local("2612310900")
+                                                                : start);
         EXPECT_EQ(back, c.rule) << c.rrule;
     }
     const Recurrence last = makeRecurrence(until(Recurrence{Daily}, 20271231), start);
@@ -401,12 +435,13 @@ TEST(RecurrenceRRule, OtherSpellingsAndWhatTheRulesCannotSay) {
     EXPECT_EQ(read("FREQ=DAILY;UNTIL=20271231T080000Z")->until, 20271231u);
     EXPECT_EQ(read("FREQ=DAILY;UNTIL=20271231T085900")->until, 20271230u);
     EXPECT_EQ(read("FREQ=DAILY;UNTIL=21000101")->until, 0u) << "beyond every alarm time";
-    for (const char* text :
-         {"FREQ=HOURLY", "FREQ=WEEKLY;BYDAY=2TU", "FREQ=MONTHLY;BYDAY=TU", "FREQ=MONTHLY;BYDAY=1MO,3MO",
-          "FREQ=DAILY;BYHOUR=9", "FREQ=DAILY;COUNT=3;UNTIL=20270101", "FREQ=DAILY;INTERVAL=100",
-          "FREQ=DAILY;COUNT=0", "FREQ=WEEKLY;INTERVAL=2;BYDAY=SU,MO;WKST=SU", "FREQ=YEARLY;BYMONTHDAY=1",
-          "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=30", "FREQ=DAILY;FREQ=DAILY", "FREQ=DAILY;UNTIL=19991231",
-          "FREQ=MONTHLY;BYMONTHDAY=28,29;BYSETPOS=1", "INTERVAL=2", ""}) {
+    for (const char* text : {"FREQ=HOURLY", "FREQ=WEEKLY;BYDAY=2TU", "FREQ=MONTHLY;BYDAY=TU",
+                             "FREQ=MONTHLY;BYDAY=1MO,3MO", "FREQ=DAILY;BYHOUR=9",
+                             "FREQ=DAILY;COUNT=3;UNTIL=20270101", "FREQ=DAILY;INTERVAL=100",
+                             "FREQ=DAILY;COUNT=0", "FREQ=WEEKLY;INTERVAL=2;BYDAY=SU,MO;WKST=SU",
+                             "FREQ=YEARLY;BYMONTHDAY=1", "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=30",
+                             "FREQ=DAILY;FREQ=DAILY", "FREQ=DAILY;UNTIL=19991231",
+                             "FREQ=MONTHLY;BYMONTHDAY=28,29;BYSETPOS=1", "INTERVAL=2", ""}) {
         EXPECT_FALSE(read(text)) << text;
     }
 }

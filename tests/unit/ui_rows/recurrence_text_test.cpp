@@ -55,14 +55,15 @@ Recurrence at(const Recurrence& p, LocalDateTime picked = PICKED) {
 TEST(RecurrenceText, SentenceOfEachRule) {
     const struct {
         Recurrence rule;
-        const char* list;     // in the list's column
-        const char* inFull;   // in the dialog
+        const char* list;   // in the list's column
+        const char* inFull; // in the dialog
     } cases[] = {
         {{}, "", ""},
         {at(pattern(Daily)), "t\xE4glich", "t\xE4glich"},
         {at(pattern(Workdays)), "werktags", "werktags"},
-        {at(pattern(Weekly)), "w\xF6"
-                              "chentlich",
+        {at(pattern(Weekly)),
+         "w\xF6"
+         "chentlich",
          "jeden Dienstag"},
         {at(pattern(Monthly)), "monatlich", "monatlich am 8."},
         {at(pattern(Yearly)), "j\xE4hrlich", "j\xE4hrlich am 8. Dezember"},
@@ -116,7 +117,8 @@ TEST(RepeatChoices, ShowAndMakeEveryRule) {
     EXPECT_EQ(fifthFriday.week, 4);
     EXPECT_EQ(fifthFriday.weekday, FRIDAY);
     EXPECT_EQ(fifthFriday.end, RepeatEnd::Never);
-    EXPECT_EQ(fifthFriday.until.year * 10000 + fifthFriday.until.month * 100 + fifthFriday.until.day,
+    EXPECT_EQ(fifthFriday.until.year * 10000 + fifthFriday.until.month * 100 +
+                  fifthFriday.until.day,
               20280129);
     const RepeatChoices leapDay = choicesFor({}, LocalDateTime{2028, 2, 29, 9, 0});
     EXPECT_EQ(leapDay.until.year * 10000 + leapDay.until.month * 100 + leapDay.until.day, 20290228);
@@ -144,8 +146,8 @@ TEST(RepeatChoices, TheEditorsChoiceOfARule) {
     EXPECT_FALSE(sameChoice(plainMonthly, Recurrence{Yearly}));
     EXPECT_FALSE(sameChoice(plainMonthly, at(onDay(Monthly, 20))));
     // A custom rule is the same choice at another time of day and in another week.
-    EXPECT_TRUE(sameChoice(custom, at(pattern(Weekly, 2, {TUESDAY, THURSDAY}),
-                                      LocalDateTime{2026, 12, 15, 18, 30})));
+    EXPECT_TRUE(sameChoice(
+        custom, at(pattern(Weekly, 2, {TUESDAY, THURSDAY}), LocalDateTime{2026, 12, 15, 18, 30})));
     EXPECT_FALSE(sameChoice(custom, Recurrence{Weekly}));
     EXPECT_FALSE(sameChoice(Recurrence{}, Recurrence{Weekly}));
 }
@@ -182,8 +184,8 @@ TEST(RepeatRows, TheEditorTakesTheDialogsRule) {
 }
 
 TEST(RepeatRows, SkippingMovesTheRowToTheFollowingOccurrence) {
-    const AppointmentRow twice{"Kurs", "ht., 08.12.2026 08:00",
-                               at(ending(pattern(Daily, 2), 2)), 9};
+    const AppointmentRow twice{"Kurs", "ht., 08.12.2026 08:00", at(ending(pattern(Daily, 2), 2)),
+                               9};
     const auto skipped = skippedRow(twice);
     ASSERT_TRUE(skipped);
     EXPECT_EQ(skipped->display, "Do., 10.12.2026 08:00");

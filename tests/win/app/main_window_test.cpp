@@ -213,6 +213,31 @@ TEST_F(MainWindow, RepeatingAppointmentGoesOnAtItsNextOccurrence) {
               "Termin:\r\n" + timeToDisplay(next[0].alarmTime, clock.today()) + "\r\nPille");
 }
 
+// Every 2 weeks, twice: the first alarm leaves the second in the file with one left;
+// the second alarm, the last, leaves nothing in the book or the file.
+TEST_F(MainWindow, ASeriesWithAnIntervalGoesOnInTheFileAndEndsAfterItsCount) {
+    command(IDM_TOGGLE);
+    Recurrence twice{RepeatKind::Weekly};
+    twice.interval = 2;
+    twice.count = 2;
+    const Recurrence rule = makeRecurrence(twice, monday0930);
+    program->book.insert({monday0930, "Chor", rule});
+    postTick();
+    ASSERT_EQ(ownedWindows().size(), 1u);
+    Recurrence last = rule;
+    last.count = 1;
+    const TimeValue fortnight = monday0930 + 14 * 24 * 3600;
+    EXPECT_EQ(savedAppointments(), (std::vector<Appointment>{{fortnight, "Chor", last}}));
+    EXPECT_NE(readWholeFile(appointmentFile()).find(zeit(fortnight) + " wdh=\"woche/2 noch 1\""),
+              std::string::npos);
+
+    clock.set(fortnight, LocalDate{2026, 12, 21, 1});
+    postTick();
+    EXPECT_EQ(ownedWindows().size(), 2u);
+    EXPECT_TRUE(program->book.count() == 0);
+    EXPECT_TRUE(savedAppointments().empty());
+}
+
 TEST_F(MainWindow, AppointmentStaysWhenItsWindowCannotBeMade) {
     command(IDM_TOGGLE);
     const Appointment weekly{monday0930, "Zahnarzt",

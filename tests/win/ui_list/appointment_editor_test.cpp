@@ -77,7 +77,7 @@ TEST_F(AppointmentEditor, NewOpensEmptyAtNowWithDeleteGreyed) {
         EXPECT_EQ(windowText(editor), NEW_TITLE);
         EXPECT_EQ(staticsAndButtons(editor),
                   (std::vector<std::string>{"Static:Text:", "Static:Datum:", "Static:Zeit:",
-                                            "Static:Wiederholung:", "Button:OK",
+                                            "Static:Wiederholung:", "Button:Mehr\x85", "Button:OK",
                                             "Button:L\xF6schen", "Button:Abbrechen"}));
         EXPECT_EQ(repeatChoices(editor),
                   (std::vector<std::string>{"keine", "t\xE4glich", "werktags",
