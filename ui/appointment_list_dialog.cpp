@@ -44,6 +44,9 @@ struct ListDialogData {
     bool committed = false;
     int textColumnLimit = 0; // the text column's first width, in pixels
     RowRecords records;
+    // The context menu was opened from a key the list reported: the system's own
+    // WM_CONTEXTMENU for that key, if it sends one, opens no second menu.
+    bool menuFromKey = false;
 };
 
 // What the missed appointments show.
@@ -68,6 +71,8 @@ constexpr int HEADER_TEXT_MARGIN = 7;
 // Posted to itself after a change of DPI (wParam the new DPI), once the dialog
 // manager has scaled the list: the columns are then fitted to its new width.
 constexpr UINT MSG_REFIT_COLUMNS = WM_APP + 1;
+// Posted to itself after a context menu opened from a key: what that key made is over.
+constexpr UINT MSG_KEY_MENU_DONE = WM_APP + 2;
 
 int columnWidth(HWND list, int column) {
     return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
@@ -406,12 +411,27 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) == GetDlgItem(dialog, IDC_APPOINTMENTS)) {
-            showRowMenu(dialog, *data, lParam);
+            if (!(data->menuFromKey && lParam == -1)) {
+                showRowMenu(dialog, *data, lParam);
+            }
             return TRUE;
         }
         break;
+    case MSG_KEY_MENU_DONE:
+        data->menuFromKey = false;
+        return TRUE;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        // The context-menu key and Shift+F10 on the list, as the list reports them.
+        if (header->idFrom == IDC_APPOINTMENTS && header->code == LVN_KEYDOWN) {
+            const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey;
+            if (key == VK_APPS || (key == VK_F10 && GetKeyState(VK_SHIFT) < 0)) {
+                data->menuFromKey = true;
+                showRowMenu(dialog, *data, -1);
+                PostMessageA(dialog, MSG_KEY_MENU_DONE, 0, 0);
+            }
+            return TRUE;
+        }
         if (header->idFrom == IDC_APPOINTMENTS && header->code == NM_DBLCLK) {
             const int row = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem;
             if (row >= 0) {

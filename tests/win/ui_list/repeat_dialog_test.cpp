@@ -253,7 +253,9 @@ TEST_F(RepeatDialog, SkippingMovesASeriesRowAndOkCommitsItAsAnEdit) {
             PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rows), -1);
             EXPECT_NE(pressInMenu({VK_ESCAPE}, entry) & MF_GRAYED, 0u);
             selectRow(rows, 0);
-            PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rows), -1);
+            // The context-menu key on the list, which has the focus.
+            ASSERT_EQ(focusOf(list), rows);
+            pressKey(list, VK_APPS);
             EXPECT_EQ(pressInMenu({VK_DOWN, VK_RETURN}, entry) & MF_GRAYED, 0u);
             EXPECT_EQ(entry, "N\xE4"
                              "chsten Termin \xFC"
