@@ -289,6 +289,12 @@ TEST(RecurrenceRules, StartUpAndTheNextDatesKeepTheEnd) {
     EXPECT_EQ(split.missedRule.count, 3);
     EXPECT_EQ(key(split.next), "2612140800");
     EXPECT_EQ(split.nextRule.count, 2);
+    // Twice from 2 November, weekly: its second, 9 November, is missed; then it is gone.
+    split =
+        splitAtStartUp(rule(counted(Recurrence{Weekly}, 2), "2611020800"), at("2611020800"), now);
+    EXPECT_EQ(key(split.missed), "2611090800");
+    EXPECT_EQ(split.missedRule.count, 1);
+    EXPECT_FALSE(split.next);
     // Until 1 December: its last day is missed, and the series is gone.
     split = splitAtStartUp(rule(until(Recurrence{Daily}, 20261201), "2611200800"), at("2611200800"),
                            now);
