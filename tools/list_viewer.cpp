@@ -130,6 +130,8 @@ int main(int argc, char** argv) {
                 ? "M\xFCllabfuhr"
                 : "";
         if (which == "skip-menu") {
+            // Once the list is active: its activation would close the menu.
+            Sleep(1000);
             const int at = rowWithText(list, row);
             RECT item{};
             item.left = LVIR_LABEL;
