@@ -93,3 +93,15 @@ std::optional<Day> dayOfDateNumber(std::uint32_t value) {
     }
     return Day{ymd};
 }
+
+std::string weekdayList(std::uint8_t days, const std::array<std::string_view, 7>& names) {
+    std::string list;
+    for (int fromMonday = 0; fromMonday < 7; ++fromMonday) {
+        const int day = (fromMonday + 1) % 7;
+        if (days & (1u << day)) {
+            list += list.empty() ? "" : ",";
+            list += names[static_cast<std::size_t>(day)];
+        }
+    }
+    return list;
+}

@@ -2,9 +2,12 @@
 // the rules, their file attribute and their RRULE form share.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "core/time_value.h"
 
@@ -40,3 +43,7 @@ std::optional<Day> occurrenceDate(TimeValue time, int hour, int minute);
 // no date from 2000-01-01 to 2099-12-31.
 std::uint32_t dateNumber(Day date);
 std::optional<Day> dayOfDateNumber(std::uint32_t value);
+
+// The days of a set of weekday bits (bit 0 Sunday) from Monday to Sunday, each by its
+// name in `names` (counted from Sunday), with commas between: "mo,mi,fr".
+std::string weekdayList(std::uint8_t days, const std::array<std::string_view, 7>& names);

@@ -77,18 +77,6 @@ std::optional<WeekdaySet> readDayList(std::string_view text) {
     return days;
 }
 
-std::string dayList(WeekdaySet days) {
-    std::string list;
-    for (int fromMonday = 0; fromMonday < 7; ++fromMonday) {
-        const int day = (fromMonday + 1) % 7;
-        if (days & weekdayBit(day)) {
-            list += list.empty() ? "" : ",";
-            list += DAY_WORDS[static_cast<std::size_t>(day)];
-        }
-    }
-    return list;
-}
-
 // "2.di" or "letzter.fr": the week of the month and the weekday.
 std::optional<std::pair<std::int8_t, int>> readWeekOfMonth(std::string_view text) {
     const std::size_t dot = text.find('.');
@@ -174,12 +162,12 @@ std::string recurrenceToAttribute(const Recurrence& rule, TimeValue alarmTime) {
     }
     if (rule.kind == RepeatKind::Weekly &&
         (!date || rule.weekdays != weekdayBit(weekdayOf(*date)))) {
-        value += ' ' + dayList(rule.weekdays);
+        value += ' ' + weekdayList(rule.weekdays, DAY_WORDS);
     }
     if (rule.kind == RepeatKind::Monthly && rule.week != 0) {
         value += ' ';
         value += rule.week == LAST_WEEK ? std::string(LAST_WEEK_WORD) : std::to_string(rule.week);
-        value += '.' + dayList(rule.weekdays);
+        value += '.' + weekdayList(rule.weekdays, DAY_WORDS);
     }
     if (rule.count != 0) {
         value += ' ' + std::string(COUNT_WORD) + ' ' + std::to_string(rule.count);

@@ -24,18 +24,6 @@ constexpr std::array<std::string_view, 6> FREQUENCIES{"",       "DAILY",   "",
 // The days a monthly 29th, 30th and 31st take in every month, the last that exists.
 constexpr std::array<std::string_view, 3> MONTH_END_DAYS{"28,29", "28,29,30", "28,29,30,31"};
 
-std::string dayCodes(WeekdaySet days) {
-    std::string list;
-    for (int fromMonday = 0; fromMonday < 7; ++fromMonday) {
-        const int day = (fromMonday + 1) % 7;
-        if (days & weekdayBit(day)) {
-            list += list.empty() ? "" : ",";
-            list += DAY_CODES[static_cast<std::size_t>(day)];
-        }
-    }
-    return list;
-}
-
 std::string untilText(const Recurrence& rule, UntilForm form) {
     const auto last = dayOfDateNumber(rule.until);
     if (!last) {
@@ -152,7 +140,7 @@ std::string recurrenceToRRule(const Recurrence& rule, UntilForm untilForm) {
     }
     std::string text = "FREQ=";
     if (rule.kind == RepeatKind::Workdays) {
-        text += "WEEKLY;BYDAY=" + dayCodes(MONDAY_TO_FRIDAY);
+        text += "WEEKLY;BYDAY=" + weekdayList(MONDAY_TO_FRIDAY, DAY_CODES);
     } else {
         text += FREQUENCIES[static_cast<std::size_t>(rule.kind)];
     }
@@ -161,11 +149,11 @@ std::string recurrenceToRRule(const Recurrence& rule, UntilForm untilForm) {
     }
     switch (rule.kind) {
     case RepeatKind::Weekly:
-        text += ";BYDAY=" + dayCodes(rule.weekdays);
+        text += ";BYDAY=" + weekdayList(rule.weekdays, DAY_CODES);
         break;
     case RepeatKind::Monthly:
         if (rule.week != 0) {
-            text += ";BYDAY=" + std::to_string(rule.week) + dayCodes(rule.weekdays);
+            text += ";BYDAY=" + std::to_string(rule.week) + weekdayList(rule.weekdays, DAY_CODES);
         } else if (rule.day == 31) {
             text += ";BYMONTHDAY=-1";
         } else if (rule.day >= 29) {

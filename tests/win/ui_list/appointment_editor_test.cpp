@@ -40,11 +40,6 @@ SYSTEMTIME pickerTime(HWND editor, int picker) {
     return time;
 }
 
-bool setPicker(HWND editor, int picker, SYSTEMTIME time) {
-    return SendDlgItemMessageA(editor, picker, DTM_SETSYSTEMTIME, GDT_VALID,
-                               reinterpret_cast<LPARAM>(&time)) != 0;
-}
-
 // The entries of the drop-down list "Wiederholung:".
 std::vector<std::string> repeatChoices(HWND editor) {
     std::vector<std::string> choices;

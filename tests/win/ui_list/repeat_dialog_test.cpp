@@ -34,18 +34,6 @@ void closeRepeatDialog(HWND dialog, int button) {
     settle();
 }
 
-void setDate(HWND dialog, int picker, WORD year, WORD month, WORD day, WORD hour = 0,
-             WORD minute = 0) {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    SendDlgItemMessageA(dialog, picker, DTM_SETSYSTEMTIME, GDT_VALID,
-                        reinterpret_cast<LPARAM>(&time));
-}
-
 void choose(HWND dialog, int combo, int index) {
     SendDlgItemMessageA(dialog, combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
@@ -81,6 +69,15 @@ void selectRow(HWND list, int row) {
     SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
 }
 
+// The last Friday of the month, 10 times, set at `moment`.
+Recurrence lastFridayTenTimes(TimeValue moment) {
+    Recurrence lastFriday{RepeatKind::Monthly};
+    lastFriday.week = LAST_WEEK;
+    lastFriday.weekdays = weekdayBit(5);
+    lastFriday.count = 10;
+    return makeRecurrence(lastFriday, moment);
+}
+
 // A new appointment every 2 weeks on Tuesday and Thursday until the end of 2030, set
 // on Wednesday 13 March 2030.
 TEST_F(RepeatDialog, MakesARuleInWordsAndDatesThatTheListAndTheFileKeep) {
@@ -91,8 +88,8 @@ TEST_F(RepeatDialog, MakesARuleInWordsAndDatesThatTheListAndTheFileKeep) {
             const HWND editor = openEditor(list, -1);
             ASSERT_NE(editor, nullptr);
             SetDlgItemTextA(editor, IDC_EDIT_TEXT, "M\xFCllabfuhr");
-            setDate(editor, IDC_EDIT_DATE, 2030, 3, 13);
-            setDate(editor, IDC_EDIT_TIME, 2030, 3, 13, 7, 0);
+            setPicker(editor, IDC_EDIT_DATE, SYSTEMTIME{2030, 3, 3, 13, 0, 0, 0, 0});
+            setPicker(editor, IDC_EDIT_TIME, SYSTEMTIME{2030, 3, 3, 13, 7, 0, 0, 0});
             const HWND repeat = openRepeatDialog(editor);
             ASSERT_NE(repeat, nullptr);
             // A new appointment is offered a weekly rule on its weekday.
@@ -155,7 +152,7 @@ TEST_F(RepeatDialog, MakesARuleInWordsAndDatesThatTheListAndTheFileKeep) {
             clickNow(repeat, IDC_RPT_MONDAY + 2); // off: Wednesday
             clickNow(repeat, IDC_RPT_MONDAY + 1);
             clickNow(repeat, IDC_RPT_MONDAY + 3);
-            setDate(repeat, IDC_RPT_UNTIL, 2030, 12, 31);
+            setPicker(repeat, IDC_RPT_UNTIL, SYSTEMTIME{2030, 12, 2, 31, 0, 0, 0, 0});
             clickNow(repeat, IDC_RPT_END_UNTIL);
             sentence = itemText(repeat, IDC_RPT_SENTENCE);
             EXPECT_EQ(sentence, "alle 2 Wochen am Dienstag und Donnerstag, bis 31.12.2030");
@@ -194,12 +191,9 @@ TEST_F(RepeatDialog, MakesARuleInWordsAndDatesThatTheListAndTheFileKeep) {
 // A row that only the dialog can say opens as "benutzerdefiniert", and the dialog
 // shows its rule; "Abbrechen" there leaves the editor's choice as it was.
 TEST_F(RepeatDialog, ARuleOpensWithItsChoicesAndAbbrechenKeepsIt) {
-    Recurrence lastFriday{RepeatKind::Monthly};
-    lastFriday.week = LAST_WEEK;
-    lastFriday.weekdays = weekdayBit(5);
-    lastFriday.count = 10;
     const TimeValue march = at("Fr., 29.03.2030 19:00");
-    program->book.insert({march, "Stammtisch", makeRecurrence(lastFriday, march)});
+    const Recurrence rule = lastFridayTenTimes(march);
+    program->book.insert({march, "Stammtisch", rule});
     driveModal(
         LIST_TITLE, [&] { showList(); },
         [&](HWND list) {
@@ -225,20 +219,15 @@ TEST_F(RepeatDialog, ARuleOpensWithItsChoicesAndAbbrechenKeepsIt) {
             closeEditor(editor, IDOK);
             postCommand(list, IDOK);
         });
-    EXPECT_EQ(contents(program->book),
-              (std::vector<Appointment>{{march, "Stammtisch", makeRecurrence(lastFriday, march)}}));
+    EXPECT_EQ(contents(program->book), (std::vector<Appointment>{{march, "Stammtisch", rule}}));
 }
 
 // "Nächsten Termin überspringen" from the keyboard: the row goes to the following last
 // Friday with one left fewer, and OK makes that an edit of the appointment. At the last
 // occurrence the entry is greyed.
 TEST_F(RepeatDialog, SkippingMovesASeriesRowAndOkCommitsItAsAnEdit) {
-    Recurrence lastFriday{RepeatKind::Monthly};
-    lastFriday.week = LAST_WEEK;
-    lastFriday.weekdays = weekdayBit(5);
-    lastFriday.count = 10;
     const TimeValue march = at("Fr., 29.03.2030 19:00");
-    const Recurrence rule = makeRecurrence(lastFriday, march);
+    const Recurrence rule = lastFridayTenTimes(march);
     Recurrence once = rule;
     once.count = 1;
     program->book.insert({march, "Stammtisch", rule});
