@@ -23,6 +23,7 @@
 #include "tests/support/appointment_files.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/older_reader.h"
+#include "tests/support/rule_patterns.h"
 #include "ui/appointment_rows.h"
 
 namespace {
@@ -252,25 +253,12 @@ class Simulation {
         case 2:
         case 3:
             return Recurrence{RepeatKind::Weekly};
-        case 4: {
-            Recurrence fortnight{RepeatKind::Weekly};
-            fortnight.interval = 2;
-            fortnight.weekdays = weekdayBit(1) | weekdayBit(4);
-            return fortnight;
-        }
-        case 5: {
-            Recurrence lastFriday{RepeatKind::Monthly};
-            lastFriday.week = LAST_WEEK;
-            lastFriday.weekdays = weekdayBit(5);
-            lastFriday.count = 3;
-            return lastFriday;
-        }
-        case 6: {
-            Recurrence everyOther{RepeatKind::Daily};
-            everyOther.interval = 2;
-            everyOther.until = 20270115;
-            return everyOther;
-        }
+        case 4:
+            return every(RepeatKind::Weekly, 2, {MONDAY, THURSDAY});
+        case 5:
+            return ending(onWeek(LAST_WEEK, FRIDAY), 3);
+        case 6:
+            return ending(every(RepeatKind::Daily, 2), 0, 20270115);
         default:
             return Recurrence{};
         }

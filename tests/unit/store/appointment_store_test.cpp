@@ -8,6 +8,7 @@
 #include "store/appointment_store.h"
 #include "store/replica.h"
 #include "tests/support/appointment_files.h"
+#include "tests/support/rule_patterns.h"
 #include "test_files.h"
 
 namespace {
@@ -411,17 +412,12 @@ namespace {
 // occurrence and goes on with what it has left; one whose end has come is gone, from the
 // book and the file. Dropping the past ("löschen") moves them on alike, without a row.
 TEST_F(AppointmentStoreTest, SeriesWithAnEndFoundPastMoveOnOrEndAtStartUp) {
-    Recurrence fiveTimes{RepeatKind::Weekly};
-    fiveTimes.interval = 2;
-    fiveTimes.count = 5;
-    Recurrence untilNovember{RepeatKind::Daily};
-    untilNovember.interval = 2;
-    untilNovember.until = 20261125;
     const TimeValue kurs = fileKeyToTime("2611020800");
     const TimeValue gym = fileKeyToTime("2611190800");
     AppointmentBook file;
-    file.insert({kurs, "Kurs", makeRecurrence(fiveTimes, kurs)});
-    file.insert({gym, "Gym", makeRecurrence(untilNovember, gym)});
+    file.insert({kurs, "Kurs", makeRecurrence(ending(every(RepeatKind::Weekly, 2), 5), kurs)});
+    file.insert(
+        {gym, "Gym", makeRecurrence(ending(every(RepeatKind::Daily, 2), 0, 20261125), gym)});
     for (const bool dropPast : {false, true}) {
         writeText(path(), appointmentFileText(file));
         AppointmentStore fresh(files, folders.user(), false, false);

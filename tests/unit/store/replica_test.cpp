@@ -8,6 +8,7 @@
 
 #include "core/calendar.h"
 #include "store/replica.h"
+#include "tests/support/rule_patterns.h"
 
 namespace {
 
@@ -206,9 +207,7 @@ namespace {
 // later): the join with a copy that still holds the derived one is one appointment,
 // recognised by the words of its earlier occurrence, the count included.
 TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
-    Recurrence fiveLeft{RepeatKind::Weekly};
-    fiveLeft.count = 5;
-    const Recurrence rule = makeRecurrence(fiveLeft, T);
+    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly), 5), T);
     const TimeValue weekLater = *nextOccurrence(rule, T);
     const AppointmentId derived =
         derivedAppointmentId("Chor", timeToFileKey(T), recurrenceToAttribute(rule, T), 0);

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "res/resource.h"
 #include "tests/support/program_fixture.h"
+#include "tests/support/rule_patterns.h"
 
 namespace {
 
@@ -217,10 +218,7 @@ TEST_F(MainWindow, RepeatingAppointmentGoesOnAtItsNextOccurrence) {
 // the second alarm, the last, leaves nothing in the book or the file.
 TEST_F(MainWindow, ASeriesWithAnIntervalGoesOnInTheFileAndEndsAfterItsCount) {
     command(IDM_TOGGLE);
-    Recurrence twice{RepeatKind::Weekly};
-    twice.interval = 2;
-    twice.count = 2;
-    const Recurrence rule = makeRecurrence(twice, monday0930);
+    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly, 2), 2), monday0930);
     program->book.insert({monday0930, "Chor", rule});
     postTick();
     ASSERT_EQ(ownedWindows().size(), 1u);

@@ -8,10 +8,10 @@
 
 #include <commctrl.h>
 
-#include <atomic>
-#include <thread>
+#include <string>
 
 #include "list_dialog_helpers.h"
+#include "tests/support/rule_patterns.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/list_view_cells.h"
@@ -71,11 +71,7 @@ void selectRow(HWND list, int row) {
 
 // The last Friday of the month, 10 times, set at `moment`.
 Recurrence lastFridayTenTimes(TimeValue moment) {
-    Recurrence lastFriday{RepeatKind::Monthly};
-    lastFriday.week = LAST_WEEK;
-    lastFriday.weekdays = weekdayBit(5);
-    lastFriday.count = 10;
-    return makeRecurrence(lastFriday, moment);
+    return makeRecurrence(ending(onWeek(LAST_WEEK, FRIDAY), 10), moment);
 }
 
 // A new appointment every 2 weeks on Tuesday and Thursday until the end of 2030, set
@@ -93,56 +89,24 @@ TEST_F(RepeatDialog, MakesARuleInWordsAndDatesThatTheListAndTheFileKeep) {
             const HWND repeat = openRepeatDialog(editor);
             ASSERT_NE(repeat, nullptr);
             // A new appointment is offered a weekly rule on its weekday.
-            std::vector<std::string> texts = childTexts(repeat);
-            for (std::string& text : texts) {
-                if (text.starts_with("SysDateTimePick32:")) {
-                    text = "SysDateTimePick32:"; // as the locale formats it
-                }
+            std::string texts;
+            for (std::string text : childTexts(repeat)) {
+                // The date picker's text is as the locale formats it.
+                texts +=
+                    (text.starts_with("SysDateTimePick32:") ? "SysDateTimePick32:" : text) + "|";
             }
             EXPECT_EQ(texts,
-                      (std::vector<std::string>{
-                          "Static:Wiederholen:",
-                          "ComboBox:w\xF6"
-                          "chentlich",
-                          "Static:alle",
-                          "Edit:1",
-                          "msctls_updown32:",
-                          "Static:Wochen",
-                          "Static:am:",
-                          "Button:Mo",
-                          "Button:Di",
-                          "Button:Mi",
-                          "Button:Do",
-                          "Button:Fr",
-                          "Button:Sa",
-                          "Button:So",
-                          "Button:am Tag",
-                          "Button:am",
-                          "Edit:13",
-                          "msctls_updown32:",
-                          "Static:des Monats",
-                          "ComboBox:2.",
-                          "ComboBox:Mittwoch",
-                          "Static:im Monat",
-                          "Static:am:",
-                          "Edit:13",
-                          "msctls_updown32:",
-                          "ComboBox:M\xE4rz",
-                          "Button:Ende",
-                          "Button:nie",
-                          "Button:nach",
-                          "Button:bis",
-                          "Edit:10",
-                          "msctls_updown32:",
-                          "Static:Terminen",
-                          "SysDateTimePick32:",
-                          "Static:jeden Mittwoch",
-                          "Static:Die n\xE4"
-                          "chsten Termine:",
-                          "Static:Mi., 13.03.2030 07:00\r\nMi., 20.03.2030 07:00\r\nMi., "
-                          "27.03.2030 07:00\r\nMi., 03.04.2030 07:00\r\nMi., 10.04.2030 07:00",
-                          "Button:OK",
-                          "Button:Abbrechen"}));
+                      "Static:Wiederholen:|ComboBox:w\xF6"
+                      "chentlich|Static:alle|Edit:1|msctls_updown32:|Static:Wochen|Static:am:|"
+                      "Button:Mo|Button:Di|Button:Mi|Button:Do|Button:Fr|Button:Sa|Button:So|"
+                      "Button:am Tag|Button:am|Edit:13|msctls_updown32:|Static:des Monats|"
+                      "ComboBox:2.|ComboBox:Mittwoch|Static:im Monat|Static:am:|Edit:13|"
+                      "msctls_updown32:|ComboBox:M\xE4rz|Button:Ende|Button:nie|Button:nach|"
+                      "Button:bis|Edit:10|msctls_updown32:|Static:Terminen|SysDateTimePick32:|"
+                      "Static:jeden Mittwoch|Static:Die n\xE4"
+                      "chsten Termine:|Static:Mi., 13.03.2030 07:00\r\nMi., 20.03.2030 07:00\r\n"
+                      "Mi., 27.03.2030 07:00\r\nMi., 03.04.2030 07:00\r\nMi., 10.04.2030 07:00|"
+                      "Button:OK|Button:Abbrechen|");
             EXPECT_TRUE(itemShown(repeat, IDC_RPT_MONDAY));
             EXPECT_FALSE(itemShown(repeat, IDC_RPT_BY_DAY));
             EXPECT_FALSE(itemShown(repeat, IDC_RPT_MONTH));
@@ -175,21 +139,18 @@ TEST_F(RepeatDialog, MakesARuleInWordsAndDatesThatTheListAndTheFileKeep) {
                 << cell;
             postCommand(list, IDOK);
         });
-    Recurrence expected{RepeatKind::Weekly};
-    expected.interval = 2;
-    expected.weekdays = weekdayBit(2) | weekdayBit(4);
-    expected.until = 20301231;
-    EXPECT_EQ(
-        contents(program->book),
-        (std::vector<Appointment>{{at("Do., 14.03.2030 07:00"), "M\xFCllabfuhr",
-                                   makeRecurrence(expected, LocalDateTime{2030, 3, 13, 7, 0})}}));
+    const Recurrence expected =
+        makeRecurrence(ending(every(RepeatKind::Weekly, 2, {TUESDAY, THURSDAY}), 0, 20301231),
+                       {2030, 3, 13, 7, 0});
+    EXPECT_EQ(contents(program->book),
+              (std::vector<Appointment>{{at("Do., 14.03.2030 07:00"), "M\xFCllabfuhr", expected}}));
     EXPECT_NE(readWholeFile(appointmentFile())
                   .find("zeit=\"3003140700\" wdh=\"woche/2 di,do bis 2030-12-31\""),
               std::string::npos);
 }
 
 // A row that only the dialog can say opens as "benutzerdefiniert", and the dialog
-// shows its rule; "Abbrechen" there leaves the editor's choice as it was.
+// shows its rule (its sentence says every choice); "Abbrechen" there keeps it.
 TEST_F(RepeatDialog, ARuleOpensWithItsChoicesAndAbbrechenKeepsIt) {
     const TimeValue march = at("Fr., 29.03.2030 19:00");
     const Recurrence rule = lastFridayTenTimes(march);
@@ -202,15 +163,9 @@ TEST_F(RepeatDialog, ARuleOpensWithItsChoicesAndAbbrechenKeepsIt) {
             EXPECT_EQ(itemText(editor, IDC_EDIT_REPEAT), "benutzerdefiniert");
             const HWND repeat = openRepeatDialog(editor);
             ASSERT_NE(repeat, nullptr);
-            EXPECT_EQ(itemText(repeat, IDC_RPT_KIND), "monatlich");
-            EXPECT_TRUE(checked(repeat, IDC_RPT_BY_WEEKDAY));
-            EXPECT_EQ(itemText(repeat, IDC_RPT_WEEK), "letzten");
-            EXPECT_EQ(itemText(repeat, IDC_RPT_WEEKDAY), "Freitag");
-            EXPECT_FALSE(enabled(repeat, IDC_RPT_DAY));
-            EXPECT_TRUE(checked(repeat, IDC_RPT_END_COUNT));
-            EXPECT_EQ(itemText(repeat, IDC_RPT_COUNT), "10");
             EXPECT_EQ(itemText(repeat, IDC_RPT_SENTENCE),
                       "jeden letzten Freitag im Monat, noch 10-mal");
+            EXPECT_FALSE(enabled(repeat, IDC_RPT_DAY));
             choose(repeat, IDC_RPT_KIND, 0);
             EXPECT_EQ(itemText(repeat, IDC_RPT_SENTENCE), "t\xE4glich, noch 10-mal");
             EXPECT_FALSE(itemShown(repeat, IDC_RPT_BY_WEEKDAY));
