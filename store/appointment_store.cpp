@@ -27,12 +27,13 @@ void takePastNewcomers(Replica& merged, const Replica& ours, TimeValue now, bool
         }
         const StartUpSplit split = splitAtStartUp(a.recurrence, a.alarmTime, now);
         if (split.missed && !dropPast) {
-            missed.insert({*split.missed, a.text, a.recurrence, a.id, a.revision});
+            missed.insert({*split.missed, a.text, split.missedRule, a.id, a.revision});
         }
         if (!split.next) {
             merged.tombstones.push_back({a.id, a.revision.edits, now});
         } else if (*split.next != a.alarmTime) {
             a.alarmTime = *split.next;
+            a.recurrence = split.nextRule;
             a.revision = moved(a.revision);
         }
     }

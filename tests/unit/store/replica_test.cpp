@@ -6,7 +6,9 @@
 #include <sstream>
 #include <string>
 
+#include "core/calendar.h"
 #include "store/replica.h"
+#include "tests/support/rule_patterns.h"
 
 namespace {
 
@@ -194,6 +196,31 @@ TEST(Replica, DeletionsAreWhatTheBookLostSinceTheLastLook) {
     book.insert({T + DAY, "A", {}, 'A', Revision{0, 1}}); // A moved on here, B deleted
     const Replica ours = withDeletions(book, replica("A Bx1 -C0"), T);
     EXPECT_EQ(words(ours), "A+1 -B1 -C0");
+}
+
+} // namespace
+
+namespace {
+
+// A series with 5 occurrences left, which a file without identities gave the identity
+// derived from what it said, moves on here under its own identity (4 left, a week
+// later): the join with a copy that still holds the derived one is one appointment,
+// recognised by the words of its earlier occurrence, the count included.
+TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
+    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly), 5), T);
+    const TimeValue weekLater = *nextOccurrence(rule, T);
+    const AppointmentId derived =
+        derivedAppointmentId("Chor", timeToFileKey(T), recurrenceToAttribute(rule, T), 0);
+    Recurrence fourLeft = rule;
+    fourLeft.count = 4;
+    Replica here;
+    here.appointments.push_back({weekLater, "Chor", fourLeft, 'C', Revision{0, 1}});
+    Replica file;
+    file.appointments.push_back({T, "Chor", rule, derived, {}});
+    const Replica joined = join(here, normalized(file));
+    ASSERT_EQ(joined.appointments.size(), 1u);
+    EXPECT_EQ(joined.appointments[0].alarmTime, weekLater);
+    EXPECT_EQ(joined.appointments[0].recurrence.count, 4);
 }
 
 } // namespace
