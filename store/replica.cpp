@@ -157,11 +157,32 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
             latest[holdsA ? 0 : 1] = std::max(latest[holdsA ? 0 : 1], x.alarmTime);
         }
     }
+    std::vector<Forward> forwards;
+    // What `a` deleted since its last look is deleted under the name derived from it too:
+    // the other side may hold that copy, made from a file without identities.
+    if (earlierA != nullptr) {
+        for (const Appointment& was : earlierA->appointments) {
+            const AppointmentId id = resolve(was.id);
+            if (findById(joined.tombstones, id) == nullptr || findById(joined.appointments, id)) {
+                continue;
+            }
+            const std::vector<AppointmentId> names = derivedNames(was, latest[1]);
+            for (const std::size_t other : onlyIn[1]) {
+                const AppointmentId copy = joined.appointments[other].id;
+                if (copy != id && std::find(names.begin(), names.end(), copy) != names.end()) {
+                    forwards.push_back({copy, id, was.alarmTime});
+                }
+            }
+        }
+    }
     if (onlyIn[0].empty() || onlyIn[1].empty()) {
+        if (!forwards.empty()) {
+            joined.forwards.insert(joined.forwards.end(), forwards.begin(), forwards.end());
+            joined = normalized(std::move(joined));
+        }
         return;
     }
     std::vector<bool> dropped(joined.appointments.size(), false);
-    std::vector<Forward> forwards;
     for (int side = 0; side < 2; ++side) {
         const std::vector<std::size_t>& others = onlyIn[1 - side];
         for (const std::size_t keep : onlyIn[side]) {

@@ -224,3 +224,21 @@ TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
 }
 
 } // namespace
+
+namespace {
+
+// An appointment deleted here since the last look, which another program holds under the
+// identity a file without identities derived from it: that copy is deleted with it.
+TEST(Replica, ADeletionTakesTheCopyUnderTheDerivedNameAlong) {
+    const Appointment chor{T, "Chor", {}, 'C', {}};
+    Replica earlier;
+    earlier.appointments.push_back(chor);
+    Replica here;
+    here.tombstones.push_back({'C', 0, T, 0});
+    Replica file;
+    file.appointments.push_back({T, "Chor", {}, wordsOf(chor), {}});
+    EXPECT_TRUE(join(here, file, &earlier).appointments.empty());
+    EXPECT_EQ(join(here, file).appointments.size(), 1u) << "without the earlier words";
+}
+
+} // namespace
