@@ -540,11 +540,25 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
         if (was == nullptr || sameContent(*was, a) || was->revision.edits == a.revision.edits) {
             continue;
         }
-        const AppointmentId earlier =
-            derivedAppointmentId(was->text, timeToFileKey(was->alarmTime),
-                                 recurrenceToAttribute(was->recurrence, was->alarmTime), 0);
-        if (earlier != a.id) {
-            ours.forwards.push_back({earlier, a.id, now});
+        // Its words where it stood, and for a series that moved on since the change took it
+        // (the list was open while it alarmed) at the occurrences back to where the change
+        // put it: an older program's file may say any of them.
+        constexpr std::uint32_t MOST_STEPS = 8;
+        std::optional<SeriesStep> step = SeriesStep{was->alarmTime, was->recurrence};
+        for (std::uint32_t n = 0; step && n <= std::min(was->revision.moves, MOST_STEPS); ++n) {
+            const AppointmentId earlier =
+                derivedAppointmentId(was->text, timeToFileKey(step->time),
+                                     recurrenceToAttribute(step->rule, step->time), 0);
+            if (earlier != a.id) {
+                ours.forwards.push_back({earlier, a.id, now});
+            }
+            if (step->time <= a.alarmTime) {
+                break;
+            }
+            step = seriesBefore(step->rule, step->time);
+            if (step && step->time < a.alarmTime) {
+                break;
+            }
         }
     }
     if (ours.forwards.size() != before) {

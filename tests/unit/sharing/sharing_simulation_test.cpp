@@ -105,6 +105,12 @@ class Simulation {
         }
     }
 
+    // A new appointment's text, the tag that follows it through every version.
+    std::string newTag() {
+        std::string tag = std::to_string(nextTag_++);
+        return tag.insert(0, 1, 'T');
+    }
+
     // One step of one program, or a fault of the file.
     void step() {
         now_ += static_cast<TimeValue>(random_() % 21) * MINUTE;
@@ -235,7 +241,7 @@ class Simulation {
     void add(int p) {
         const TimeValue time =
             (nowOf(p) / MINUTE + 60 + static_cast<TimeValue>(random_() % 4000)) * MINUTE;
-        const std::string tag = "T" + std::to_string(nextTag_++);
+        const std::string tag = newTag();
         created_.insert(tag);
         const Recurrence rule = makeRecurrence(randomPattern(), time);
         program(p).book.insert({firstAlarmTime(rule, time), tag, rule});
@@ -464,7 +470,7 @@ class Simulation {
         if (random_() % 3 == 0) {
             // Held by nobody but the file until a program has read it: a fault before that
             // may destroy it, as it would destroy any file's only copy.
-            const std::string tag = "T" + std::to_string(nextTag_++);
+            const std::string tag = newTag();
             writtenByOlder_.insert(tag);
             kept.insert({(now_ / MINUTE + 120) * MINUTE, tag});
         }

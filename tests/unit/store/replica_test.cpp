@@ -242,3 +242,26 @@ TEST(Replica, ADeletionTakesTheCopyUnderTheDerivedNameAlong) {
 }
 
 } // namespace
+
+namespace {
+
+// The list was open while a daily series moved on, and its OK changed the text at the
+// occurrence it showed: both words the series had link to it, so that an older program's
+// file that still says either is the same appointment.
+TEST(Replica, AChangeLinksTheWordsOfEveryOccurrenceItCameFrom) {
+    const Recurrence daily = makeRecurrence(every(RepeatKind::Daily), T);
+    Replica known;
+    known.appointments.push_back({T + DAY, "Chor", daily, 'C', Revision{0, 1}});
+    for (const TimeValue shown : {T, T + DAY}) {
+        Replica ours;
+        ours.appointments.push_back({T, "Chorx", daily, 'C', Revision{1, 0}});
+        linkEarlierWords(ours, known, T);
+        Replica file;
+        file.appointments.push_back({shown, "Chor", daily, wordsOf({shown, "Chor", daily}), {}});
+        const Replica joined = join(ours, normalized(file));
+        ASSERT_EQ(joined.appointments.size(), 1u) << shown;
+        EXPECT_EQ(joined.appointments[0].text, "Chorx");
+    }
+}
+
+} // namespace
