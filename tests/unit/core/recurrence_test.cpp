@@ -282,6 +282,7 @@ TEST(RecurrenceAttribute, DamagedValueReadsAsOneOff) {
     }
     EXPECT_EQ(recurrenceFromAttribute("jahr", 0), Recurrence{}) << "no usable zeit";
     EXPECT_EQ(recurrenceFromAttribute("jahr", -1), Recurrence{}) << "no usable zeit";
+    EXPECT_EQ(recurrenceFromAttribute("jahr", latestAlarmTime() + 60), Recurrence{});
 }
 
 // Sets the time zone while it lives; the zone before comes back after it.
@@ -375,6 +376,13 @@ TEST(LateSpringChange, SkippedTimePushedOverMidnightKeepsItsDay) {
     EXPECT_EQ(recurrenceToAttribute(weekly, *skipped), "woche 23:45");
     EXPECT_EQ(recurrenceFromAttribute("woche 23:45", *skipped), weekly);
     EXPECT_EQ(key(nextOccurrence(weekly, *skipped)), "2604052345");
+}
+
+// Samoa skipped Friday 30 December 2011: a monthly series read on the Saturday after
+// stays on the 31st.
+TEST(RecurrenceAttribute, AWholeDaySkippedKeepsTheDate) {
+    const InZone zone("Pacific/Apia");
+    EXPECT_EQ(recurrenceFromAttribute("monat", at("1112311000")), rule(Monthly, "1112311000"));
 }
 
 } // namespace
