@@ -115,6 +115,7 @@ constexpr std::string_view TOMBSTONE_ELEMENT = "weg";
 constexpr std::string_view FORWARD_ELEMENT = "umbenannt";
 constexpr std::string_view FORWARD_TARGET_ATTRIBUTE = "zu";
 constexpr std::string_view WHEN_ATTRIBUTE = "am";
+constexpr std::string_view WORDS_ATTRIBUTE = "inhalt";
 constexpr int ID_DIGITS = 16;
 
 std::string idText(AppointmentId id) {
@@ -184,7 +185,8 @@ void readGone(const XmlElement& version, FileContent& content, Counts counts) {
         if (entry.name() == TOMBSTONE_ELEMENT) {
             if (const auto edits =
                     countFromText(entry.attribute(REVISION_ATTRIBUTE).value_or(""))) {
-                content.tombstones.push_back({*id, *edits, when});
+                const auto words = idFromText(entry.attribute(WORDS_ATTRIBUTE).value_or(""));
+                content.tombstones.push_back({*id, *edits, when, words.value_or(0)});
             }
         } else if (entry.name() == FORWARD_ELEMENT) {
             if (const auto to =
@@ -329,6 +331,9 @@ std::string appointmentFileText(const AppointmentBook& book, const Replica* shar
             entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
             entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
             entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
+            if (tombstone.words != 0) {
+                entry->addAttribute(WORDS_ATTRIBUTE, idText(tombstone.words));
+            }
         }
         for (const Forward& forward : shared->forwards) {
             XmlElement* entry = gone->addChild(FORWARD_ELEMENT, true);

@@ -19,6 +19,7 @@ std::string appointmentFilePath(const std::string& folder);
 // element "geloescht" after "termine" in "version1", which a reader that looks only at
 // the "date" elements of "termine" passes over:
 //   <weg id="..." rev="edits" am="YYMMDDhhmm" />          an appointment deleted
+//     (with inhalt="..." the words it had: gone from an older program's file)
 //   <umbenannt id="..." zu="..." am="YYMMDDhhmm" />       two identities of one appointment
 constexpr std::string_view ID_ATTRIBUTE = "id";
 constexpr std::string_view REVISION_ATTRIBUTE = "rev";

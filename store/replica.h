@@ -27,9 +27,16 @@ struct Tombstone {
     AppointmentId id = NO_ID;
     std::uint32_t edits = 0;
     TimeValue deletedAt = 0; // by the deleting PC's clock; only for pruning
+    // 0, or of a deletion that an older program's file showed (it no longer holds what
+    // the appointment said), the words it said then (wordsOf): a version of the same
+    // edits that says something else was written elsewhere at the same time, and stays.
+    std::uint64_t words = 0;
 
     bool operator==(const Tombstone&) const = default;
 };
+
+// What an appointment says (time, text and rule), as one number.
+std::uint64_t wordsOf(const Appointment& appointment);
 
 // An identity that became another one.
 struct Forward {

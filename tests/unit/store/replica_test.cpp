@@ -5,9 +5,11 @@
 #include <random>
 #include <string>
 
+#include "core/calendar.h"
 #include "store/appointment_file.h"
 #include "store/replica.h"
 #include "tests/support/appointment_words.h"
+#include "tests/support/rule_patterns.h"
 
 namespace {
 
@@ -15,8 +17,9 @@ constexpr TimeValue T = WORD_TIME;
 constexpr TimeValue DAY = WORD_DAY;
 
 // A copy written as words (tests/support/appointment_words.h), and besides: "-A1" a
-// tombstone of A up to 1 edit, "A>B" a forward linking A and B ("~A>A" links the identity
-// derived from "A" to A). Not normalized, as a copy may come.
+// tombstone of A up to 1 edit ("-A1=x" only for the words of "Ax" at that edit), "A>B" a
+// forward linking A and B ("~A>A" links the identity derived from "A" to A). Not
+// normalized, as a copy may come.
 Replica parse(const std::string& words) {
     Replica result;
     const auto id = [](std::string_view part) {
@@ -25,8 +28,10 @@ Replica parse(const std::string& words) {
     std::string appointments;
     forEachWord(words, [&](const std::string& w) {
         if (w[0] == '-') {
+            // "-A1=x": gone only in the words of "Ax" (an older program's file showed it).
+            const std::uint64_t said = w.size() > 4 ? wordsOf({T, std::string(1, w[1]) + w[4]}) : 0;
             result.tombstones.push_back(
-                {id(w.substr(1)), static_cast<std::uint32_t>(w[2] - '0'), T});
+                {id(w.substr(1)), static_cast<std::uint32_t>(w[2] - '0'), T, said});
         } else if (const std::size_t arrow = w.find('>'); arrow != std::string::npos) {
             result.forwards.push_back({id(w.substr(0, arrow)), id(w.substr(arrow + 1)), T});
         } else {
@@ -48,7 +53,7 @@ std::string words(const Replica& r) {
         add(wordOf(a));
     }
     for (const Tombstone& t : r.tombstones) {
-        add("-" + idWord(t.id) + std::to_string(t.edits));
+        add("-" + idWord(t.id) + std::to_string(t.edits) + (t.words != 0 ? "=w" : ""));
     }
     for (const Forward& f : r.forwards) {
         add(idWord(f.id) + ">" + idWord(f.to));
@@ -87,6 +92,9 @@ TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
         {"A+1*", "~A*", "A+1* ?>A"},
         {"A*", "~A*@1", "A*@1 ?>A"},
         {"A", "~Ax1", "Ax1 ?>A"},
+        {"Ax1", "-A1=x", "-A1=w"},     // gone from an older program's file
+        {"Ay1", "-A1=x", "Ay1 -A1=w"}, // ... another version made meanwhile stays
+        {"A", "-A1=x", "-A1=w"},       // ... an older version does not
     };
     for (const JoinCase& c : cases) {
         EXPECT_EQ(words(join(replica(c.a), replica(c.b))), c.joined) << c.a << " | " << c.b;
@@ -157,17 +165,18 @@ TEST(Replica, TombstonesAndForwardsExpireAfterTheirTime) {
 TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     // The file as it was: A and B, and a C this program had made (random identities).
     const Replica before = replica("A Bx2 C");
-    // The older program alarmed B and left A and C; what it wrote has derived identities.
+    // The older program alarmed B and left A and C; what it wrote has derived identities,
+    // and what it wrote anew outranks what it deleted (it may be another version of it).
     AppointmentBook file;
     file.insert({T, "A", {}, 'a', {}});
     file.insert({T, "C", {}, 'c', {}});
     file.insert({T + DAY, "N", {}, 'n', {}}); // and added N
     const Replica read = identifyUnmarked(file, before, true, T);
-    EXPECT_EQ(words(read), "A C n=N@1 -B2 A>a C>c");
+    EXPECT_EQ(words(read), "A C n=N3@1 -B2=w A>a C>c");
 
     // The join with this program's book: C was changed here meanwhile, and keeps the change.
     const Replica ours = replica("A Bx2 Cz1");
-    EXPECT_EQ(words(join(ours, read)), "A Cz1 n=N@1 -B2 A>a C>c");
+    EXPECT_EQ(words(join(ours, read)), "A Cz1 n=N3@1 -B2=w A>a C>c");
 
     // Cut off after A: what it lacks is not deleted.
     AppointmentBook cut;
@@ -188,10 +197,10 @@ TEST(Replica, WhatAFileWithoutIdentitiesTells) {
         {"A1", "A", "", "A1 A>?"},       // alike: the revision known, linked
         {"~A3", "A", "", "~A3"},         // ... under the derived identity itself
         {"Ax1", "A", "~A>A", "~A2"},     // another version of one changed here: a change
-        {"Ax1", "A", "", "~A -A1"},      // ... which without the link is another one
+        {"Ax1", "A", "", "~A2 -A1=w"},   // ... without the link another one, newer
         {"S*", "S*@1", "", "S+1* S>?"},  // a series it alarmed: moved on
-        {"B", "B@1", "", "~B@1 -B0"},    // a one-off at another time: another one
-        {"B C=B", "B", "", "B -C0 B>?"}, // of two equal ones, one deleted
+        {"B", "B@1", "", "~B1@1 -B0=w"}, // a one-off at another time: another one
+        {"B C=B", "B", "", "B B>?"},     // of two equal ones, one gone: none deleted
     };
     for (const auto& c : cases) {
         FileContent file;
@@ -236,6 +245,31 @@ TEST(Replica, AChangeLinksTheEarlierWords) {
     Replica ours = replica("Ax1 B+1 C");
     linkEarlierWords(ours, replica("A B C"), T);
     EXPECT_EQ(ours, replica("Ax1 B+1 C ~A>A"));
+}
+
+} // namespace
+
+namespace {
+
+// A series with 5 occurrences left, which a file without identities gave the identity
+// derived from what it said, moves on here under its own identity (4 left, a week
+// later): the join with a copy that still holds the derived one is one appointment,
+// recognised by the words of its earlier occurrence, the count included.
+TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
+    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly), 5), T);
+    const TimeValue weekLater = *nextOccurrence(rule, T);
+    const AppointmentId derived =
+        derivedAppointmentId("Chor", timeToFileKey(T), recurrenceToAttribute(rule, T), 0);
+    Recurrence fourLeft = rule;
+    fourLeft.count = 4;
+    Replica here;
+    here.appointments.push_back({weekLater, "Chor", fourLeft, 'C', Revision{0, 1}});
+    Replica file;
+    file.appointments.push_back({T, "Chor", rule, derived, {}});
+    const Replica joined = join(here, normalized(file));
+    ASSERT_EQ(joined.appointments.size(), 1u);
+    EXPECT_EQ(joined.appointments[0].alarmTime, weekLater);
+    EXPECT_EQ(joined.appointments[0].recurrence.count, 4);
 }
 
 } // namespace
