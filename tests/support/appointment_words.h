@@ -1,9 +1,10 @@
 // Appointments written as words, for tables of cases: "A" is the appointment with the
 // identity and the text "A" at WORD_TIME, "Ax2" one with the text "Ax" at 2 edits, "A+1"
-// one moved on once (a day later), "A*" one that repeats daily, "A@1" one a day later
-// without a move, "B=A" identity B with the text "A", "_N" the text "N" without identity,
-// and "~A" the identity that a file without identities gives "A" (the second equal one
-// of a list gets the second such identity). Other identities show as "?".
+// one moved on once (a day later), "A*" one that repeats daily ("A*#5" with 5 occurrences
+// left), "A@1" one a day later without a move, "B=A" identity B with the text "A", "_N" the
+// text "N" without identity, and "~A" the identity that a file without identities gives "A"
+// (the second equal one of a list gets the second such identity). Other identities show as
+// "?".
 #pragma once
 
 #include <cctype>
@@ -48,6 +49,10 @@ inline Appointment appointmentFromWord(std::string_view w, int equalBefore = 0) 
     if (at < w.size() && w[at] == '*') {
         ++at;
         a.recurrence = makeRecurrence(RepeatKind::Daily, WORD_TIME);
+        if (at + 1 < w.size() && w[at] == '#') {
+            ++at;
+            a.recurrence.count = static_cast<std::uint16_t>(number());
+        }
     }
     a.alarmTime += a.revision.moves * WORD_DAY;
     if (at + 1 < w.size() && w[at] == '@') {
@@ -85,6 +90,9 @@ inline std::string wordOf(const Appointment& a) {
     }
     if (a.recurrence.repeats()) {
         w += "*";
+        if (a.recurrence.count != 0) {
+            w += "#" + std::to_string(a.recurrence.count);
+        }
     }
     if (a.alarmTime != WORD_TIME + a.revision.moves * WORD_DAY) {
         w += "@" + std::to_string((a.alarmTime - WORD_TIME) / WORD_DAY);

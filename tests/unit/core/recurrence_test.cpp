@@ -213,6 +213,8 @@ TEST(Recurrence, OccurrenceAfterAlarm) {
     EXPECT_EQ(key(occurrenceAfterAlarm(daily, at("2612060800"), at("2612060750"))), "2612070800");
     // Found due days late: the first after now.
     EXPECT_EQ(key(occurrenceAfterAlarm(daily, at("2612010800"), at("2612061430"))), "2612070800");
+    // A series moved on never goes back before where it stands.
+    EXPECT_EQ(key(seriesAfter(daily, at("2612060800"), at("2612050800"))), "2612070800");
 }
 
 TEST(Recurrence, SplitAtStartUp) {

@@ -494,7 +494,7 @@ TEST(AppointmentFileText, TheSharedFormReadsBackAndTheOldReaderIgnoresIt) {
                  {0, 3}});
     book.insert({fileKeyToTime("2612090800"), "Post", {}, 0xabcull, {}});
     Replica marks;
-    marks.tombstones = {{0x11ull, 1, fileKeyToTime("2612061200")}};
+    marks.tombstones = {{0x11ull, 1, fileKeyToTime("2612061200"), 0x77ull}};
     marks.forwards = {{0x33ull, 0x44ull, fileKeyToTime("2612061200")}};
     const std::string text = appointmentFileText(book, &marks);
     EXPECT_NE(text.find("<date text=\"Zahnarzt\" zeit=\"2612071530\" id=\"1234567890abcdef\" "

@@ -95,6 +95,7 @@ TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
         {"Ax1", "-A1=x", "-A1=w"},     // gone from an older program's file
         {"Ay1", "-A1=x", "Ay1 -A1=w"}, // ... another version made meanwhile stays
         {"A", "-A1=x", "-A1=w"},       // ... an older version does not
+        {"-A1", "-A1=x", "-A1"},       // a deletion of any words outweighs it
     };
     for (const JoinCase& c : cases) {
         EXPECT_EQ(words(join(replica(c.a), replica(c.b))), c.joined) << c.a << " | " << c.b;
@@ -194,13 +195,15 @@ TEST(Replica, WhatAFileWithoutIdentitiesTells) {
         const char* links;
         const char* read;
     } cases[] = {
-        {"A1", "A", "", "A1 A>?"},       // alike: the revision known, linked
-        {"~A3", "A", "", "~A3"},         // ... under the derived identity itself
-        {"Ax1", "A", "~A>A", "~A2"},     // another version of one changed here: a change
-        {"Ax1", "A", "", "~A2 -A1=w"},   // ... without the link another one, newer
-        {"S*", "S*@1", "", "S+1* S>?"},  // a series it alarmed: moved on
-        {"B", "B@1", "", "~B1@1 -B0=w"}, // a one-off at another time: another one
-        {"B C=B", "B", "", "B B>?"},     // of two equal ones, one gone: none deleted
+        {"A1", "A", "", "A1 A>?"},            // alike: the revision known, linked
+        {"~A3", "A", "", "~A3"},              // ... under the derived identity itself
+        {"Ax1", "A", "~A>A", "~A2"},          // another version of one changed here: a change
+        {"Ax1", "A", "", "~A2 -A1=w"},        // ... without the link another one, newer
+        {"S*", "S*@1", "", "S+1* S>?"},       // a series it alarmed: moved on
+        {"S*#5", "S*#4@1", "", "S+1*#4 S>?"}, // ... one fewer left
+        {"S*#5", "S*#4", "", "~S1*#4 -S0=w"}, // fewer left, not later: a change
+        {"B", "B@1", "", "~B1@1 -B0=w"},      // a one-off at another time: another one
+        {"B C=B", "B", "", "B B>?"},          // of two equal ones, one gone: none deleted
     };
     for (const auto& c : cases) {
         FileContent file;
