@@ -213,6 +213,8 @@ TEST(Recurrence, OccurrenceAfterAlarm) {
     EXPECT_EQ(key(occurrenceAfterAlarm(daily, at("2612060800"), at("2612060750"))), "2612070800");
     // Found due days late: the first after now.
     EXPECT_EQ(key(occurrenceAfterAlarm(daily, at("2612010800"), at("2612061430"))), "2612070800");
+    // A series moved on never goes back before where it stands.
+    EXPECT_EQ(key(seriesAfter(daily, at("2612060800"), at("2612050800"))), "2612070800");
 }
 
 TEST(Recurrence, SplitAtStartUp) {
@@ -287,6 +289,7 @@ TEST(RecurrenceAttribute, DamagedValueReadsAsOneOff) {
     }
     EXPECT_EQ(recurrenceFromAttribute("jahr", 0), Recurrence{}) << "no usable zeit";
     EXPECT_EQ(recurrenceFromAttribute("jahr", -1), Recurrence{}) << "no usable zeit";
+    EXPECT_EQ(recurrenceFromAttribute("jahr", latestAlarmTime() + 60), Recurrence{});
 }
 
 TEST(RecurrenceAttribute, TheRepeatedHourReadsOnItsOwnDate) {
@@ -356,6 +359,13 @@ TEST(LateSpringChange, SkippedTimePushedOverMidnightKeepsItsDay) {
     EXPECT_EQ(recurrenceToAttribute(weekly, *skipped), "woche 23:45");
     EXPECT_EQ(recurrenceFromAttribute("woche 23:45", *skipped), weekly);
     EXPECT_EQ(key(nextOccurrence(weekly, *skipped)), "2604052345");
+}
+
+// Samoa skipped Friday 30 December 2011: a monthly series read on the Saturday after
+// stays on the 31st.
+TEST(RecurrenceAttribute, AWholeDaySkippedKeepsTheDate) {
+    const InZone zone("Pacific/Apia");
+    EXPECT_EQ(recurrenceFromAttribute("monat", at("1112311000")), rule(Monthly, "1112311000"));
 }
 
 } // namespace

@@ -26,10 +26,12 @@ const std::string Example = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n
                             "</version1>\r\n"
                             "</quarvwecker>\r\n";
 
-std::string fileWith(std::string_view dates) {
+// A file with these dates, and `after` after "termine" in "version1".
+std::string fileWith(std::string_view dates, std::string_view after = "") {
     return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<quarvwecker>\r\n<version1>\r\n"
            "<termine>\r\n" +
-           std::string(dates) + "</termine>\r\n</version1>\r\n</quarvwecker>\r\n";
+           std::string(dates) + "</termine>\r\n" + std::string(after) +
+           "</version1>\r\n</quarvwecker>\r\n";
 }
 
 using Entries = std::vector<std::pair<TimeValue, std::string>>;
@@ -461,6 +463,12 @@ TEST(AppointmentFileText, DamageInTheMiddleIsNoWholeFile) {
         {fileWith(a + "<date text=\"B\" zeit=\"26<date120\" />\r\n"), false, "A"},
         {fileWith(a + b).substr(0, 150), false, "A"}, // cut off
         {fileWith(a + b) + "<date", false, "AB"},     // after the root
+        {fileWith(a + b) + b, false, "AB"},
+        {fileWith(a + "<date text=\"B" + std::string(1, '\0') + "\" zeit=\"2612081530\" />\r\n"),
+         false, "A"}, // a zero byte in a value
+        {"<?xml version=\"1.0\"?>\r\n<quarvwecker>\r\n<version1>\r\n<termine>\r\n" + a + b +
+             "</version1>\r\n</termine>\r\n</quarvwecker>\r\n",
+         false, "AB"}, // end tags swapped
     };
     for (const auto& c : cases) {
         FileContent all;
@@ -484,14 +492,16 @@ TEST(AppointmentFileText, TheSharedFormReadsBackAndTheOldReaderIgnoresIt) {
                  makeRecurrence(RepeatKind::Daily, fileKeyToTime("2612080800")),
                  0xfedcull,
                  {0, 3}});
+    book.insert({fileKeyToTime("2612090800"), "Post", {}, 0xabcull, {}});
     Replica marks;
-    marks.tombstones = {{0x11ull, 1, fileKeyToTime("2612061200")}};
+    marks.tombstones = {{0x11ull, 1, fileKeyToTime("2612061200"), 0x77ull}};
     marks.forwards = {{0x33ull, 0x44ull, fileKeyToTime("2612061200")}};
     const std::string text = appointmentFileText(book, &marks);
     EXPECT_NE(text.find("<date text=\"Zahnarzt\" zeit=\"2612071530\" id=\"1234567890abcdef\" "
                         "rev=\"2\" />"),
               std::string::npos);
     EXPECT_NE(text.find("wdh=\"tag\" id=\"000000000000fedc\" rev=\"0.3\" />"), std::string::npos);
+    EXPECT_NE(text.find("id=\"0000000000000abc\" />"), std::string::npos) << "no revision yet";
 
     FileContent read;
     ASSERT_TRUE(readAppointmentFile(text, read));
@@ -532,4 +542,44 @@ TEST(AppointmentFileText, DerivedIdentitiesAgreeAndEqualOnesDiffer) {
     std::vector<AppointmentId> derived = derivedIdentities(first.appointments);
     std::sort(derived.begin(), derived.end());
     EXPECT_EQ(derived, ids(first.appointments));
+
+    // Each counts the equal ones before it in the file; the book holds them the other way
+    // round, and written in book order they count alike.
+    const AppointmentId none = derivedAppointmentId("X", "2612071530", "", 0);
+    const AppointmentId one = derivedAppointmentId("X", "2612071530", "", 1);
+    std::vector<AppointmentId> inBookOrder;
+    first.appointments.forEach([&](const Appointment& a) { inBookOrder.push_back(a.id); });
+    EXPECT_EQ(inBookOrder, (std::vector<AppointmentId>{one, none}));
+    EXPECT_EQ(derivedIdentities(first.appointments), (std::vector<AppointmentId>{none, one}));
+}
+
+// What marks a file as one that carries identities, and what counts as none: a damaged
+// identity gives the appointment the derived one, a damaged entry of "geloescht" is passed
+// over (the appointment it names then stays).
+TEST(AppointmentFileText, DamagedIdentitiesAndEntriesCountAsNone) {
+    const std::string date = "<date text=\"X\" zeit=\"2612071530\"";
+    const std::string weg = "<geloescht>\r\n<weg id=\"00000000000000a1\" rev=\"0\" am=";
+    const AppointmentId derived = derivedAppointmentId("X", "2612071530", "", 0);
+    const struct {
+        std::string dates;
+        std::string after;
+        bool marked;
+        AppointmentId id;
+        std::size_t tombstones;
+    } cases[] = {
+        {date + " id=\"00000000000000a1\" />\r\n", "", true, 0xa1, 0},
+        {date + " id=\"0000000000000000\" />\r\n", "", false, derived, 0},
+        {date + " id=\"a1\" />\r\n", "", false, derived, 0},
+        {"", "<geloescht />\r\n", true, NO_ID, 0},
+        {"", weg + "\"2612071530\" />\r\n</geloescht>\r\n", true, NO_ID, 1},
+        {"", weg + "\"kaputt\" />\r\n</geloescht>\r\n", true, NO_ID, 0},
+    };
+    for (const auto& c : cases) {
+        FileContent read;
+        ASSERT_TRUE(readAppointmentFile(fileWith(c.dates, c.after), read)) << c.dates << c.after;
+        EXPECT_EQ(read.marked, c.marked) << c.dates << c.after;
+        EXPECT_EQ(read.appointments.count() > 0 ? read.appointments.earliest().id : NO_ID, c.id)
+            << c.dates;
+        EXPECT_EQ(read.tombstones.size(), c.tombstones) << c.after;
+    }
 }

@@ -39,6 +39,11 @@ class AppointmentStoreTest : public ::testing::Test {
     void writeFile(std::string_view letters) {
         writeText(path(), appointmentFileText(book(letters)));
     }
+    // The file carries identities (written in the shared form).
+    bool marked() {
+        FileContent content;
+        return readAppointmentFile(fileText(path()), content) && content.marked;
+    }
     std::string onDisk() {
         AppointmentBook all;
         EXPECT_TRUE(readAppointmentFileText(fileText(path()), all));
@@ -79,6 +84,7 @@ TEST_F(AppointmentStoreTest, TwoProgramsOnOneFileLoseNothing) {
     EXPECT_TRUE(store.save(ours, NOW));
     EXPECT_EQ(letters(ours), "BCD");
     EXPECT_EQ(onDisk(), "BCD");
+    EXPECT_TRUE(marked()) << "another program writes it too: from now on it is shared";
 
     // They follow at their next tick: A does not alarm there again.
     EXPECT_TRUE(other.sync(theirs, NOW, missed));
@@ -194,6 +200,15 @@ TEST_F(AppointmentStoreTest, FileCutOffDeletesNothing) {
     store.sync(ours, NOW, missed);
     EXPECT_EQ(letters(ours), "ABC");
     EXPECT_EQ(onDisk(), "ABC");
+
+    // Garbled in the middle: what the reader makes of the rest (B at a wrong time) is not
+    // taken.
+    std::string garbled = whole;
+    garbled.replace(garbled.find("zeit", garbled.find("text=\"B\"")) + 6, 10, "26<date120");
+    writeText(path(), garbled);
+    store.sync(ours, NOW, missed);
+    store.sync(ours, NOW, missed);
+    EXPECT_EQ(letters(ours), "ABC");
 }
 
 // A sync service replaces the file: missing for a tick, then back with its own changes.
@@ -335,11 +350,23 @@ namespace {
 // later) is seen as at start-up: its past appointments are missed, not alarmed one by one.
 TEST_F(AppointmentStoreTest, AFileThatTurnsUpLateHandsItsPastToTheMissedDialog) {
     EXPECT_FALSE(store.load(NOW, false, ours, missed));
+    ours = book("d"); // the book's own, due here: the tick alarms it after the sync
     writeFile("abC");
     EXPECT_TRUE(store.sync(ours, NOW, missed));
-    EXPECT_EQ(letters(ours), "C");
+    EXPECT_EQ(letters(ours), "dC");
     EXPECT_EQ(letters(missed), "ba");
-    EXPECT_EQ(onDisk(), "C");
+    EXPECT_EQ(onDisk(), "dC");
+
+    // Due exactly now counts as past too.
+    AppointmentBook dueNow;
+    dueNow.insert(NOW, "N");
+    writeText(folders.common() + "/quarvwecker.xml", appointmentFileText(dueNow));
+    AppointmentStore other(files, folders.common(), false, false);
+    AppointmentBook its;
+    AppointmentBook itsMissed;
+    other.load(NOW, false, its, itsMissed);
+    EXPECT_EQ(its.count(), 0);
+    EXPECT_EQ(letters(itsMissed), "N");
 }
 
 // The loss: the file goes missing, and a program that had not seen the other's
@@ -372,19 +399,26 @@ TEST_F(AppointmentStoreTest, ConflictCopiesAreJoinedAndSetAside) {
     const std::string copy =
         folders.user() + "/quarvwecker (conflicted copy 2026-12-07 120000).xml";
     const std::string broken = folders.user() + "/quarvwecker.sync-conflict-20261207-120000-X.xml";
+    const std::string cut = folders.user() + "/quarvwecker (conflicted copy 2026-12-07 130000).xml";
     writeText(copy, appointmentFileText(book("AB")));
     writeText(broken, "kaputt");
+    writeText(cut, appointmentFileText(book("D")).substr(0, 150));
     EXPECT_TRUE(store.sync(ours, NOW, missed));
     EXPECT_EQ(letters(ours), "AB");
     EXPECT_EQ(onDisk(), "AB");
+    EXPECT_TRUE(marked()) << "another program writes beside it: from now on it is shared";
     EXPECT_FALSE(fileExists(copy));
     EXPECT_EQ(fileText(copy + ".uebernommen"), appointmentFileText(book("AB")));
     EXPECT_EQ(fileText(broken), "kaputt");
-    // A second copy of the same name later: kept beside the first one set aside.
+    EXPECT_TRUE(fileExists(cut));
+    // A second copy of the same name later: kept beside the first one set aside, also
+    // when that one cannot be looked at for a moment.
     writeText(copy, appointmentFileText(book("C")));
+    files.failStamps(copy + ".uebernommen");
     EXPECT_TRUE(store.sync(ours, NOW, missed));
     EXPECT_EQ(letters(ours), "ABC");
     EXPECT_TRUE(fileExists(copy + ".uebernommen2"));
+    EXPECT_EQ(fileText(copy + ".uebernommen"), appointmentFileText(book("AB")));
 }
 
 // All names for kept copies taken: the copy kept longest ago makes room, and the save goes
@@ -402,6 +436,60 @@ TEST_F(AppointmentStoreTest, KeptCopiesMakeRoomWhenAllNamesAreTaken) {
     EXPECT_TRUE(store.save(ours, NOW));
     EXPECT_EQ(fileText(path() + ".bad"), "kaputt");
     EXPECT_EQ(onDisk(), "A");
+}
+
+// A shared file that an older program wrote (without identities) gets them at once; a past
+// series that a first look moves on carries that as a revision.
+TEST_F(AppointmentStoreTest, ASharedFileWithoutIdentitiesGetsThem) {
+    AppointmentStore shared(files, folders.user(), false, true);
+    writeFile("AB");
+    shared.load(NOW, false, ours, missed);
+    EXPECT_TRUE(marked());
+    writeFile("AB");
+    shared.sync(ours, NOW, missed);
+    EXPECT_TRUE(marked());
+
+    AppointmentBook series;
+    series.insert({NOW - 3600, "P", makeRecurrence(RepeatKind::Daily, NOW - 3600)});
+    writeText(folders.common() + "/quarvwecker.xml", appointmentFileText(series));
+    AppointmentStore other(files, folders.common(), false, true);
+    AppointmentBook its;
+    other.load(NOW, false, its, missed);
+    EXPECT_EQ(its.earliest().alarmTime, NOW + 23 * 3600);
+    EXPECT_EQ(its.earliest().revision, (Revision{0, 1}));
+}
+
+// A change made here, then a conflict copy that an older program wrote before it: its old
+// words name the changed appointment, which stays one.
+TEST_F(AppointmentStoreTest, AnOlderCopyOfAChangedAppointmentBringsNoSecond) {
+    AppointmentStore shared(files, folders.user(), false, true);
+    shared.load(NOW, false, ours, missed);
+    ours = book("A");
+    shared.save(ours, NOW);
+    Appointment changed = ours.earliest();
+    changed.text = "X";
+    changed.revision = edited(changed.revision);
+    ours.clear();
+    ours.insert(changed);
+    shared.save(ours, NOW);
+    writeText(folders.user() + "/quarvwecker (conflicted copy 2026-12-07 120000).xml",
+              appointmentFileText(book("A")));
+    shared.sync(ours, NOW, missed);
+    EXPECT_EQ(letters(ours), "X");
+}
+
+// A file without identities: the book takes those that every reader derives from it, and
+// the identity each had before leads to them.
+TEST_F(AppointmentStoreTest, ASaveWithoutIdentitiesHoldsTheDerivedOnes) {
+    store.load(NOW, false, ours, missed);
+    ours = book("AB");
+    giveIdentities(ours);
+    const AppointmentId given = ours.earliest().id;
+    EXPECT_TRUE(store.save(ours, NOW));
+    std::vector<AppointmentId> held;
+    ours.forEach([&held](const Appointment& a) { held.push_back(a.id); });
+    EXPECT_EQ(held, derivedIdentities(ours));
+    EXPECT_EQ(store.currentId(given), ours.earliest().id);
 }
 
 } // namespace

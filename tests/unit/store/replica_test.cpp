@@ -3,73 +3,60 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "core/calendar.h"
+#include "store/appointment_file.h"
 #include "store/replica.h"
+#include "tests/support/appointment_words.h"
 #include "tests/support/rule_patterns.h"
 
 namespace {
 
-constexpr TimeValue T = 1800000000;
-constexpr TimeValue DAY = 86400;
+constexpr TimeValue T = WORD_TIME;
+constexpr TimeValue DAY = WORD_DAY;
 
-// A copy written as words: "A" is appointment A, "Ax2" A with the text "Ax" at 2 edits,
-// "A+1" A moved on once (a day later), "-A1" a tombstone of A up to 1 edit ("-A1=x" only
-// for the words of "Ax" at that edit), "A>B" a forward linking A and B. Identities are the
-// letters.
-Replica replica(const std::string& words) {
+// A copy written as words (tests/support/appointment_words.h), and besides: "-A1" a
+// tombstone of A up to 1 edit ("-A1=x" only for the words of "Ax" at that edit), "A>B" a
+// forward linking A and B ("~A>A" links the identity derived from "A" to A). Not
+// normalized, as a copy may come.
+Replica parse(const std::string& words) {
     Replica result;
-    std::istringstream in(words);
-    for (std::string w; in >> w;) {
+    const auto id = [](std::string_view part) {
+        return part[0] == '~' ? appointmentFromWord(part).id : static_cast<AppointmentId>(part[0]);
+    };
+    std::string appointments;
+    forEachWord(words, [&](const std::string& w) {
         if (w[0] == '-') {
             // "-A1=x": gone only in the words of "Ax" (an older program's file showed it).
             const std::uint64_t said = w.size() > 4 ? wordsOf({T, std::string(1, w[1]) + w[4]}) : 0;
-            result.tombstones.push_back({static_cast<AppointmentId>(w[1]),
-                                         static_cast<std::uint32_t>(w[2] - '0'), T, said});
-        } else if (w.size() == 3 && w[1] == '>') {
-            result.forwards.push_back(
-                {static_cast<AppointmentId>(w[0]), static_cast<AppointmentId>(w[2]), T});
+            result.tombstones.push_back(
+                {id(w.substr(1)), static_cast<std::uint32_t>(w[2] - '0'), T, said});
+        } else if (const std::size_t arrow = w.find('>'); arrow != std::string::npos) {
+            result.forwards.push_back({id(w.substr(0, arrow)), id(w.substr(arrow + 1)), T});
         } else {
-            Appointment a{T, std::string(1, w[0]), {}, static_cast<AppointmentId>(w[0]), {}};
-            std::size_t at = 1;
-            if (at < w.size() && std::isalpha(static_cast<unsigned char>(w[at]))) {
-                a.text += w[at++];
-            }
-            if (at < w.size() && std::isdigit(static_cast<unsigned char>(w[at]))) {
-                a.revision.edits = static_cast<std::uint32_t>(w[at++] - '0');
-            }
-            if (at < w.size() && w[at] == '+') {
-                a.revision.moves = static_cast<std::uint32_t>(w[at + 1] - '0');
-                a.alarmTime += a.revision.moves * DAY;
-            }
-            result.appointments.push_back(a);
+            appointments += " " + w;
         }
-    }
-    return normalized(std::move(result));
+    });
+    result.appointments = appointmentsFromWords(appointments);
+    return result;
+}
+
+Replica replica(const std::string& words) {
+    return normalized(parse(words));
 }
 
 std::string words(const Replica& r) {
     std::string all;
     const auto add = [&all](const std::string& word) { all += (all.empty() ? "" : " ") + word; };
     for (const Appointment& a : r.appointments) {
-        std::string word(1, static_cast<char>(a.id));
-        word += a.text.substr(1);
-        if (a.revision.edits > 0) {
-            word += std::to_string(a.revision.edits);
-        }
-        if (a.revision.moves > 0) {
-            word += "+" + std::to_string(a.revision.moves);
-        }
-        add(word);
+        add(wordOf(a));
     }
     for (const Tombstone& t : r.tombstones) {
-        add("-" + std::string(1, static_cast<char>(t.id)) + std::to_string(t.edits) +
-            (t.words != 0 ? "=w" : ""));
+        add("-" + idWord(t.id) + std::to_string(t.edits) + (t.words != 0 ? "=w" : ""));
     }
     for (const Forward& f : r.forwards) {
-        add(std::string(1, static_cast<char>(f.id)) + ">" + static_cast<char>(f.to));
+        add(idWord(f.id) + ">" + idWord(f.to));
     }
     return all;
 }
@@ -82,24 +69,33 @@ struct JoinCase {
 
 TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
     const JoinCase cases[] = {
-        {"A", "B", "A B"},             // added on both sides
-        {"A B", "A -B0", "A -B0"},     // deleted on one side
-        {"A", "", "A"},                // a copy that lacks A never deletes it
-        {"A+1", "Ax1", "Ax1"},         // an edit wins against an alarm's move
-        {"A+2", "A+1", "A+2"},         // the series that moved on further
-        {"Ax1", "Ay1", "Ay1"},         // two edits: one wins, alike everywhere
-        {"A+1", "-A0", "-A0"},         // deleted while it moved on
-        {"Ax1", "-A0", "Ax1 -A0"},     // edited while deleted: the edit stays
-        {"Ax1", "-A1", "-A1"},         // the edited one deleted
-        {"B", "B>A", "A B>A"},         // linked identities: under the smallest
-        {"Bx1 B>A", "A", "Ax1 B>A"},   // ... with a change made meanwhile
-        {"B -B0 B>A", "A", "-A0 B>A"}, // ... and a deletion of it
-        {"A>B B>A", "B", "A A>B B>A"}, // linked both ways
-        {"C>A", "C C>B", "A C>A C>B"}, // one identity linked to two
+        {"A", "B", "A B"},               // added on both sides
+        {"A B", "A -B0", "A -B0"},       // deleted on one side
+        {"A", "", "A"},                  // a copy that lacks A never deletes it
+        {"A+1", "Ax1", "Ax1"},           // an edit wins against an alarm's move
+        {"A+2", "A+1", "A+2"},           // the series that moved on further
+        {"Ax1", "Ay1", "Ay1"},           // two edits: one wins, alike everywhere
+        {"A+1", "-A0", "-A0"},           // deleted while it moved on
+        {"Ax1", "-A0", "Ax1 -A0"},       // edited while deleted: the edit stays
+        {"Ax1", "-A1", "-A1"},           // the edited one deleted
+        {"B", "B>A", "A=B B>A"},         // linked identities: under the smallest
+        {"Bx1 B>A", "A", "A=Bx1 B>A"},   // ... with a change made meanwhile
+        {"B -B0 B>A", "A", "-A0 B>A"},   // ... and a deletion of it
+        {"A>B B>A", "B", "A=B A>B B>A"}, // linked both ways
+        {"C>A", "C C>B", "A=C C>A C>B"}, // one identity linked to two
         {"Ax1 B+2 -C0", "Ay1 B+1 C", "Ay1 B+2 -C0"},
+        // Identities that a file without identities gave (derived from the words) name the
+        // appointment that the other copy holds under its own: equal ones each once, a
+        // series at an earlier or a later occurrence, and a change made meanwhile.
+        {"A", "~A", "A ?>A"},
+        {"A B=A", "~A ~A", "A B=A ?>A ?>A"},
+        {"A+1*", "~A*", "A+1* ?>A"},
+        {"A*", "~A*@1", "A*@1 ?>A"},
+        {"A", "~Ax1", "Ax1 ?>A"},
         {"Ax1", "-A1=x", "-A1=w"},     // gone from an older program's file
         {"Ay1", "-A1=x", "Ay1 -A1=w"}, // ... another version made meanwhile stays
         {"A", "-A1=x", "-A1=w"},       // ... an older version does not
+        {"-A1", "-A1=x", "-A1"},       // a deletion of any words outweighs it
     };
     for (const JoinCase& c : cases) {
         EXPECT_EQ(words(join(replica(c.a), replica(c.b))), c.joined) << c.a << " | " << c.b;
@@ -150,10 +146,20 @@ TEST(Replica, JoinIsCommutativeAssociativeAndIdempotent) {
 
 TEST(Replica, TombstonesAndForwardsExpireAfterTheirTime) {
     Replica r = replica("A -B0 C>A");
+    EXPECT_FALSE(needsPruning(r, T + TOMBSTONE_DAYS * DAY));
     prune(r, T + TOMBSTONE_DAYS * DAY);
     EXPECT_EQ(words(r), "A -B0 C>A");
+    EXPECT_TRUE(needsPruning(r, T + TOMBSTONE_DAYS * DAY + 1));
     prune(r, T + TOMBSTONE_DAYS * DAY + 1);
     EXPECT_EQ(words(r), "A");
+
+    // Of one deletion or link made twice, the later one counts.
+    Replica later = replica("-B0 C>A");
+    later.tombstones[0].deletedAt += DAY;
+    later.forwards[0].madeAt += DAY;
+    r = join(replica("A -B0 C>A"), later);
+    prune(r, T + TOMBSTONE_DAYS * DAY + 1);
+    EXPECT_EQ(words(r), "A -B0 C>A");
 }
 
 // What an older program's file (no identities) tells against what it held before.
@@ -167,16 +173,46 @@ TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     file.insert({T, "C", {}, 'c', {}});
     file.insert({T + DAY, "N", {}, 'n', {}}); // and added N
     const Replica read = identifyUnmarked(file, before, true, T);
-    EXPECT_EQ(words(read), "A C n3 -B2=w A>a C>c");
+    EXPECT_EQ(words(read), "A C n=N3@1 -B2=w A>a C>c");
 
     // The join with this program's book: C was changed here meanwhile, and keeps the change.
     const Replica ours = replica("A Bx2 Cz1");
-    EXPECT_EQ(words(join(ours, read)), "A Cz1 n3 -B2=w A>a C>c");
+    EXPECT_EQ(words(join(ours, read)), "A Cz1 n=N3@1 -B2=w A>a C>c");
 
     // Cut off after A: what it lacks is not deleted.
     AppointmentBook cut;
     cut.insert({T, "A", {}, 'a', {}});
     EXPECT_EQ(words(identifyUnmarked(cut, before, false, T)), "A A>a");
+}
+
+// The same, case by case: what the file held before, what it holds now (as an older
+// program wrote it, read with the identities derived from it), the links this program made
+// since, and what the file tells.
+TEST(Replica, WhatAFileWithoutIdentitiesTells) {
+    const struct {
+        const char* before;
+        const char* file;
+        const char* links;
+        const char* read;
+    } cases[] = {
+        {"A1", "A", "", "A1 A>?"},            // alike: the revision known, linked
+        {"~A3", "A", "", "~A3"},              // ... under the derived identity itself
+        {"Ax1", "A", "~A>A", "~A2"},          // another version of one changed here: a change
+        {"Ax1", "A", "", "~A2 -A1=w"},        // ... without the link another one, newer
+        {"S*", "S*@1", "", "S+1* S>?"},       // a series it alarmed: moved on
+        {"S*#5", "S*#4@1", "", "S+1*#4 S>?"}, // ... one fewer left
+        {"S*#5", "S*#4", "", "~S1*#4 -S0=w"}, // fewer left, not later: a change
+        {"B", "B@1", "", "~B1@1 -B0=w"},      // a one-off at another time: another one
+        {"B C=B", "B", "", "B B>?"},          // of two equal ones, one gone: none deleted
+    };
+    for (const auto& c : cases) {
+        FileContent file;
+        ASSERT_TRUE(readAppointmentFile(appointmentFileText(bookFromWords(c.file)), file));
+        EXPECT_EQ(words(identifyUnmarked(file.appointments, replica(c.before), true, T,
+                                         parse(c.links).forwards)),
+                  c.read)
+            << c.before << " | " << c.file;
+    }
 }
 
 TEST(Replica, ApplyToBookKeepsTheOrderOfEqualTimes) {
@@ -189,6 +225,12 @@ TEST(Replica, ApplyToBookKeepsTheOrderOfEqualTimes) {
     std::string order;
     book.forEach([&order](const Appointment& a) { order += a.text + " "; });
     EXPECT_EQ(order, "Ax C ");
+
+    // New ones in the order of the file's book; the book holds just those of the replica.
+    EXPECT_TRUE(applyToBook(replica("A C B D"), book, bookFromWords("D B")));
+    EXPECT_EQ(wordsOf(book), "A C D B");
+    EXPECT_TRUE(holdsExactly(replica("A C B D"), book));
+    EXPECT_FALSE(holdsExactly(replica("A C B D E"), book));
 }
 
 TEST(Replica, DeletionsAreWhatTheBookLostSinceTheLastLook) {
@@ -196,6 +238,16 @@ TEST(Replica, DeletionsAreWhatTheBookLostSinceTheLastLook) {
     book.insert({T + DAY, "A", {}, 'A', Revision{0, 1}}); // A moved on here, B deleted
     const Replica ours = withDeletions(book, replica("A Bx1 -C0"), T);
     EXPECT_EQ(words(ours), "A+1 -B1 -C0");
+    // Known under an identity that a link leads on: the book still holds it.
+    EXPECT_EQ(words(withDeletions(bookFromWords("B"), parse("B B>A"), T)), "A=B B>A");
+}
+
+// A change made here links what the appointment said before (an older program's file may
+// still say it) to its identity; a series that only moved on needs no link.
+TEST(Replica, AChangeLinksTheEarlierWords) {
+    Replica ours = replica("Ax1 B+1 C");
+    linkEarlierWords(ours, replica("A B C"), T);
+    EXPECT_EQ(ours, replica("Ax1 B+1 C ~A>A"));
 }
 
 } // namespace

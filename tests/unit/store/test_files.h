@@ -48,7 +48,8 @@ inline void writeText(const std::string& path, std::string_view text) {
 // Counts every operation but the pause; the chosen one fails, or with `crash` that one
 // and every later one (as if the machine stopped there). Reads and moves can be made to
 // find the file busy a number of times first, creating files whose path holds a given
-// part can be refused, and a test can act just before each file is created.
+// part can be refused, looking at one file can fail, and a test can act just before each
+// file is created.
 class FaultyFileSystem : public PosixFileSystem {
   public:
     using PosixFileSystem::PosixFileSystem;
@@ -64,6 +65,8 @@ class FaultyFileSystem : public PosixFileSystem {
         busyReads_ = count;
     }
     void refuseCreating(const std::string& part) { refused_ = part; }
+    // Looking at that file fails (it is held, or the network hiccups).
+    void failStamps(const std::string& path) { failedStamp_ = slashed(path); }
     std::function<void(const std::string& path)> beforeCreate;
 
     int operations() const { return operations_; }
@@ -79,7 +82,8 @@ class FaultyFileSystem : public PosixFileSystem {
         return pass() && PosixFileSystem::createFolder(path);
     }
     FileResult fileStamp(const std::string& path, FileStamp& stamp) override {
-        return pass() ? PosixFileSystem::fileStamp(path, stamp) : FileResult::Failed;
+        return pass() && slashed(path) != failedStamp_ ? PosixFileSystem::fileStamp(path, stamp)
+                                                       : FileResult::Failed;
     }
     FileResult readFile(const std::string& path, std::string& content) override {
         if (!pass()) {
@@ -154,4 +158,5 @@ class FaultyFileSystem : public PosixFileSystem {
     int shares_ = 0;
     int reads_ = 0;
     std::string refused_;
+    std::string failedStamp_;
 };

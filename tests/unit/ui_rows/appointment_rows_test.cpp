@@ -2,12 +2,13 @@
 // moment of the editor's pickers; Europe/Berlin with a fixed clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "tests/support/appointment_words.h"
 #include "tests/support/book_contents.h"
 #include "tests/support/fixed_clock.h"
-#include "tests/support/book_contents.h"
 #include "ui/appointment_rows.h"
 
 namespace {
@@ -176,6 +177,44 @@ TEST_F(AppointmentRows, EditedRowKeepsOrRemakesTheRule) {
     row = editedRow("Jetzt", {2026, 12, 0, 6, 14, 30, 0, 0}, RepeatKind::Weekly, nullptr,
                     sunday1430 + 59);
     EXPECT_EQ(row.display, "So., 06.12.2026 14:30");
+}
+
+// The list's OK against the book as it is now: what the rows changed, by identity, over
+// what arrived, changed or went meanwhile (a sync, an alarm while the list was open).
+TEST_F(AppointmentRows, ListEditsMeetTheBookAsItIsNow) {
+    const struct {
+        const char* opened;
+        const char* now;
+        const char* rows;
+        const char* alarmed;
+        const char* result; // sorted
+    } cases[] = {
+        {"A B", "A B", "A B", "", "A B"},
+        {"A B", "A B", "Ax B", "", "Ax1 B"}, // an edit raises the revision
+        {"A B", "A B", "B", "", "B"},        // a row deleted
+        {"A", "A", "A _N", "", "A _N"},      // a new row, without identity yet
+        {"A", "A C _M", "A", "", "A C _M"},  // arrived meanwhile
+        {"A", "Ay2", "A", "", "Ay2"},        // changed meanwhile, row as it was
+        {"A", "Ay2", "Ax", "", "Ax3"},       // ... and edited here: the edit wins
+        {"A B", "B", "A B", "", "B"},        // gone meanwhile, row as it was
+        {"A B", "B", "A B", "A", "A1 B"},    // alarmed here, row kept: it stays
+    };
+    for (const auto& c : cases) {
+        std::vector<AppointmentId> alarmed;
+        for (const char id : std::string(c.alarmed)) {
+            alarmed.push_back(static_cast<AppointmentId>(id));
+        }
+        const AppointmentBook result = applyListEdits(bookFromWords(c.opened), bookFromWords(c.now),
+                                                      bookFromWords(c.rows), alarmed);
+        std::vector<std::string> words;
+        result.forEach([&words](const Appointment& a) { words.push_back(wordOf(a)); });
+        std::sort(words.begin(), words.end());
+        std::string all;
+        for (const std::string& w : words) {
+            all += (all.empty() ? "" : " ") + w;
+        }
+        EXPECT_EQ(all, c.result) << c.opened << " | " << c.now << " | " << c.rows;
+    }
 }
 
 // A list 386 pixels wide whose text column was made 250 wide.
