@@ -158,19 +158,33 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
         }
     }
     std::vector<Forward> forwards;
-    // What `a` deleted since its last look is deleted under the name derived from it too:
-    // the other side may hold that copy, made from a file without identities.
+    // What `a` deleted since its last look is deleted under the names derived from it too,
+    // and with what the other side holds under an identity that its name was derived from:
+    // the two are one appointment, known apart through a file without identities.
     if (earlierA != nullptr) {
+        struct Deleted {
+            AppointmentId id;                 // the identity that stands for it now
+            AppointmentId was;                // the identity it had here
+            std::vector<AppointmentId> names; // derived from what it said
+        };
+        std::vector<Deleted> deleted;
+        TimeValue latestDeleted = 0;
         for (const Appointment& was : earlierA->appointments) {
             const AppointmentId id = resolve(was.id);
-            if (findById(joined.tombstones, id) == nullptr || findById(joined.appointments, id)) {
-                continue;
+            if (findById(joined.tombstones, id) != nullptr && !findById(joined.appointments, id)) {
+                deleted.push_back({id, was.id, derivedNames(was, latest[1])});
+                latestDeleted = std::max(latestDeleted, was.alarmTime);
             }
-            const std::vector<AppointmentId> names = derivedNames(was, latest[1]);
-            for (const std::size_t other : onlyIn[1]) {
-                const AppointmentId copy = joined.appointments[other].id;
-                if (copy != id && std::find(names.begin(), names.end(), copy) != names.end()) {
-                    forwards.push_back({copy, id, was.alarmTime});
+        }
+        const auto among = [](const std::vector<AppointmentId>& ids, AppointmentId x) {
+            return std::find(ids.begin(), ids.end(), x) != ids.end();
+        };
+        for (std::size_t i = 0; !deleted.empty() && i < onlyIn[1].size(); ++i) {
+            const Appointment& copy = joined.appointments[onlyIn[1][i]];
+            const std::vector<AppointmentId> names = derivedNames(copy, latestDeleted);
+            for (const Deleted& gone : deleted) {
+                if (among(gone.names, copy.id) || among(names, gone.was)) {
+                    forwards.push_back({copy.id, gone.id, copy.alarmTime});
                 }
             }
         }

@@ -250,10 +250,6 @@ TEST(Replica, AChangeLinksTheEarlierWords) {
     EXPECT_EQ(ours, replica("Ax1 B+1 C ~A>A"));
 }
 
-} // namespace
-
-namespace {
-
 // A series with 5 occurrences left, which a file without identities gave the identity
 // derived from what it said, moves on here under its own identity (4 left, a week
 // later): the join with a copy that still holds the derived one is one appointment,
@@ -275,27 +271,23 @@ TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
     EXPECT_EQ(joined.appointments[0].recurrence.count, 4);
 }
 
-} // namespace
-
-namespace {
-
 // An appointment deleted here since the last look, which another program holds under the
-// identity a file without identities derived from it: that copy is deleted with it.
+// identity a file without identities derived from it, or the other way round: that copy is
+// deleted with it.
 TEST(Replica, ADeletionTakesTheCopyUnderTheDerivedNameAlong) {
-    const Appointment chor{T, "Chor", {}, 'C', {}};
-    Replica earlier;
-    earlier.appointments.push_back(chor);
-    Replica here;
-    here.tombstones.push_back({'C', 0, T, 0});
-    Replica file;
-    file.appointments.push_back({T, "Chor", {}, wordsOf(chor), {}});
-    EXPECT_TRUE(join(here, file, &earlier).appointments.empty());
-    EXPECT_EQ(join(here, file).appointments.size(), 1u) << "without the earlier words";
+    const AppointmentId derived = wordsOf({T, "Chor"});
+    for (const auto& [here, there] : {std::pair<AppointmentId, AppointmentId>{'C', derived},
+                                      std::pair<AppointmentId, AppointmentId>{derived, 'C'}}) {
+        Replica earlier;
+        earlier.appointments.push_back({T, "Chor", {}, here, {}});
+        Replica ours;
+        ours.tombstones.push_back({here, 0, T, 0});
+        Replica file;
+        file.appointments.push_back({T, "Chor", {}, there, {}});
+        EXPECT_TRUE(join(ours, file, &earlier).appointments.empty()) << here;
+        EXPECT_EQ(join(ours, file).appointments.size(), 1u) << "without the earlier words";
+    }
 }
-
-} // namespace
-
-namespace {
 
 // The list was open while a daily series moved on, and its OK changed the text at the
 // occurrence it showed: both words the series had link to it, so that an older program's
