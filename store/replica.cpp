@@ -182,6 +182,11 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
         for (std::size_t i = 0; !deleted.empty() && i < onlyIn[1].size(); ++i) {
             const Appointment& copy = joined.appointments[onlyIn[1][i]];
             const std::vector<AppointmentId> names = derivedNames(copy, latestDeleted);
+            // Not where it has an equal beside it: that may be another appointment alike.
+            const auto alike = [&copy](const Appointment& x) { return sameContent(x, copy); };
+            if (std::count_if(joined.appointments.begin(), joined.appointments.end(), alike) > 1) {
+                continue;
+            }
             for (const Deleted& gone : deleted) {
                 if (among(gone.names, copy.id) || among(names, gone.was)) {
                     forwards.push_back({copy.id, gone.id, copy.alarmTime});
@@ -397,7 +402,13 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         std::size_t paired = 0;
         for (; paired < unmatched.size() && paired < wasThere.size(); ++paired) {
             unmatched[paired]->revision = wasThere[paired]->revision;
-            result.forwards.push_back({wasThere[paired]->id, unmatched[paired]->id, now});
+            // A name that an equal appointment had when it was deleted is not linked: the
+            // link would take this one along into the deletion.
+            if (findById(before.tombstones, unmatched[paired]->id) != nullptr) {
+                unmatched[paired]->id = wasThere[paired]->id;
+            } else {
+                result.forwards.push_back({wasThere[paired]->id, unmatched[paired]->id, now});
+            }
         }
         newcomers.insert(newcomers.end(), unmatched.begin() + static_cast<std::ptrdiff_t>(paired),
                          unmatched.end());

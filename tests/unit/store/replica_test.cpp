@@ -29,9 +29,13 @@ Replica parse(const std::string& words) {
     forEachWord(words, [&](const std::string& w) {
         if (w[0] == '-') {
             // "-A1=x": gone only in the words of "Ax" (an older program's file showed it).
-            const std::uint64_t said = w.size() > 4 ? wordsOf({T, std::string(1, w[1]) + w[4]}) : 0;
+            // "-~A0": of the identity derived from "A".
+            const std::size_t edits = w[1] == '~' ? 3 : 2;
+            const std::uint64_t said =
+                w.size() > edits + 2 ? wordsOf({T, std::string(1, w[edits - 1]) + w[edits + 2]})
+                                     : 0;
             result.tombstones.push_back(
-                {id(w.substr(1)), static_cast<std::uint32_t>(w[2] - '0'), T, said});
+                {id(w.substr(1)), static_cast<std::uint32_t>(w[edits] - '0'), T, said});
         } else if (const std::size_t arrow = w.find('>'); arrow != std::string::npos) {
             result.forwards.push_back({id(w.substr(0, arrow)), id(w.substr(arrow + 1)), T});
         } else {
@@ -204,6 +208,7 @@ TEST(Replica, WhatAFileWithoutIdentitiesTells) {
         {"S*#5", "S*#4", "", "~S1*#4 -S0=w"}, // fewer left, not later: a change
         {"B", "B@1", "", "~B1@1 -B0=w"},      // a one-off at another time: another one
         {"B C=B", "B", "", "B B>?"},          // of two equal ones, one gone: none deleted
+        {"B=A -~A0", "A", "", "B=A"},         // an equal one's deleted name is not linked
     };
     for (const auto& c : cases) {
         FileContent file;
@@ -286,6 +291,9 @@ TEST(Replica, ADeletionTakesTheCopyUnderTheDerivedNameAlong) {
         file.appointments.push_back({T, "Chor", {}, there, {}});
         EXPECT_TRUE(join(ours, file, &earlier).appointments.empty()) << here;
         EXPECT_EQ(join(ours, file).appointments.size(), 1u) << "without the earlier words";
+        // Beside an equal one, which may be another appointment alike, it stays.
+        file.appointments.push_back({T, "Chor", {}, 'D', {}});
+        EXPECT_EQ(join(ours, file, &earlier).appointments.size(), 2u) << here;
     }
 }
 
