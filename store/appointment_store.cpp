@@ -2,6 +2,8 @@
 #include "store/appointment_store.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <utility>
 
 #include "store/conflict_copies.h"
@@ -338,10 +340,43 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
     });
     book = std::move(renamed);
     Replica held = replicaOf(book);
-    held.tombstones = known_->tombstones;
-    held.leftOut = known_->leftOut;
+    // An appointment deleted here once and made again alike (typed again, imported again)
+    // gets the identity the deleted one had: the file, which holds it now, says it is
+    // there, so the deletion is over.
+    const auto heldNow = [&held](const Tombstone& t) {
+        return findAppointment(held, t.id) != nullptr;
+    };
+    std::remove_copy_if(known_->tombstones.begin(), known_->tombstones.end(),
+                        std::back_inserter(held.tombstones), heldNow);
+    std::remove_copy_if(known_->leftOut.begin(), known_->leftOut.end(),
+                        std::back_inserter(held.leftOut), heldNow);
     held.forwards = known_->forwards;
     known_ = std::make_shared<const Replica>(std::move(held));
+}
+
+void AppointmentStore::reviveDeleted(AppointmentBook& book,
+                                     const std::vector<AppointmentId>& ids) const {
+    const auto deletedUpTo = [this](AppointmentId id) {
+        std::optional<std::uint32_t> edits;
+        for (const auto* list : {&known_->tombstones, &known_->leftOut}) {
+            for (const Tombstone& t : *list) {
+                if (t.id == id) {
+                    edits = std::max(edits.value_or(0), t.edits);
+                }
+            }
+        }
+        return edits;
+    };
+    AppointmentBook revived;
+    book.forEach([&](Appointment a) {
+        if (std::find(ids.begin(), ids.end(), a.id) != ids.end()) {
+            if (const auto edits = deletedUpTo(a.id); edits && *edits >= a.revision.edits) {
+                a.revision = Revision{*edits + 1, 0};
+            }
+        }
+        revived.insert(std::move(a));
+    });
+    book = std::move(revived);
 }
 
 void AppointmentStore::followIdentities(AppointmentBook& book) const {
