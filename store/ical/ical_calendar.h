@@ -13,8 +13,8 @@
 
 // When a VALARM fires: a duration from the event's start (or end), or a moment.
 struct AlarmTrigger {
-    std::int64_t offset = 0; // seconds
-    bool fromEnd = false;    // RELATED=END
+    std::int64_t offset = 0;    // seconds
+    bool fromEnd = false;       // RELATED=END
     std::optional<IcalTime> at; // VALUE=DATE-TIME
 };
 
@@ -24,14 +24,14 @@ struct IcalEvent {
     std::optional<IcalTime> start;
     std::optional<IcalTime> end;
     std::optional<std::int64_t> duration;
-    std::string rule;     // the first RRULE value
-    int ruleCount = 0;    // how many RRULEs it has
-    bool extraDates = false; // RDATE
+    std::string rule;                 // the first RRULE value
+    int ruleCount = 0;                // how many RRULEs it has
+    bool extraDates = false;          // RDATE
     std::vector<IcalTime> exceptions; // EXDATE
     std::optional<IcalTime> recurrenceId;
     bool cancelled = false;
     std::optional<AlarmTrigger> alarm; // the first VALARM's
-    int line = 0; // where BEGIN:VEVENT stands
+    int line = 0;                      // where BEGIN:VEVENT stands
 };
 
 struct IcalCalendar {

@@ -65,8 +65,8 @@ WallTime startOf(const Appointment& a) {
     if (!timeToLocal(a.alarmTime, local)) {
         return a.alarmTime;
     }
-    CivilTime civil{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                    local.tm_min, 0};
+    CivilTime civil{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                    local.tm_hour,        local.tm_min,     0};
     if (a.recurrence.repeats()) {
         civil.hour = a.recurrence.hour;
         civil.minute = a.recurrence.minute;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/calendar.h"
 #include "store/ical/ical_rule.h"
@@ -38,16 +39,16 @@ AppointmentId eventIdentity(const IcalEvent& event) {
         return identityOfUid(event.uid);
     }
     const std::string start = event.start ? icalDateTime(event.start->wall, event.start->utc) : "";
-    return identityOfUid(event.summary + '\n' + start + '\n' + event.start.value_or(IcalTime{}).zone +
-                         '\n' + event.rule);
+    return identityOfUid(event.summary + '\n' + start + '\n' +
+                         event.start.value_or(IcalTime{}).zone + '\n' + event.rule);
 }
 
 std::string wallText(WallTime wall, bool withTime) {
     const CivilTime c = civilOf(wall);
     char text[32];
     if (withTime) {
-        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", c.day, c.month, c.year,
-                      c.hour, c.minute);
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", c.day, c.month, c.year, c.hour,
+                      c.minute);
     } else {
         std::snprintf(text, sizeof text, "%02d.%02d.%04d", c.day, c.month, c.year);
     }
@@ -278,8 +279,8 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
     Recurrence recurrence;
     if (zones_.keepsLocalClock(zone)) {
         const CivilTime c = civilOf(*first);
-        recurrence = makeRecurrence(mapping.kind, LocalDateTime{c.year, c.month, c.day, c.hour,
-                                                                c.minute});
+        recurrence =
+            makeRecurrence(mapping.kind, LocalDateTime{c.year, c.month, c.day, c.hour, c.minute});
     } else {
         recurrence = makeRecurrence(mapping.kind, *firstMoment);
         differences.push_back("in einer anderen Zeitzone: Uhrzeit nach hiesiger Zeit, die sich "
@@ -321,7 +322,8 @@ void Planner::planMaster(const IcalEvent& event, const std::vector<const IcalEve
             const std::int64_t end =
                 event.end && event.end->isDate ? event.end->wall - start : SECONDS_PER_DAY;
             const std::int64_t alarm = event.alarm->offset + (event.alarm->fromEnd ? end : 0);
-            const std::int64_t inDay = (alarm % SECONDS_PER_DAY + SECONDS_PER_DAY) % SECONDS_PER_DAY;
+            const std::int64_t inDay =
+                (alarm % SECONDS_PER_DAY + SECONDS_PER_DAY) % SECONDS_PER_DAY;
             at = event.rule.empty() ? alarm : inDay;
             if (!event.rule.empty() && inDay != alarm) {
                 differences.push_back("Erinnerung an einem anderen Tag: hier am Tag selbst um " +
@@ -469,13 +471,12 @@ ImportPlan planImport(const IcalCalendar& calendar, const std::vector<Appointmen
             .push_back(i);
     }
     std::vector<bool> taken(current.size(), false);
-    std::vector<AppointmentId> plannedIds;
+    std::unordered_set<AppointmentId> plannedIds;
     for (Appointment& a : planned) {
-        if (std::find(plannedIds.begin(), plannedIds.end(), a.id) != plannedIds.end()) {
+        if (!plannedIds.insert(a.id).second) {
             plan.notes.push_back({a.text, "zweimal in der Datei: übersprungen", true});
             continue;
         }
-        plannedIds.push_back(a.id);
         const auto known = byId.find(a.id);
         if (a.id != NO_ID && known != byId.end() && !taken[known->second]) {
             const Appointment& was = current[known->second];
@@ -489,9 +490,7 @@ ImportPlan planImport(const IcalCalendar& calendar, const std::vector<Appointmen
             continue;
         }
         auto alike = byContent.find({a.alarmTime, a.text, a.recurrence});
-        const auto free = alike == byContent.end()
-                              ? nullptr
-                              : [&]() -> const std::size_t* {
+        const auto free = alike == byContent.end() ? nullptr : [&]() -> const std::size_t* {
             for (const std::size_t& i : alike->second) {
                 if (!taken[i]) {
                     return &i;

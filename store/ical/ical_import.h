@@ -42,8 +42,8 @@ struct ImportNote {
 struct ImportPlan {
     std::vector<Appointment> added;
     std::vector<std::pair<std::size_t, Appointment>> updated; // index into `current`
-    int unchanged = 0; // there already
-    int past = 0;      // over, or a series that has ended
+    int unchanged = 0;                                        // there already
+    int past = 0;                                             // over, or a series that has ended
     std::vector<ImportNote> notes;
 };
 

@@ -42,12 +42,12 @@ std::optional<int> weekdayCode(std::string_view text) {
     return std::nullopt;
 }
 
-template <typename Read> bool readList(std::string_view value, Read read) {
+template <typename Read> bool readList(std::string_view value, Read read, char separator = ',') {
     if (value.empty()) {
         return false;
     }
     for (std::size_t start = 0;;) {
-        const std::size_t comma = value.find(',', start);
+        const std::size_t comma = value.find(separator, start);
         if (!read(value.substr(start, comma - start))) {
             return false;
         }
@@ -149,70 +149,74 @@ std::string dateText(WallTime wall) {
 std::optional<RecurrenceRule> parseRecurrenceRule(std::string_view value) {
     RecurrenceRule rule;
     bool frequency = false;
-    bool fine = readList(value, [&](std::string_view part) {
-        const std::size_t equals = part.find('=');
-        if (equals == std::string_view::npos) {
-            return part.empty(); // a trailing ';' splits off nothing
-        }
-        const std::string_view name = part.substr(0, equals);
-        const std::string_view v = part.substr(equals + 1);
-        if (sameName(name, "FREQ")) {
-            const auto found = std::find_if(FREQUENCY_NAMES.begin(), FREQUENCY_NAMES.end(),
-                                            [v](std::string_view f) { return sameName(f, v); });
-            rule.frequency = static_cast<Frequency>(found - FREQUENCY_NAMES.begin());
-            frequency = found != FREQUENCY_NAMES.end();
-            return frequency;
-        }
-        if (sameName(name, "INTERVAL")) {
-            const auto n = number(v, 1, 100000);
-            rule.interval = n.value_or(1);
-            return n.has_value();
-        }
-        if (sameName(name, "COUNT")) {
-            const auto n = number(v, 1, 999999999);
-            rule.count = n ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*n))
-                           : std::nullopt;
-            return n.has_value();
-        }
-        if (sameName(name, "UNTIL")) {
-            rule.until = readIcalTime(v);
-            return rule.until.has_value();
-        }
-        if (sameName(name, "BYDAY")) {
-            rule.byDay.clear();
-            return readList(v, [&](std::string_view item) {
-                if (item.size() < 2) {
-                    return false;
-                }
-                const auto weekday = weekdayCode(item.substr(item.size() - 2));
-                const std::string_view ordinal = item.substr(0, item.size() - 2);
-                const auto n = ordinal.empty() ? std::optional<int>{0} : number(ordinal, -53, 53);
-                if (!weekday || !n || (!ordinal.empty() && *n == 0)) {
-                    return false;
-                }
-                rule.byDay.push_back({*n, *weekday});
-                return true;
-            });
-        }
-        if (sameName(name, "BYMONTHDAY")) {
-            return readNumbers(v, rule.byMonthDay, 31);
-        }
-        if (sameName(name, "BYMONTH")) {
-            return readNumbers(v, rule.byMonth, 12) &&
-                   std::all_of(rule.byMonth.begin(), rule.byMonth.end(),
-                               [](int m) { return m > 0; });
-        }
-        if (sameName(name, "BYSETPOS")) {
-            return readNumbers(v, rule.bySetPos, 366);
-        }
-        if (sameName(name, "WKST")) {
-            const auto weekday = weekdayCode(v);
-            rule.weekStart = weekday.value_or(1);
-            return weekday.has_value();
-        }
-        rule.unsupported.emplace_back(name);
-        return true;
-    });
+    bool fine = readList(
+        value,
+        [&](std::string_view part) {
+            const std::size_t equals = part.find('=');
+            if (equals == std::string_view::npos) {
+                return part.empty(); // a trailing ';' splits off nothing
+            }
+            const std::string_view name = part.substr(0, equals);
+            const std::string_view v = part.substr(equals + 1);
+            if (sameName(name, "FREQ")) {
+                const auto found = std::find_if(FREQUENCY_NAMES.begin(), FREQUENCY_NAMES.end(),
+                                                [v](std::string_view f) { return sameName(f, v); });
+                rule.frequency = static_cast<Frequency>(found - FREQUENCY_NAMES.begin());
+                frequency = found != FREQUENCY_NAMES.end();
+                return frequency;
+            }
+            if (sameName(name, "INTERVAL")) {
+                const auto n = number(v, 1, 100000);
+                rule.interval = n.value_or(1);
+                return n.has_value();
+            }
+            if (sameName(name, "COUNT")) {
+                const auto n = number(v, 1, 999999999);
+                rule.count =
+                    n ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*n)) : std::nullopt;
+                return n.has_value();
+            }
+            if (sameName(name, "UNTIL")) {
+                rule.until = readIcalTime(v);
+                return rule.until.has_value();
+            }
+            if (sameName(name, "BYDAY")) {
+                rule.byDay.clear();
+                return readList(v, [&](std::string_view item) {
+                    if (item.size() < 2) {
+                        return false;
+                    }
+                    const auto weekday = weekdayCode(item.substr(item.size() - 2));
+                    const std::string_view ordinal = item.substr(0, item.size() - 2);
+                    const auto n =
+                        ordinal.empty() ? std::optional<int>{0} : number(ordinal, -53, 53);
+                    if (!weekday || !n || (!ordinal.empty() && *n == 0)) {
+                        return false;
+                    }
+                    rule.byDay.push_back({*n, *weekday});
+                    return true;
+                });
+            }
+            if (sameName(name, "BYMONTHDAY")) {
+                return readNumbers(v, rule.byMonthDay, 31);
+            }
+            if (sameName(name, "BYMONTH")) {
+                return readNumbers(v, rule.byMonth, 12) &&
+                       std::all_of(rule.byMonth.begin(), rule.byMonth.end(),
+                                   [](int m) { return m > 0; });
+            }
+            if (sameName(name, "BYSETPOS")) {
+                return readNumbers(v, rule.bySetPos, 366);
+            }
+            if (sameName(name, "WKST")) {
+                const auto weekday = weekdayCode(v);
+                rule.weekStart = weekday.value_or(1);
+                return weekday.has_value();
+            }
+            rule.unsupported.emplace_back(name);
+            return true;
+        },
+        ';');
     if (!fine || !frequency) {
         return std::nullopt;
     }
@@ -259,7 +263,8 @@ void RuleOccurrences::fillPeriod() {
             for (const int d : rule_.byMonthDay) {
                 const int day = d > 0 ? d : length + 1 + d;
                 if (day >= 1 && day <= length &&
-                    (rule_.byDay.empty() || weekdayListed(rule_.byDay, weekdayOfDay(day1 + day - 1)))) {
+                    (rule_.byDay.empty() ||
+                     weekdayListed(rule_.byDay, weekdayOfDay(day1 + day - 1)))) {
                     days.push_back(day1 + day - 1);
                 }
             }
@@ -287,8 +292,9 @@ void RuleOccurrences::fillPeriod() {
         break;
     }
     case Frequency::Weekly: {
-        const std::int64_t weekStart =
-            startDay - (weekdayOfDay(startDay) - rule_.weekStart + 7) % 7 + 7 * period_ * rule_.interval;
+        const std::int64_t weekStart = startDay -
+                                       (weekdayOfDay(startDay) - rule_.weekStart + 7) % 7 +
+                                       7 * period_ * rule_.interval;
         periodStart = weekStart;
         for (std::int64_t day = weekStart; day < weekStart + 7; ++day) {
             const bool listed = rule_.byDay.empty() ? weekdayOfDay(day) == weekdayOfDay(startDay)
@@ -459,10 +465,10 @@ RuleMapping ruleFromICal(const RecurrenceRule& rule, WallTime first) {
         if (!fromTheEnd && !rule.byMonthDay.empty() && rule.byMonthDay.front() < 0) {
             return cannot("vom Monatsende gezählt");
         }
-        mapping.day = monthEnd            ? std::min(*monthEnd, longest)
-                      : fromTheEnd        ? longest
+        mapping.day = monthEnd                  ? std::min(*monthEnd, longest)
+                      : fromTheEnd              ? longest
                       : rule.byMonthDay.empty() ? at.day
-                                          : rule.byMonthDay.front();
+                                                : rule.byMonthDay.front();
         if (mapping.day > longest) {
             return cannot("an einem Tag, den es nicht gibt");
         }

@@ -199,7 +199,8 @@ std::string_view ContentLineReader::physicalLine() {
         end = text_.size();
         at_ = end;
     } else {
-        at_ = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+        at_ =
+            end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
     }
     ++physical_;
     return text_.substr(start, end - start);

@@ -64,9 +64,8 @@ class DefinedZone final : public Zone {
   public:
     explicit DefinedZone(std::vector<Change> changes) : changes_(std::move(changes)) {}
     std::optional<int> offsetAt(TimeValue moment) const override {
-        const auto after = std::upper_bound(
-            changes_.begin(), changes_.end(), moment,
-            [](TimeValue t, const Change& c) { return t < c.at; });
+        const auto after = std::upper_bound(changes_.begin(), changes_.end(), moment,
+                                            [](TimeValue t, const Change& c) { return t < c.at; });
         return after == changes_.begin() ? after->from : std::prev(after)->to;
     }
 
@@ -92,8 +91,11 @@ CivilTime civilOf(WallTime wall) {
     const std::int64_t day = dayOf(wall);
     const chr::year_month_day date{chr::sys_days{chr::days{day}}};
     const auto rest = static_cast<int>(wall - day * SECONDS_PER_DAY);
-    return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
-            static_cast<int>(static_cast<unsigned>(date.day())), rest / 3600, rest / 60 % 60,
+    return {static_cast<int>(date.year()),
+            static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day())),
+            rest / 3600,
+            rest / 60 % 60,
             rest % 60};
 }
 
@@ -138,8 +140,8 @@ std::string icalDate(WallTime wall) {
 std::string icalDateTime(WallTime wall, bool utc) {
     const CivilTime c = civilOf(wall);
     char text[24];
-    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", c.year, c.month, c.day,
-                  c.hour, c.minute, c.second, utc ? "Z" : "");
+    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", c.year, c.month, c.day, c.hour,
+                  c.minute, c.second, utc ? "Z" : "");
     return text;
 }
 
@@ -163,7 +165,8 @@ std::optional<std::int64_t> readDuration(std::string_view value) {
             continue;
         }
         std::size_t length = 0;
-        while (length < value.size() && length < 9 && value[length] >= '0' && value[length] <= '9') {
+        while (length < value.size() && length < 9 && value[length] >= '0' &&
+               value[length] <= '9') {
             ++length;
         }
         const auto number = digits(value.substr(0, length));
@@ -171,7 +174,7 @@ std::optional<std::int64_t> readDuration(std::string_view value) {
             return std::nullopt;
         }
         const char unit = value[length];
-        const std::int64_t seconds = !inTime && unit == 'W'  ? 7 * SECONDS_PER_DAY
+        const std::int64_t seconds = !inTime && unit == 'W'   ? 7 * SECONDS_PER_DAY
                                      : !inTime && unit == 'D' ? SECONDS_PER_DAY
                                      : inTime && unit == 'H'  ? 3600
                                      : inTime && unit == 'M'  ? 60
