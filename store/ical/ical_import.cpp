@@ -58,7 +58,7 @@ std::string wallText(WallTime wall, bool withTime) {
 // Tab, line breaks and other control characters become blanks: a text is one line.
 std::string oneLine(std::string text) {
     for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+        if (static_cast<unsigned char>(c) < 0x20) {
             c = ' ';
         }
     }
