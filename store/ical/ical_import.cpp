@@ -148,8 +148,16 @@ class Planner {
     void add(TimeValue moment, const std::string& text, Recurrence rule, AppointmentId id,
              const std::vector<std::string>& differences);
     std::optional<WallTime> wallIn(const Zone& zone, const IcalTime& time);
-    void note(const std::string& what, std::string how, bool skipped) {
-        notes.push_back({what, std::move(how), skipped});
+    // A note on the event being planned: its text and when it is.
+    void note(std::string how, bool skipped) {
+        notes.push_back({whatText_ + (whatTime_ ? ", " + wallText(*whatTime_, whatHasTime_) : ""),
+                         std::move(how), skipped});
+    }
+    void describe(const std::string& text, std::optional<WallTime> time = {},
+                  bool withTime = true) {
+        whatText_ = text;
+        whatTime_ = time;
+        whatHasTime_ = withTime;
     }
     std::string textOf(const IcalEvent& event, std::vector<std::string>& differences) const;
 
@@ -158,7 +166,10 @@ class Planner {
     Zones zones_;
     RuleBudget budget_;
     std::vector<Appointment> planned_;
-    std::string what_; // the event being planned, for its notes
+    // The event being planned, for its notes.
+    std::string whatText_;
+    std::optional<WallTime> whatTime_;
+    bool whatHasTime_ = true;
 };
 
 std::string Planner::textOf(const IcalEvent& event, std::vector<std::string>& differences) const {
@@ -188,12 +199,12 @@ std::optional<WallTime> Planner::wallIn(const Zone& zone, const IcalTime& time) 
 void Planner::add(TimeValue moment, const std::string& text, Recurrence rule, AppointmentId id,
                   const std::vector<std::string>& differences) {
     if (moment < earliestAlarmTime() || moment > latestAlarmTime()) {
-        note(what_, "liegt nach 2099: übersprungen", true);
+        note("liegt nach 2099: übersprungen", true);
         return;
     }
     planned_.push_back({moment, text, rule, id});
     for (const std::string& difference : differences) {
-        note(what_, difference, false);
+        note(difference, false);
     }
 }
 
@@ -208,7 +219,7 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
             differences.push_back("Regel unlesbar: nur der erste Termin übernommen");
             add(*moment, text, {}, id, differences);
         } else {
-            note(what_, "Regel unlesbar: übersprungen", true);
+            note("Regel unlesbar: übersprungen", true);
         }
         return;
     }
@@ -243,13 +254,13 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
     }
     if (!first) {
         if (occurrences.exhausted()) {
-            note(what_, "Regel zu aufwendig: übersprungen", true);
+            note("Regel zu aufwendig: übersprungen", true);
         } else {
             ++past;
         }
         return;
     }
-    what_ = text + ", " + wallText(*first, true);
+    describe(text, *first);
     if (!more) {
         add(*firstMoment, text, {}, id, differences); // its last occurrence: exactly a one-off
         return;
@@ -298,14 +309,14 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
 void Planner::planMaster(const IcalEvent& event, const std::vector<const IcalEvent*>& overrides) {
     std::vector<std::string> differences;
     const std::string text = textOf(event, differences);
-    what_ = text;
+    describe(text);
     if (!event.start) {
-        note(what_, "ohne gültigen Beginn: übersprungen", true);
+        note("ohne gültigen Beginn: übersprungen", true);
         return;
     }
-    what_ = text + ", " + wallText(event.start->wall, !event.start->isDate);
+    describe(text, event.start->wall, !event.start->isDate);
     if (event.cancelled) {
-        note(what_, "abgesagt: übersprungen", true);
+        note("abgesagt: übersprungen", true);
         return;
     }
     bool unknown = false;
@@ -374,9 +385,9 @@ void Planner::planOverride(const IcalEvent& event) {
     }
     std::vector<std::string> differences;
     const std::string text = textOf(single, differences);
-    what_ = text;
+    describe(text);
     if (!single.start) {
-        note(what_, "ohne gültigen Beginn: übersprungen", true);
+        note("ohne gültigen Beginn: übersprungen", true);
         return;
     }
     bool unknown = false;
@@ -387,7 +398,7 @@ void Planner::planOverride(const IcalEvent& event) {
         ++past;
         return;
     }
-    what_ = text + ", " + wallText(start, true);
+    describe(text, start);
     add(*moment, text, {}, identityOfUid(event.uid, instance), differences);
 }
 
@@ -414,8 +425,8 @@ std::vector<Appointment> Planner::plan() {
             continue;
         }
         if (!event.uid.empty() && masterOf.at(event.uid) != &event) {
-            note(event.summary.empty() ? "(ohne Text)" : oneLine(event.summary),
-                 "UID doppelt: übersprungen", true);
+            describe(event.summary.empty() ? "(ohne Text)" : oneLine(event.summary));
+            note("UID doppelt: übersprungen", true);
             continue;
         }
         const auto overrides = overridesOf.find(event.uid);

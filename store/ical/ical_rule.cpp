@@ -503,7 +503,8 @@ std::string ruleToICal(const Recurrence& rule) {
         if (day >= 29) {
             std::string days = "BYMONTHDAY=28";
             for (int d = 29; d <= day; ++d) {
-                days += "," + std::to_string(d);
+                days += ',';
+                days += std::to_string(d);
             }
             return days + ";BYSETPOS=-1";
         }

@@ -1,6 +1,7 @@
 // Content lines, TEXT escapes and the two code pages of iCalendar files.
 #include "store/ical/ical_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -194,14 +195,12 @@ ContentLineReader::ContentLineReader(std::string_view text) : text_(text) {
 
 std::string_view ContentLineReader::physicalLine() {
     const std::size_t start = at_;
-    std::size_t end = text_.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-        end = text_.size();
-        at_ = end;
-    } else {
-        at_ =
-            end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+    std::size_t end = start;
+    while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') {
+        ++end;
     }
+    const bool crLf = end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n';
+    at_ = std::min(text_.size(), end + (crLf ? 2 : 1));
     ++physical_;
     return text_.substr(start, end - start);
 }

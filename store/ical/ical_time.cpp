@@ -139,7 +139,7 @@ std::string icalDate(WallTime wall) {
 
 std::string icalDateTime(WallTime wall, bool utc) {
     const CivilTime c = civilOf(wall);
-    char text[24];
+    char text[48];
     std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", c.year, c.month, c.day, c.hour,
                   c.minute, c.second, utc ? "Z" : "");
     return text;
