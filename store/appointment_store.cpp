@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <iterator>
-#include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "store/conflict_copies.h"
@@ -356,23 +356,28 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
 
 void AppointmentStore::reviveDeleted(AppointmentBook& book,
                                      const std::vector<AppointmentId>& ids) const {
-    const auto deletedUpTo = [this](AppointmentId id) {
-        std::optional<std::uint32_t> edits;
-        for (const auto* list : {&known_->tombstones, &known_->leftOut}) {
-            for (const Tombstone& t : *list) {
-                if (t.id == id) {
-                    edits = std::max(edits.value_or(0), t.edits);
-                }
-            }
+    // Up to how many edits each identity asked for was deleted.
+    std::unordered_map<AppointmentId, std::uint32_t> deleted;
+    for (const auto* list : {&known_->tombstones, &known_->leftOut}) {
+        for (const Tombstone& t : *list) {
+            auto& edits = deleted[t.id];
+            edits = std::max(edits, t.edits);
         }
-        return edits;
-    };
+    }
+    std::unordered_map<AppointmentId, std::uint32_t> revive;
+    for (const AppointmentId id : ids) {
+        if (const auto found = deleted.find(id); found != deleted.end()) {
+            revive.insert(*found);
+        }
+    }
+    if (revive.empty()) {
+        return;
+    }
     AppointmentBook revived;
     book.forEach([&](Appointment a) {
-        if (std::find(ids.begin(), ids.end(), a.id) != ids.end()) {
-            if (const auto edits = deletedUpTo(a.id); edits && *edits >= a.revision.edits) {
-                a.revision = Revision{*edits + 1, 0};
-            }
+        if (const auto found = revive.find(a.id);
+            found != revive.end() && found->second >= a.revision.edits) {
+            a.revision = Revision{found->second + 1, 0};
         }
         revived.insert(std::move(a));
     });

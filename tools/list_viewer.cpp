@@ -5,7 +5,9 @@
 //   wine explorer /desktop=shot,1024x768 qz_list_viewer.exe MODE
 //
 // MODE: list, long-list (one text as long as the editor keeps), new, change (a
-// monthly row), repeat-open (the editor with its drop-down list open), missed, about.
+// monthly row), repeat-open (the editor with its drop-down list open), missed, about,
+// export (the save dialog), import (the open dialog), summary (the summary of an import
+// of a sample calendar).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -14,6 +16,7 @@
 #include <thread>
 
 #include "core/clock.h"
+#include "store/services_win32.h"
 #include "tests/support/window_driver.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
@@ -39,6 +42,34 @@ void fillSample(AppointmentBook& book, bool longText) {
     insertSeries(book, now + 5 * 24 * 3600, "Bus zur Arbeit", RepeatKind::Workdays);
 }
 
+// A calendar as another program writes one: what comes in, what is there already, and
+// what the program can carry only approximately or not at all.
+constexpr char SAMPLE_CALENDAR[] =
+    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Beispiel//DE\r\n"
+    "BEGIN:VEVENT\r\nUID:a1@beispiel\r\nDTSTART;VALUE=DATE:20301224\r\n"
+    "SUMMARY:Heiligabend bei Gro\xC3\x9Fmutter\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a2@beispiel\r\nDTSTART:20300115T170000Z\r\n"
+    "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU\r\nSUMMARY:M\xC3\xBClltonne rausstellen\r\n"
+    "END:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a3@beispiel\r\nDTSTART:20300301T080000Z\r\n"
+    "RRULE:FREQ=MONTHLY;COUNT=6\r\nSUMMARY:Filter wechseln \xE2\x9C\x94\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a4@beispiel\r\nDTSTART:20300401T080000Z\r\n"
+    "STATUS:CANCELLED\r\nSUMMARY:Abgesagtes Treffen\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a5@beispiel\r\nDTSTART:20200401T080000Z\r\n"
+    "SUMMARY:Alter Termin\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+
+std::string sampleCalendarFile() {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "Beispiel.ics";
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, SAMPLE_CALENDAR, sizeof SAMPLE_CALENDAR - 1, &written, nullptr);
+    CloseHandle(file);
+    return path;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -62,9 +93,21 @@ int main(int argc, char** argv) {
         showMissedAppointments(nullptr, missed, today);
         return 0;
     }
-    std::thread driver([which] {
+    const std::string sample = which == "summary" ? sampleCalendarFile() : std::string();
+    std::thread driver([which, sample] {
         const HWND dialog = waitForDialog("Quarv Revov - Termine");
         if (dialog == nullptr || which.ends_with("list")) {
+            return;
+        }
+        if (which == "export") {
+            PostMessageA(dialog, WM_COMMAND, IDC_EXPORT, 0);
+            return;
+        }
+        if (which == "import" || which == "summary") {
+            PostMessageA(dialog, WM_COMMAND, IDC_IMPORT, 0);
+            if (which == "summary") {
+                chooseInFileDialog(waitForDialog("Termine importieren"), sample);
+            }
             return;
         }
         if (which == "new") {
@@ -80,7 +123,8 @@ int main(int argc, char** argv) {
             PostMessageA(GetDlgItem(editor, IDC_EDIT_REPEAT), CB_SHOWDROPDOWN, TRUE, 0);
         }
     });
-    editAppointments(nullptr, book, systemClock());
+    CalendarExchange exchange{systemFileSystem(), 10};
+    editAppointments(nullptr, book, systemClock(), &exchange);
     driver.join();
     return 0;
 }

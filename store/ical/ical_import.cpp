@@ -471,6 +471,11 @@ ImportPlan planImport(const IcalCalendar& calendar, const std::vector<Appointmen
     ImportPlan plan;
     plan.notes = std::move(planner.notes);
     plan.past = planner.past;
+    if (calendar.isCalendar && !calendar.complete) {
+        plan.notes.insert(
+            plan.notes.begin(),
+            {"Die Datei", "endet vor END:VCALENDAR: nur die ganzen Termine gelesen", false});
+    }
 
     constexpr std::size_t MOST_CHARS = 63;
     std::unordered_map<AppointmentId, std::size_t> byId;
