@@ -64,7 +64,9 @@ INT_PTR handleSummaryMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
                             reinterpret_cast<LPARAM>(&eight));
         EnableWindow(GetDlgItem(dialog, IDC_SUMMARY_ALL_DAY), data.hasAllDayEvents);
         show(dialog, data);
-        return TRUE;
+        // On OK, not on the notes, which would show all selected.
+        SetFocus(GetDlgItem(dialog, IDOK));
+        return FALSE;
     }
     auto* data = reinterpret_cast<SummaryData*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (data == nullptr) {

@@ -32,6 +32,12 @@ bool isUtcName(std::string_view name) {
     return false;
 }
 
+// The PC's wall-clock time of a wall-clock time of a zone, for what the summary says.
+WallTime localWall(const Zone& zone, WallTime wall) {
+    const auto moment = momentOf(zone, wall);
+    return moment ? wallAt(systemZone(), *moment).value_or(wall) : wall;
+}
+
 // The identity of an event: by its UID; an event without one (which the standard does not
 // allow, but some programs write) by what it says.
 AppointmentId eventIdentity(const IcalEvent& event) {
@@ -260,7 +266,7 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
         }
         return;
     }
-    describe(text, *first);
+    describe(text, wallAt(systemZone(), *firstMoment).value_or(*first));
     if (!more) {
         add(*firstMoment, text, {}, id, differences); // its last occurrence: exactly a one-off
         return;
@@ -314,13 +320,13 @@ void Planner::planMaster(const IcalEvent& event, const std::vector<const IcalEve
         note("ohne gültigen Beginn: übersprungen", true);
         return;
     }
-    describe(text, event.start->wall, !event.start->isDate);
+    bool unknown = false;
+    const Zone& zone = zones_.of(*event.start, unknown);
+    describe(text, localWall(zone, event.start->wall), !event.start->isDate);
     if (event.cancelled) {
         note("abgesagt: übersprungen", true);
         return;
     }
-    bool unknown = false;
-    const Zone& zone = zones_.of(*event.start, unknown);
     if (unknown) {
         differences.push_back("Zeitzone \"" + event.start->zone +
                               "\" unbekannt: als hiesige Zeit gelesen");
@@ -398,7 +404,7 @@ void Planner::planOverride(const IcalEvent& event) {
         ++past;
         return;
     }
-    describe(text, start);
+    describe(text, localWall(zone, start));
     add(*moment, text, {}, identityOfUid(event.uid, instance), differences);
 }
 

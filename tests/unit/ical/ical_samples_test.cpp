@@ -62,10 +62,10 @@ TEST(IcalSamples, ExportsOfTheBigCalendarsComeInAsTheySay) {
           "erinnert dort trotzdem",
           "Viele Gr\xFC\xDF"
           "e an die Familie und alle Freunde aus dem Verein am W, 15.01.2027 "
-          "17:00 | 1 Zeichen außerhalb von Windows-1252 durch \"?\" ersetzt",
+          "18:00 | 1 Zeichen außerhalb von Windows-1252 durch \"?\" ersetzt",
           "Viele Gr\xFC\xDF"
           "e an die Familie und alle Freunde aus dem Verein am W, 15.01.2027 "
-          "17:00 | Text nach 63 Zeichen abgeschnitten"}},
+          "18:00 | Text nach 63 Zeichen abgeschnitten"}},
         {"outlook.ics",
          {"2612111000  Abteilungsrunde", "2612311600  Monatsabschluss", "2612081830  Chorprobe",
           "2612040730 tag Fr\xFChdienst", "2703010900 jahr Mama Geburtstag"},
@@ -91,7 +91,7 @@ TEST(IcalSamples, ExportsOfTheBigCalendarsComeInAsTheySay) {
                                             "chentlich New York"},
          0,
          {"W\xF6"
-          "chentlich New York, 07.12.2026 09:00 | in einer anderen Zeitzone: Uhrzeit nach "
+          "chentlich New York, 07.12.2026 15:00 | in einer anderen Zeitzone: Uhrzeit nach "
           "hiesiger Zeit, die sich bei Zeitumstellungen verschieben kann"}},
     };
     for (const Sample& s : samples) {
