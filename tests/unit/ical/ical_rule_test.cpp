@@ -98,6 +98,8 @@ TEST(IcalRule, RulesExpandAsTheStandardSays) {
          "20270101T000000",
          {"20270328T0200", "20280326T0200"}},
         {"FREQ=DAILY;BYDAY=SA", "20261201T100000", "20261202T000000", {"20261205T1000"}},
+        // A week that begins on Monday holds the Sunday at its end.
+        {"FREQ=WEEKLY;BYDAY=SU", "20261206T100000", "20261213T000000", {"20261213T1000"}},
         {"FREQ=WEEKLY;BYDAY=XX", "20261201T100000", "20261201T000000", {"damaged"}},
         {"INTERVAL=2", "20261201T100000", "20261201T000000", {"damaged"}},
     };
