@@ -166,6 +166,8 @@ class Planner {
         whatHasTime_ = withTime;
     }
     std::string textOf(const IcalEvent& event, std::vector<std::string>& differences) const;
+    const Zone* begin(const IcalEvent& event, std::string& text,
+                      std::vector<std::string>& differences);
 
     const IcalCalendar& calendar_;
     const ImportSettings& settings_;
@@ -191,6 +193,26 @@ std::string Planner::textOf(const IcalEvent& event, std::vector<std::string>& di
         differences.push_back("Text nach 63 Zeichen abgeschnitten");
     }
     return text;
+}
+
+// The text of an event and the zone of its start, with the event described for its notes;
+// nullptr, and a note, for an event without a start.
+const Zone* Planner::begin(const IcalEvent& event, std::string& text,
+                           std::vector<std::string>& differences) {
+    text = textOf(event, differences);
+    describe(text);
+    if (!event.start) {
+        note("ohne gültigen Beginn: übersprungen", true);
+        return nullptr;
+    }
+    bool unknown = false;
+    const Zone& zone = zones_.of(*event.start, unknown);
+    if (unknown) {
+        differences.push_back("Zeitzone \"" + event.start->zone +
+                              "\" unbekannt: als hiesige Zeit gelesen");
+    }
+    describe(text, localWall(zone, event.start->wall), !event.start->isDate);
+    return &zone;
 }
 
 std::optional<WallTime> Planner::wallIn(const Zone& zone, const IcalTime& time) {
@@ -314,22 +336,15 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
 
 void Planner::planMaster(const IcalEvent& event, const std::vector<const IcalEvent*>& overrides) {
     std::vector<std::string> differences;
-    const std::string text = textOf(event, differences);
-    describe(text);
-    if (!event.start) {
-        note("ohne gültigen Beginn: übersprungen", true);
+    std::string text;
+    const Zone* found = begin(event, text, differences);
+    if (found == nullptr) {
         return;
     }
-    bool unknown = false;
-    const Zone& zone = zones_.of(*event.start, unknown);
-    describe(text, localWall(zone, event.start->wall), !event.start->isDate);
+    const Zone& zone = *found;
     if (event.cancelled) {
         note("abgesagt: übersprungen", true);
         return;
-    }
-    if (unknown) {
-        differences.push_back("Zeitzone \"" + event.start->zone +
-                              "\" unbekannt: als hiesige Zeit gelesen");
     }
     WallTime start = event.start->wall;
     if (event.start->isDate) {
@@ -390,21 +405,18 @@ void Planner::planOverride(const IcalEvent& event) {
         return; // the series' occurrence it names does not take place, and that is all
     }
     std::vector<std::string> differences;
-    const std::string text = textOf(single, differences);
-    describe(text);
-    if (!single.start) {
-        note("ohne gültigen Beginn: übersprungen", true);
+    std::string text;
+    const Zone* zone = begin(single, text, differences);
+    if (zone == nullptr) {
         return;
     }
-    bool unknown = false;
-    const Zone& zone = zones_.of(*single.start, unknown);
     WallTime start = single.start->wall + (single.start->isDate ? settings_.allDayMinute * 60 : 0);
-    const auto moment = momentOf(zone, start);
+    const auto moment = momentOf(*zone, start);
     if (!moment || *moment <= settings_.now) {
         ++past;
         return;
     }
-    describe(text, localWall(zone, start));
+    describe(text, localWall(*zone, start));
     add(*moment, text, {}, identityOfUid(event.uid, instance), differences);
 }
 
