@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 WINE_RUN := scripts/wine-run
 
-.PHONY: all bootstrap build native windows test test-native test-windows test-fuzz run bench screenshots fuzz installer clean
+.PHONY: all bootstrap build native windows test test-native test-windows test-fuzz run bench screenshots fuzz simulate installer clean
 
 all: build
 
@@ -53,6 +53,14 @@ screenshots: windows
 
 fuzz: bootstrap
 	@scripts/run-fuzzer 600
+
+# The shared-file simulation's long run (make test runs a short one): a million steps of
+# programs on one damaged file, optimised; SEED and STEPS choose another run.
+simulate: bootstrap
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench --target unit_sharing -j $(JOBS)
+	TZ=Europe/Berlin QZ_SHARING_STEPS=$${STEPS:-1000000} QZ_SHARING_SEED=$${SEED:-1} \
+		build/bench/tests/unit/sharing/unit_sharing
 
 installer: windows
 	@cmake --build --preset windows --target installer

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "core/calendar.h"
@@ -111,10 +112,10 @@ bool stillAsExpected(FileSystem& files, const std::string& path, const FileStamp
 
 constexpr std::string_view GONE_ELEMENT = "geloescht";
 constexpr std::string_view TOMBSTONE_ELEMENT = "weg";
-constexpr std::string_view LEFT_OUT_ELEMENT = "weggelassen";
 constexpr std::string_view FORWARD_ELEMENT = "umbenannt";
 constexpr std::string_view FORWARD_TARGET_ATTRIBUTE = "zu";
 constexpr std::string_view WHEN_ATTRIBUTE = "am";
+constexpr std::string_view WORDS_ATTRIBUTE = "inhalt";
 constexpr int ID_DIGITS = 16;
 
 std::string idText(AppointmentId id) {
@@ -181,11 +182,11 @@ void readGone(const XmlElement& version, FileContent& content, Counts counts) {
         if (!id || when <= 0) {
             continue;
         }
-        if (entry.name() == TOMBSTONE_ELEMENT || entry.name() == LEFT_OUT_ELEMENT) {
+        if (entry.name() == TOMBSTONE_ELEMENT) {
             if (const auto edits =
                     countFromText(entry.attribute(REVISION_ATTRIBUTE).value_or(""))) {
-                (entry.name() == TOMBSTONE_ELEMENT ? content.tombstones : content.leftOut)
-                    .push_back({*id, *edits, when});
+                const auto words = idFromText(entry.attribute(WORDS_ATTRIBUTE).value_or(""));
+                content.tombstones.push_back({*id, *edits, when, words.value_or(0)});
             }
         } else if (entry.name() == FORWARD_ELEMENT) {
             if (const auto to =
@@ -203,20 +204,34 @@ AppointmentId derivedId(const XmlElement& date, int equalBefore) {
                                 date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), equalBefore);
 }
 
-// Gives each entry (its first derived identity, its index) the identity derived with as
-// many equal ones before it as come before it in index order: they are found by their
-// first identity, so that a file with a million of them costs one sort.
-template <typename Derive>
-void numberEqualOnes(std::vector<std::pair<AppointmentId, int>>& entries,
-                     std::vector<AppointmentId>& ids, Derive derive) {
-    std::sort(entries.begin(), entries.end());
-    for (std::size_t k = 0, equal = 0; k < entries.size(); ++k) {
-        const auto [first, index] = entries[k];
-        equal = k > 0 && entries[k - 1].first == first ? equal + 1 : 0;
-        ids[static_cast<std::size_t>(index)] =
-            equal == 0 ? first : derive(index, static_cast<int>(equal));
+// How many equal ones (by their first derived identity) come before each entry, asked for
+// the entries from the last to the first. Only identities that occur more than once are
+// kept, so that a file of a million different appointments costs one sorted copy of
+// their identities for a moment.
+class EqualOnesBefore {
+  public:
+    explicit EqualOnesBefore(std::vector<AppointmentId> firsts) {
+        std::sort(firsts.begin(), firsts.end());
+        for (std::size_t i = 0; i < firsts.size();) {
+            std::size_t end = i + 1;
+            while (end < firsts.size() && firsts[end] == firsts[i]) {
+                ++end;
+            }
+            if (end - i > 1) {
+                remaining_[firsts[i]] = static_cast<int>(end - i);
+            }
+            i = end;
+        }
     }
-}
+    // The next entry from the end.
+    int next(AppointmentId first) {
+        const auto it = remaining_.find(first);
+        return it == remaining_.end() ? 0 : --it->second;
+    }
+
+  private:
+    std::unordered_map<AppointmentId, int> remaining_;
+};
 
 // Where the text stops being one well-formed tree: a declaration, then tags that close
 // where they began and nest properly, only white space between them, no "<"
@@ -311,13 +326,13 @@ std::string appointmentFileText(const AppointmentBook& book, const Replica* shar
     // wrote.
     if (shared != nullptr) {
         XmlElement* gone = version->addChild(GONE_ELEMENT, false);
-        for (const auto& [kind, list] : {std::pair{TOMBSTONE_ELEMENT, &shared->tombstones},
-                                         std::pair{LEFT_OUT_ELEMENT, &shared->leftOut}}) {
-            for (const Tombstone& tombstone : *list) {
-                XmlElement* entry = gone->addChild(kind, true);
-                entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
-                entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
-                entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
+        for (const Tombstone& tombstone : shared->tombstones) {
+            XmlElement* entry = gone->addChild(TOMBSTONE_ELEMENT, true);
+            entry->addAttribute(ID_ATTRIBUTE, idText(tombstone.id));
+            entry->addAttribute(REVISION_ATTRIBUTE, std::to_string(tombstone.edits));
+            entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(tombstone.deletedAt));
+            if (tombstone.words != 0) {
+                entry->addAttribute(WORDS_ATTRIBUTE, idText(tombstone.words));
             }
         }
         for (const Forward& forward : shared->forwards) {
@@ -342,17 +357,21 @@ std::vector<AppointmentId> derivedIdentities(const AppointmentBook& book) {
         written.push_back(
             {a.text, timeToFileKey(a.alarmTime), recurrenceToAttribute(a.recurrence, a.alarmTime)});
     });
-    const auto derive = [&written](int index, int equalBefore) {
-        const Written& w = written[static_cast<std::size_t>(index)];
+    const auto derive = [](const Written& w, int equalBefore) {
         return derivedAppointmentId(w.text, w.key, w.rule, equalBefore);
     };
-    std::vector<std::pair<AppointmentId, int>> firsts;
-    firsts.reserve(written.size());
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        firsts.emplace_back(derive(static_cast<int>(i), 0), static_cast<int>(i));
+    std::vector<AppointmentId> ids;
+    ids.reserve(written.size());
+    for (const Written& w : written) {
+        ids.push_back(derive(w, 0));
     }
-    std::vector<AppointmentId> ids(written.size(), NO_ID);
-    numberEqualOnes(firsts, ids, derive);
+    EqualOnesBefore equalOnes(ids);
+    for (std::size_t i = written.size(); i-- > 0;) {
+        const int before = equalOnes.next(ids[i]);
+        if (before > 0) {
+            ids[i] = derive(written[i], before);
+        }
+    }
     return ids;
 }
 
@@ -370,9 +389,9 @@ bool readAppointmentFile(std::string_view text, FileContent& content, bool intac
         return !intactOnly || element.sourceOffset() < damage;
     };
     // The identity a file without one gives an appointment counts the equal ones before it,
-    // in file order. Equal appointments are found by their first derived identity, sorted.
-    std::vector<AppointmentId> derived(static_cast<std::size_t>(termine->childCount()), NO_ID);
-    std::vector<std::pair<AppointmentId, int>> unmarked;
+    // in file order.
+    std::vector<AppointmentId> firsts;
+    firsts.reserve(static_cast<std::size_t>(termine->childCount()));
     for (int i = 0; i < termine->childCount(); ++i) {
         const XmlElement& date = *termine->childAt(i);
         if (date.name() != "date" || !counts(date)) {
@@ -382,12 +401,10 @@ bool readAppointmentFile(std::string_view text, FileContent& content, bool intac
         if (idFromText(date.attribute(ID_ATTRIBUTE).value_or(""))) {
             content.marked = true;
         } else {
-            unmarked.emplace_back(derivedId(date, 0), i);
+            firsts.push_back(derivedId(date, 0));
         }
     }
-    numberEqualOnes(unmarked, derived, [termine](int index, int equalBefore) {
-        return derivedId(*termine->childAt(index), equalBefore);
-    });
+    EqualOnesBefore equalOnes(std::move(firsts));
     // From the last to the first: appointments of equal time come out of the book in
     // the reverse of their order in the file.
     for (int i = termine->childCount() - 1; i >= 0; --i) {
@@ -400,15 +417,16 @@ bool readAppointmentFile(std::string_view text, FileContent& content, bool intac
             continue;
         }
         Appointment appointment{
-            time,
-            std::string(date.attribute("text").value_or("")),
-            recurrenceFromAttribute(date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), time),
-            derived[static_cast<std::size_t>(i)],
-            {}};
+            time, std::string(date.attribute("text").value_or("")),
+            recurrenceFromAttribute(date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), time)};
         if (const auto id = idFromText(date.attribute(ID_ATTRIBUTE).value_or(""))) {
             appointment.id = *id;
             appointment.revision =
                 revisionFromText(date.attribute(REVISION_ATTRIBUTE).value_or(""));
+        } else {
+            const AppointmentId first = derivedId(date, 0);
+            const int before = equalOnes.next(first);
+            appointment.id = before == 0 ? first : derivedId(date, before);
         }
         content.appointments.insert(std::move(appointment));
     }

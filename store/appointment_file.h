@@ -19,7 +19,7 @@ std::string appointmentFilePath(const std::string& folder);
 // element "geloescht" after "termine" in "version1", which a reader that looks only at
 // the "date" elements of "termine" passes over:
 //   <weg id="..." rev="edits" am="YYMMDDhhmm" />          an appointment deleted
-//   <weggelassen id="..." rev="edits" am="YYMMDDhhmm" />  left out by an older program
+//     (with inhalt="..." the words it had: gone from an older program's file)
 //   <umbenannt id="..." zu="..." am="YYMMDDhhmm" />       two identities of one appointment
 constexpr std::string_view ID_ATTRIBUTE = "id";
 constexpr std::string_view REVISION_ATTRIBUTE = "rev";
@@ -36,7 +36,6 @@ struct FileContent {
     // appointment the file gives no identity gets the one derived from its content.
     AppointmentBook appointments;
     std::vector<Tombstone> tombstones;
-    std::vector<Tombstone> leftOut;
     std::vector<Forward> forwards;
     // The file carries identities: some appointment has one, or it has tombstones.
     bool marked = false;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -41,8 +42,7 @@ void takePastNewcomers(Replica& merged, const Replica& ours, TimeValue now, bool
 }
 
 bool isEmpty(const Replica& replica) {
-    return replica.appointments.empty() && replica.tombstones.empty() && replica.leftOut.empty() &&
-           replica.forwards.empty();
+    return replica.appointments.empty() && replica.tombstones.empty() && replica.forwards.empty();
 }
 
 // Whether both hold the same appointments, each as often, whatever their identities.
@@ -56,6 +56,8 @@ bool sameContents(const std::vector<Appointment>& a, const std::vector<Appointme
     };
     std::vector<const Appointment*> left;
     std::vector<const Appointment*> right;
+    left.reserve(a.size());
+    right.reserve(b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
         left.push_back(&a[i]);
         right.push_back(&b[i]);
@@ -150,7 +152,8 @@ bool AppointmentStore::keepAside(const std::string& text) {
     return !oldest.empty() && replaceWholeFile(files_, oldest, text) == ReplaceResult::Replaced;
 }
 
-Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue now) const {
+Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue now,
+                                      const std::vector<Forward>& links) const {
     if (join == JoinKind::None) {
         return {};
     }
@@ -160,16 +163,18 @@ Replica AppointmentStore::fileReplica(const Look& look, JoinKind join, TimeValue
     }
     const FileContent& content = join == JoinKind::Intact ? intact : look.content;
     if (!content.marked) {
-        return identifyUnmarked(content.appointments, *file_, join == JoinKind::Whole, now);
+        return identifyUnmarked(content.appointments, *file_, join == JoinKind::Whole, now, links);
     }
     Replica replica = replicaOf(content.appointments);
     replica.tombstones = content.tombstones;
-    replica.leftOut = content.leftOut;
     replica.forwards = content.forwards;
     return normalized(std::move(replica));
 }
 
 bool AppointmentStore::fileHolds(const Replica& merged) const {
+    if (&merged == file_.get()) {
+        return fileMarked_ == shared_; // what was read, unless it is to change its form
+    }
     if (isEmpty(merged) && file_->appointments.empty()) {
         return true; // nothing to write, in either form
     }
@@ -189,9 +194,8 @@ void AppointmentStore::joinCopies(const std::vector<std::string>& copies, Replic
             continue; // stays where it is, for the user
         }
         // A copy tells what it holds, never what it lacks.
-        Replica replica = content.marked
-                              ? Replica{{}, content.tombstones, content.leftOut, content.forwards}
-                              : Replica{};
+        Replica replica =
+            content.marked ? Replica{{}, content.tombstones, content.forwards} : Replica{};
         replica = join(replica, identifyUnmarked(content.appointments, {}, false, now));
         merged = join(merged, replica, known_.get());
         joined.push_back(copy);
@@ -262,13 +266,19 @@ bool AppointmentStore::update(AppointmentBook& book, Purpose purpose, TimeValue 
         if (shared_) {
             linkEarlierWords(ours, *known_, now);
         }
-        auto theirs = std::make_shared<const Replica>(fileReplica(look, plan.join, now));
+        auto theirs =
+            std::make_shared<const Replica>(fileReplica(look, plan.join, now, ours.forwards));
         std::vector<std::string> joined;
         const std::shared_ptr<const Replica> merged =
             joinWithBook(ours, theirs, plan, copies, joined, now, missed);
         // A book still empty takes the file's appointments as they are (a start-up's usual
-        // case: no second copy of a big book).
-        if (book.count() == 0 && holdsExactly(*merged, look.content.appointments)) {
+        // case: no second copy of a big book). Where nothing was joined and the file names
+        // nothing gone or linked, they are the replica's, each once, without a look.
+        const bool asRead = merged == theirs && theirs->tombstones.empty() &&
+                            theirs->forwards.empty() &&
+                            theirs->appointments.size() ==
+                                static_cast<std::size_t>(look.content.appointments.count());
+        if (book.count() == 0 && (asRead || holdsExactly(*merged, look.content.appointments))) {
             changed = look.content.appointments.count() > 0 || changed;
             book = std::move(look.content.appointments);
         } else {
@@ -343,13 +353,9 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
     // An appointment deleted here once and made again alike (typed again, imported again)
     // gets the identity the deleted one had: the file, which holds it now, says it is
     // there, so the deletion is over.
-    const auto heldNow = [&held](const Tombstone& t) {
-        return findAppointment(held, t.id) != nullptr;
-    };
-    std::remove_copy_if(known_->tombstones.begin(), known_->tombstones.end(),
-                        std::back_inserter(held.tombstones), heldNow);
-    std::remove_copy_if(known_->leftOut.begin(), known_->leftOut.end(),
-                        std::back_inserter(held.leftOut), heldNow);
+    std::remove_copy_if(
+        known_->tombstones.begin(), known_->tombstones.end(), std::back_inserter(held.tombstones),
+        [&held](const Tombstone& t) { return findAppointment(held, t.id) != nullptr; });
     held.forwards = known_->forwards;
     known_ = std::make_shared<const Replica>(std::move(held));
 }
@@ -358,11 +364,9 @@ void AppointmentStore::reviveDeleted(AppointmentBook& book,
                                      const std::vector<AppointmentId>& ids) const {
     // Up to how many edits each identity asked for was deleted.
     std::unordered_map<AppointmentId, std::uint32_t> deleted;
-    for (const auto* list : {&known_->tombstones, &known_->leftOut}) {
-        for (const Tombstone& t : *list) {
-            auto& edits = deleted[t.id];
-            edits = std::max(edits, t.edits);
-        }
+    for (const Tombstone& t : known_->tombstones) {
+        auto& edits = deleted[t.id];
+        edits = std::max(edits, t.edits);
     }
     std::unordered_map<AppointmentId, std::uint32_t> revive;
     for (const AppointmentId id : ids) {

@@ -89,7 +89,8 @@ class AppointmentStore {
 
     Look lookAtFile(const StoreState& state);
     bool keepAside(const std::string& text);
-    Replica fileReplica(const Look& look, JoinKind join, TimeValue now) const;
+    Replica fileReplica(const Look& look, JoinKind join, TimeValue now,
+                        const std::vector<Forward>& links) const;
     std::shared_ptr<const Replica>
     joinWithBook(const Replica& ours, std::shared_ptr<const Replica> theirs, const StorePlan& plan,
                  const std::vector<std::string>& copies, std::vector<std::string>& joined,

@@ -209,6 +209,11 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
 
 } // namespace
 
+std::uint64_t wordsOf(const Appointment& a) {
+    return derivedAppointmentId(a.text, timeToFileKey(a.alarmTime),
+                                recurrenceToAttribute(a.recurrence, a.alarmTime), 0);
+}
+
 bool supersedes(const Appointment& a, const Appointment& b) {
     if (a.revision != b.revision) {
         return a.revision > b.revision;
@@ -232,17 +237,21 @@ Replica normalized(Replica replica) {
     for (Tombstone& tombstone : replica.tombstones) {
         tombstone.id = resolve(tombstone.id);
     }
+    // The deletion of the most edits; of equal edits, one of any words wins over one of
+    // certain words.
     const auto latest = [](Tombstone& kept, const Tombstone& other) {
+        if (other.edits > kept.edits) {
+            kept.words = other.words;
+        } else if (other.edits == kept.edits) {
+            kept.words =
+                kept.words == 0 || other.words == 0 ? 0 : std::max(kept.words, other.words);
+        }
         kept.edits = std::max(kept.edits, other.edits);
         kept.deletedAt = std::max(kept.deletedAt, other.deletedAt);
     };
     foldById(replica.tombstones, latest);
-    foldById(replica.leftOut, latest);
     auto& appointments = replica.appointments;
-    std::erase_if(appointments, [&replica](const Appointment& a) {
-        const Tombstone* left = findById(replica.leftOut, a.id);
-        return a.id == NO_ID || (left != nullptr && left->edits >= a.revision.edits);
-    });
+    std::erase_if(appointments, [](const Appointment& a) { return a.id == NO_ID; });
     for (Appointment& appointment : appointments) {
         appointment.id = resolve(appointment.id);
     }
@@ -252,8 +261,10 @@ Replica normalized(Replica replica) {
         }
     });
     std::erase_if(appointments, [&replica](const Appointment& a) {
-        const Tombstone* tombstone = findById(replica.tombstones, a.id);
-        return tombstone != nullptr && tombstone->edits >= a.revision.edits;
+        const Tombstone* t = findById(replica.tombstones, a.id);
+        return t != nullptr &&
+               (t->edits > a.revision.edits ||
+                (t->edits == a.revision.edits && (t->words == 0 || t->words == wordsOf(a))));
     });
     return replica;
 }
@@ -266,7 +277,6 @@ Replica join(const Replica& a, const Replica& b, const Replica* earlierA) {
     Replica both = a;
     both.appointments.insert(both.appointments.end(), b.appointments.begin(), b.appointments.end());
     both.tombstones.insert(both.tombstones.end(), b.tombstones.begin(), b.tombstones.end());
-    both.leftOut.insert(both.leftOut.end(), b.leftOut.begin(), b.leftOut.end());
     both.forwards.insert(both.forwards.end(), b.forwards.begin(), b.forwards.end());
     both = normalized(std::move(both));
     recogniseDerived(both, a, b, earlierA);
@@ -277,7 +287,6 @@ bool needsPruning(const Replica& replica, TimeValue now) {
     const TimeValue oldest = now - TOMBSTONE_DAYS * SECONDS_PER_DAY;
     const auto old = [oldest](const auto& t) { return t.deletedAt < oldest; };
     return std::any_of(replica.tombstones.begin(), replica.tombstones.end(), old) ||
-           std::any_of(replica.leftOut.begin(), replica.leftOut.end(), old) ||
            std::any_of(replica.forwards.begin(), replica.forwards.end(),
                        [oldest](const Forward& f) { return f.madeAt < oldest; });
 }
@@ -286,7 +295,6 @@ void prune(Replica& replica, TimeValue now) {
     const TimeValue oldest = now - TOMBSTONE_DAYS * SECONDS_PER_DAY;
     const auto old = [oldest](const Tombstone& t) { return t.deletedAt < oldest; };
     std::erase_if(replica.tombstones, old);
-    std::erase_if(replica.leftOut, old);
     std::erase_if(replica.forwards, [oldest](const Forward& f) { return f.madeAt < oldest; });
 }
 
@@ -298,18 +306,23 @@ Replica replicaOf(const AppointmentBook& book) {
 }
 
 Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, bool whole,
-                         TimeValue now) {
+                         TimeValue now, const std::vector<Forward>& links) {
     Replica result = replicaOf(file);
+    if (before.appointments.empty()) {
+        return result; // nothing to compare with (a first look)
+    }
     // Both sides by content, then identity: one walk finds what is alike.
     const auto byContent = [](const Appointment* x, const Appointment* y) {
         return std::tie(x->alarmTime, x->text, x->recurrence, x->id) <
                std::tie(y->alarmTime, y->text, y->recurrence, y->id);
     };
     std::vector<Appointment*> ours;
+    ours.reserve(result.appointments.size());
     for (Appointment& a : result.appointments) {
         ours.push_back(&a);
     }
     std::vector<const Appointment*> earlier;
+    earlier.reserve(before.appointments.size());
     for (const Appointment& a : before.appointments) {
         earlier.push_back(&a);
     }
@@ -352,12 +365,18 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         }
         newcomers.insert(newcomers.end(), unmatched.begin() + static_cast<std::ptrdiff_t>(paired),
                          unmatched.end());
-        gone.insert(gone.end(), wasThere.begin() + static_cast<std::ptrdiff_t>(paired),
-                    wasThere.end());
+        // Of equal ones, the file holding fewer than before deletes none: two copies of one
+        // appointment may have met since, and a deletion of one would take both.
+        if (inFile.empty()) {
+            gone.insert(gone.end(), wasThere.begin() + static_cast<std::ptrdiff_t>(paired),
+                        wasThere.end());
+        }
     }
     // One that the file holds under an identity already linked to one it no longer holds
     // (an older program wrote back another version of it): changed there, not deleted.
-    const Resolver resolve(before.forwards);
+    std::vector<Forward> known = before.forwards;
+    known.insert(known.end(), links.begin(), links.end());
+    const Resolver resolve(known);
     for (const Appointment*& was : gone) {
         const AppointmentId id = resolve(was->id);
         const auto linked =
@@ -370,6 +389,18 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         }
     }
     std::erase(gone, nullptr);
+    // One linked to an identity that the file holds still (two copies of one appointment
+    // met before): the file holds it.
+    known.insert(known.end(), result.forwards.begin(), result.forwards.end());
+    const Resolver linkedNow(known);
+    std::vector<AppointmentId> held;
+    for (const Appointment& a : result.appointments) {
+        held.push_back(linkedNow(a.id));
+    }
+    std::sort(held.begin(), held.end());
+    std::erase_if(gone, [&](const Appointment* was) {
+        return std::binary_search(held.begin(), held.end(), linkedNow(was->id));
+    });
     // A series that the older program alarmed stands at a later occurrence: the same text
     // and rule, later. It moved on, so a change made elsewhere meanwhile still wins.
     const auto bySeries = [](const Appointment* x, const Appointment* y) {
@@ -402,7 +433,7 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
     }
     for (const Appointment* was : gone) {
         if (whole && was != nullptr && findById(result.appointments, was->id) == nullptr) {
-            result.leftOut.push_back({was->id, was->revision.edits, now});
+            result.tombstones.push_back({was->id, was->revision.edits, now, wordsOf(*was)});
         }
     }
     return normalized(std::move(result));

@@ -27,9 +27,16 @@ struct Tombstone {
     AppointmentId id = NO_ID;
     std::uint32_t edits = 0;
     TimeValue deletedAt = 0; // by the deleting PC's clock; only for pruning
+    // 0, or of a deletion that an older program's file showed (it no longer holds what
+    // the appointment said), the words it said then (wordsOf): a version of the same
+    // edits that says something else was written elsewhere at the same time, and stays.
+    std::uint64_t words = 0;
 
     bool operator==(const Tombstone&) const = default;
 };
+
+// What an appointment says (time, text and rule), as one number.
+std::uint64_t wordsOf(const Appointment& appointment);
 
 // An identity that became another one.
 struct Forward {
@@ -43,12 +50,7 @@ struct Forward {
 struct Replica {
     std::vector<Appointment> appointments; // ascending identities, each once
     std::vector<Tombstone> tombstones;     // ascending identities, each once
-    // What a file of an older program left out that it held before: the older program
-    // alarmed or deleted it there, or wrote back another version of it, which the file
-    // holds under another identity. Gone under its own identity only, so that such a
-    // version, linked to it later, stays. Ascending identities, each once.
-    std::vector<Tombstone> leftOut;
-    std::vector<Forward> forwards; // ascending identities and targets, each link once
+    std::vector<Forward> forwards;         // ascending identities and targets, each link once
 
     bool operator==(const Replica&) const = default;
 };
@@ -93,8 +95,11 @@ Replica replicaOf(const AppointmentBook& book);
 // `before` holds and the file no longer does, the older program deleted (it alarmed or
 // deleted it): a tombstone, made at `now`, unless the file is not `whole`, since what a
 // cut or garbled file lacks is not deleted.
+//
+// `links` are forwards known besides `before`'s (this program's own since): an
+// appointment linked to one the file no longer holds was changed there, not deleted.
 Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, bool whole,
-                         TimeValue now);
+                         TimeValue now, const std::vector<Forward>& links = {});
 
 // Brings the book to the replica's appointments, keeping the book's order for the ones it
 // holds already, and taking new ones in the order of `newOrder` (the file's, so that

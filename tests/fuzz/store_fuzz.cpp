@@ -35,13 +35,17 @@ const std::string KNOWN = "<date text=\"bekannt\" zeit=\"3001011200\" />\r\n";
 
 using Entries = std::vector<Appointment>;
 
-// The book's appointments in a fixed order: each load turns round those of equal time,
-// as the file format has always done, so a book is compared without that order.
+// The book's appointments as the user sees them (identities of a file that holds none are
+// derived from how it writes each one, which a save may put in its own words), in a fixed
+// order: each load turns round those of equal time, as the file format has always done,
+// so a book is compared without that order.
 Entries entries(const AppointmentBook& book) {
     Entries all;
-    book.forEach([&all](const Appointment& a) { all.push_back(a); });
+    book.forEach(
+        [&all](const Appointment& a) { all.emplace_back(a.alarmTime, a.text, a.recurrence); });
     std::sort(all.begin(), all.end(), [](const Appointment& a, const Appointment& b) {
-        return std::tie(a.alarmTime, a.text) < std::tie(b.alarmTime, b.text);
+        return std::tie(a.alarmTime, a.text, a.recurrence) <
+               std::tie(b.alarmTime, b.text, b.recurrence);
     });
     return all;
 }

@@ -486,7 +486,6 @@ TEST(AppointmentFileText, TheSharedFormReadsBackAndTheOldReaderIgnoresIt) {
                  {0, 3}});
     Replica marks;
     marks.tombstones = {{0x11ull, 1, fileKeyToTime("2612061200")}};
-    marks.leftOut = {{0x22ull, 0, fileKeyToTime("2612061200")}};
     marks.forwards = {{0x33ull, 0x44ull, fileKeyToTime("2612061200")}};
     const std::string text = appointmentFileText(book, &marks);
     EXPECT_NE(text.find("<date text=\"Zahnarzt\" zeit=\"2612071530\" id=\"1234567890abcdef\" "
@@ -503,7 +502,6 @@ TEST(AppointmentFileText, TheSharedFormReadsBackAndTheOldReaderIgnoresIt) {
     book.forEach([&written](const Appointment& a) { written.push_back(a); });
     EXPECT_EQ(again, written);
     EXPECT_EQ(read.tombstones, marks.tombstones);
-    EXPECT_EQ(read.leftOut, marks.leftOut);
     EXPECT_EQ(read.forwards, marks.forwards);
 
     AppointmentBook old;

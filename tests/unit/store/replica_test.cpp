@@ -14,19 +14,18 @@ constexpr TimeValue T = 1800000000;
 constexpr TimeValue DAY = 86400;
 
 // A copy written as words: "A" is appointment A, "Ax2" A with the text "Ax" at 2 edits,
-// "A+1" A moved on once (a day later), "-A1" a tombstone of A up to 1 edit, "~A1" the same
-// for A's identity only (left out by an older program), "A>B" a forward linking A and B.
-// Identities are the letters.
+// "A+1" A moved on once (a day later), "-A1" a tombstone of A up to 1 edit ("-A1=x" only
+// for the words of "Ax" at that edit), "A>B" a forward linking A and B. Identities are the
+// letters.
 Replica replica(const std::string& words) {
     Replica result;
     std::istringstream in(words);
     for (std::string w; in >> w;) {
-        if (w[0] == '~') {
-            result.leftOut.push_back(
-                {static_cast<AppointmentId>(w[1]), static_cast<std::uint32_t>(w[2] - '0'), T});
-        } else if (w[0] == '-') {
-            result.tombstones.push_back(
-                {static_cast<AppointmentId>(w[1]), static_cast<std::uint32_t>(w[2] - '0'), T});
+        if (w[0] == '-') {
+            // "-A1=x": gone only in the words of "Ax" (an older program's file showed it).
+            const std::uint64_t said = w.size() > 4 ? wordsOf({T, std::string(1, w[1]) + w[4]}) : 0;
+            result.tombstones.push_back({static_cast<AppointmentId>(w[1]),
+                                         static_cast<std::uint32_t>(w[2] - '0'), T, said});
         } else if (w.size() == 3 && w[1] == '>') {
             result.forwards.push_back(
                 {static_cast<AppointmentId>(w[0]), static_cast<AppointmentId>(w[2]), T});
@@ -64,10 +63,8 @@ std::string words(const Replica& r) {
         add(word);
     }
     for (const Tombstone& t : r.tombstones) {
-        add("-" + std::string(1, static_cast<char>(t.id)) + std::to_string(t.edits));
-    }
-    for (const Tombstone& t : r.leftOut) {
-        add("~" + std::string(1, static_cast<char>(t.id)) + std::to_string(t.edits));
+        add("-" + std::string(1, static_cast<char>(t.id)) + std::to_string(t.edits) +
+            (t.words != 0 ? "=w" : ""));
     }
     for (const Forward& f : r.forwards) {
         add(std::string(1, static_cast<char>(f.id)) + ">" + static_cast<char>(f.to));
@@ -83,22 +80,24 @@ struct JoinCase {
 
 TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
     const JoinCase cases[] = {
-        {"A", "B", "A B"},                 // added on both sides
-        {"A B", "A -B0", "A -B0"},         // deleted on one side
-        {"A", "", "A"},                    // a copy that lacks A never deletes it
-        {"A+1", "Ax1", "Ax1"},             // an edit wins against an alarm's move
-        {"A+2", "A+1", "A+2"},             // the series that moved on further
-        {"Ax1", "Ay1", "Ay1"},             // two edits: one wins, alike everywhere
-        {"A+1", "-A0", "-A0"},             // deleted while it moved on
-        {"Ax1", "-A0", "Ax1 -A0"},         // edited while deleted: the edit stays
-        {"Ax1", "-A1", "-A1"},             // the edited one deleted
-        {"B", "B>A", "A B>A"},             // linked identities: under the smallest
-        {"Bx1 B>A", "A", "Ax1 B>A"},       // ... with a change made meanwhile
-        {"B -B0 B>A", "A", "-A0 B>A"},     // ... and a deletion of it
-        {"A>B B>A", "B", "A A>B B>A"},     // linked both ways
-        {"C>A", "C C>B", "A C>A C>B"},     // one identity linked to two
-        {"Bx2", "~B2 A B>A", "A ~B2 B>A"}, // left out under B: A, linked to it, stays
+        {"A", "B", "A B"},             // added on both sides
+        {"A B", "A -B0", "A -B0"},     // deleted on one side
+        {"A", "", "A"},                // a copy that lacks A never deletes it
+        {"A+1", "Ax1", "Ax1"},         // an edit wins against an alarm's move
+        {"A+2", "A+1", "A+2"},         // the series that moved on further
+        {"Ax1", "Ay1", "Ay1"},         // two edits: one wins, alike everywhere
+        {"A+1", "-A0", "-A0"},         // deleted while it moved on
+        {"Ax1", "-A0", "Ax1 -A0"},     // edited while deleted: the edit stays
+        {"Ax1", "-A1", "-A1"},         // the edited one deleted
+        {"B", "B>A", "A B>A"},         // linked identities: under the smallest
+        {"Bx1 B>A", "A", "Ax1 B>A"},   // ... with a change made meanwhile
+        {"B -B0 B>A", "A", "-A0 B>A"}, // ... and a deletion of it
+        {"A>B B>A", "B", "A A>B B>A"}, // linked both ways
+        {"C>A", "C C>B", "A C>A C>B"}, // one identity linked to two
         {"Ax1 B+2 -C0", "Ay1 B+1 C", "Ay1 B+2 -C0"},
+        {"Ax1", "-A1=x", "-A1=w"},     // gone from an older program's file
+        {"Ay1", "-A1=x", "Ay1 -A1=w"}, // ... another version made meanwhile stays
+        {"A", "-A1=x", "-A1=w"},       // ... an older version does not
     };
     for (const JoinCase& c : cases) {
         EXPECT_EQ(words(join(replica(c.a), replica(c.b))), c.joined) << c.a << " | " << c.b;
@@ -165,11 +164,11 @@ TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     file.insert({T, "C", {}, 'c', {}});
     file.insert({T + DAY, "N", {}, 'n', {}}); // and added N
     const Replica read = identifyUnmarked(file, before, true, T);
-    EXPECT_EQ(words(read), "A C n ~B2 A>a C>c");
+    EXPECT_EQ(words(read), "A C n -B2=w A>a C>c");
 
     // The join with this program's book: C was changed here meanwhile, and keeps the change.
     const Replica ours = replica("A Bx2 Cz1");
-    EXPECT_EQ(words(join(ours, read)), "A Cz1 n ~B2 A>a C>c");
+    EXPECT_EQ(words(join(ours, read)), "A Cz1 n -B2=w A>a C>c");
 
     // Cut off after A: what it lacks is not deleted.
     AppointmentBook cut;
