@@ -1,6 +1,7 @@
 // Entry of belvanto.exe: single instance, start-up, message loop, save at the end.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "app/main_window.h"
@@ -10,6 +11,15 @@
 #include "store/sound_event.h"
 #include "store/win32_handle.h"
 #include "ui/dialogs.h"
+
+// An exception that escapes (none should: every window procedure catches at its
+// boundary) ends the program at once. The library's own handler would describe it on a
+// console this program does not have, and would bring a 45 KB name demangler along.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
 
 namespace {
 

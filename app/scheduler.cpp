@@ -93,7 +93,7 @@ std::optional<Appointment> nextInSeries(const Appointment& due, TimeValue now) {
     if (!next) {
         return std::nullopt;
     }
-    return Appointment{*next, due.text, due.recurrence, due.id, moved(due.revision)};
+    return Appointment{next->time, due.text, next->rule, due.id, moved(due.revision)};
 }
 
 const char* toggleMenuLabel(std::uint32_t alarmTimer) {

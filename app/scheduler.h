@@ -90,7 +90,8 @@ AlarmRecord makeAlarmRecord(const Appointment& appointment, const Settings& sett
 
 // What takes the place of an appointment that falls due at now: a series' next
 // occurrence after both its alarm time and now (an alarm offset makes it fall
-// due before its time), same text and rule; none for a one-off or an ended series.
+// due before its time), same text, and its rule there (one occurrence fewer left);
+// none for a one-off or a series whose end has come.
 std::optional<Appointment> nextInSeries(const Appointment& due, TimeValue now);
 
 // The label of menu item 40001: the action that choosing it performs.

@@ -3,8 +3,8 @@
 #include "core/identity.h"
 
 #include <chrono>
-#include <mutex>
-#include <random>
+
+#include "core/entropy.h"
 
 namespace {
 
@@ -41,24 +41,16 @@ class Hash {
     std::uint64_t state_ = 0xCBF29CE484222325ull;
 };
 
-// The source of new identities: the system's random device where it has one, mixed
-// with the time and a counter, so that even a weak device gives identities that no
-// other program makes. One per process, used by the user-interface thread (the lock
-// keeps tests with threads honest).
+// The source of new identities: 64 bits of the system's randomness, mixed with the time
+// and this object's address (so that even without them no two runs start alike), then a
+// counter spread over all bits. One per process, used by the user-interface thread only.
 class IdSource {
   public:
     AppointmentId next() {
-        const std::lock_guard<std::mutex> lock(mutex_);
         if (!seeded_) {
-            std::uint64_t entropy = static_cast<std::uint64_t>(
+            const auto time = static_cast<std::uint64_t>(
                 std::chrono::high_resolution_clock::now().time_since_epoch().count());
-            try {
-                std::random_device device;
-                entropy ^= (static_cast<std::uint64_t>(device()) << 32) ^ device();
-            } catch (...) {
-                // No random device: the time and the address below still differ per run.
-            }
-            state_ = mix(entropy ^ reinterpret_cast<std::uintptr_t>(this));
+            state_ = mix(systemEntropy() ^ mix(time) ^ reinterpret_cast<std::uintptr_t>(this));
             seeded_ = true;
         }
         AppointmentId id = NO_ID;
@@ -69,13 +61,11 @@ class IdSource {
         return id;
     }
     void seed(std::uint64_t seed) {
-        const std::lock_guard<std::mutex> lock(mutex_);
         state_ = seed;
         seeded_ = seed != 0;
     }
 
   private:
-    std::mutex mutex_;
     std::uint64_t state_ = 0;
     bool seeded_ = false;
 };

@@ -2,103 +2,81 @@
 #include "core/recurrence.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
+#include <bit>
 #include <chrono>
-#include <cstdio>
-#include <ctime>
-#include <vector>
 
 #include "core/calendar.h"
+#include "core/local_days.h"
 
 namespace {
 
 namespace chr = std::chrono;
 
-using Day = chr::sys_days; // a local calendar date, counted like a UTC one
-
-constexpr TimeValue SECONDS_PER_DAY = 86400;
-// How far before and after a wall-clock time the zone's offsets are looked up:
-// beyond any change of offset that happens on that day, and too near for a
-// second change to fall in between.
-constexpr TimeValue OFFSET_PROBE = 2 * SECONDS_PER_DAY;
 // A search starts one day before the given one, so no kind needs more than
 // three candidate days (working days: Thursday, Friday, Monday).
 constexpr int MAX_CANDIDATES = 4;
+// Weeks run from Monday to Sunday; the week numbered 0 began on Monday 1969-12-29,
+// three days before day 0.
+constexpr std::int64_t WEEK_START_OFFSET = 3;
 
-constexpr std::array<std::string_view, 6> KIND_WORDS{"",      "tag",   "werktag",
-                                                     "woche", "monat", "jahr"};
-
-struct Wall {
-    Day date;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
-
-Day dateOf(int year, int month, int day) {
-    return Day{chr::year{year} / chr::month{static_cast<unsigned>(month)} / 1} + chr::days{day - 1};
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
 }
 
-int weekdayOf(Day date) {
-    return static_cast<int>(chr::weekday{date}.c_encoding());
+std::int64_t floorMod(std::int64_t a, std::int64_t b) {
+    return a - floorDiv(a, b) * b;
 }
 
-// The wall-clock time counted in seconds as if local time were UTC.
-TimeValue wallSeconds(Day date, int hour, int minute) {
-    return static_cast<TimeValue>(date.time_since_epoch().count()) * SECONDS_PER_DAY + hour * 3600 +
-           minute * 60;
+std::int64_t dayNumber(Day date) {
+    return date.time_since_epoch().count();
 }
 
-std::optional<Wall> wallOf(TimeValue time) {
-    std::tm local{};
-    if (!timeToLocal(time, local)) {
-        return std::nullopt;
-    }
-    return Wall{dateOf(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday), local.tm_hour,
-                local.tm_min, local.tm_sec};
+std::int64_t weekNumber(Day date) {
+    return floorDiv(dayNumber(date) + WEEK_START_OFFSET, 7);
 }
 
-// How far local time is ahead of UTC at a moment.
-std::optional<TimeValue> utcOffset(TimeValue time) {
-    const auto wall = wallOf(time);
-    if (!wall) {
-        return std::nullopt;
-    }
-    return wallSeconds(wall->date, wall->hour, wall->minute) + wall->second - time;
+Day mondayOfWeek(std::int64_t week) {
+    return Day{chr::days{week * 7 - WEEK_START_OFFSET}};
 }
 
-// The moment a local date and time names. Of a time that happens twice when the
-// clock goes back, the first; a time the clock skips going forward is read with
-// the offset before the change, so 02:30 becomes 03:30 when 02:00 jumps to 03:00.
-std::optional<TimeValue> momentOf(Day date, int hour, int minute) {
-    const TimeValue wall = wallSeconds(date, hour, minute);
-    const auto before = utcOffset(wall - OFFSET_PROBE);
-    const auto after = utcOffset(wall + OFFSET_PROBE);
-    if (!before || !after) {
-        return std::nullopt;
-    }
-    const auto names = [wall](TimeValue offset) { return utcOffset(wall - offset) == offset; };
-    const bool beforeNames = names(*before);
-    const bool afterNames = names(*after);
-    if (beforeNames && afterNames) {
-        return wall - std::max(*before, *after);
-    }
-    return afterNames ? wall - *after : wall - *before;
+// 0 = Monday ... 6 = Sunday.
+int dayInWeek(Day date) {
+    return (weekdayOf(date) + 6) % 7;
 }
 
-// The date an occurrence at the given time of day that falls at `time` belongs
-// to: its own date, or the day before when a skipped hour pushed it over midnight.
-std::optional<Day> occurrenceDate(TimeValue time, int hour, int minute) {
-    const auto wall = wallOf(time);
-    if (!wall) {
-        return std::nullopt;
+// The weekdays counted from Monday: bit 0 Monday ... bit 6 Sunday.
+unsigned fromMonday(WeekdaySet days) {
+    return ((days >> 1u) | ((days & 1u) << 6u)) & EVERY_WEEKDAY;
+}
+
+std::int64_t monthNumber(Day date) {
+    const chr::year_month_day ymd{date};
+    return static_cast<std::int64_t>(static_cast<int>(ymd.year())) * 12 +
+           static_cast<unsigned>(ymd.month()) - 1;
+}
+
+chr::year_month monthOfNumber(std::int64_t number) {
+    return chr::year{static_cast<int>(floorDiv(number, 12))} /
+           chr::month{static_cast<unsigned>(floorMod(number, 12) + 1)};
+}
+
+std::int64_t yearNumber(Day date) {
+    return static_cast<int>(chr::year_month_day{date}.year());
+}
+
+// The number of the period (day, week, month, year) a date lies in, for the
+// kinds that have an interval.
+std::int64_t periodNumber(RepeatKind kind, Day date) {
+    switch (kind) {
+    case RepeatKind::Weekly:
+        return weekNumber(date);
+    case RepeatKind::Monthly:
+        return monthNumber(date);
+    case RepeatKind::Yearly:
+        return yearNumber(date);
+    default:
+        return dayNumber(date);
     }
-    const Day dayBefore = wall->date - chr::days{1};
-    if (momentOf(wall->date, hour, minute) != time && momentOf(dayBefore, hour, minute) == time) {
-        return dayBefore;
-    }
-    return wall->date;
 }
 
 // The chosen day of the month, or the month's last day when it is shorter.
@@ -107,154 +85,255 @@ Day dayInMonth(chr::year_month month, unsigned chosenDay) {
     return Day{month / chr::day{std::min(chosenDay, last)}};
 }
 
-bool isWeekend(Day date) {
-    const int weekday = weekdayOf(date);
-    return weekday == 0 || weekday == 6;
+// The date of a monthly rule in a month: its day, or its weekday in its week.
+Day monthlyDate(const Recurrence& rule, chr::year_month month) {
+    if (rule.week == 0) {
+        return dayInMonth(month, rule.day);
+    }
+    const int weekday = std::countr_zero(static_cast<unsigned>(rule.weekdays));
+    if (rule.week == LAST_WEEK) {
+        const Day last{month / chr::last};
+        return last - chr::days{(weekdayOf(last) - weekday + 7) % 7};
+    }
+    const Day first{month / 1};
+    return first + chr::days{(weekday - weekdayOf(first) + 7) % 7 + 7 * (rule.week - 1)};
+}
+
+Day yearlyDate(const Recurrence& rule, std::int64_t year) {
+    return dayInMonth(chr::year{static_cast<int>(year)} / chr::month{rule.month}, rule.day);
+}
+
+// The occurrence dates of a rule are numbered in order, one apart, so that counting
+// them and finding one far away are sums, not walks. The number of the first
+// occurrence date on or after `date`:
+std::int64_t ordinalFrom(const Recurrence& rule, Day date) {
+    const std::int64_t interval = rule.interval;
+    const auto inPeriods = [&](std::int64_t period, bool onOrAfter) {
+        const std::int64_t k = floorDiv(period - rule.phase, interval);
+        const bool ours = floorMod(period - rule.phase, interval) == 0;
+        return ours && onOrAfter ? k : k + 1;
+    };
+    switch (rule.kind) {
+    case RepeatKind::Daily:
+        return -floorDiv(rule.phase - dayNumber(date), interval);
+    case RepeatKind::Workdays:
+        return weekNumber(date) * 5 + std::min(dayInWeek(date), 5);
+    case RepeatKind::Weekly: {
+        const unsigned days = fromMonday(rule.weekdays);
+        const int perWeek = std::popcount(days);
+        const std::int64_t week = weekNumber(date);
+        if (floorMod(week - rule.phase, interval) != 0) {
+            return (floorDiv(week - rule.phase, interval) + 1) * perWeek;
+        }
+        const unsigned before = days & ((1u << dayInWeek(date)) - 1u);
+        return floorDiv(week - rule.phase, interval) * perWeek + std::popcount(before);
+    }
+    case RepeatKind::Monthly: {
+        const std::int64_t month = monthNumber(date);
+        return inPeriods(month, monthlyDate(rule, monthOfNumber(month)) >= date);
+    }
+    case RepeatKind::Yearly: {
+        const std::int64_t year = yearNumber(date);
+        return inPeriods(year, yearlyDate(rule, year) >= date);
+    }
+    case RepeatKind::None:
+        break;
+    }
+    return 0;
+}
+
+// The occurrence date with that number.
+Day dateOfOrdinal(const Recurrence& rule, std::int64_t ordinal) {
+    const std::int64_t period = ordinal * rule.interval + rule.phase;
+    switch (rule.kind) {
+    case RepeatKind::Daily:
+        return Day{chr::days{period}};
+    case RepeatKind::Workdays:
+        return mondayOfWeek(floorDiv(ordinal, 5)) + chr::days{floorMod(ordinal, 5)};
+    case RepeatKind::Weekly: {
+        const unsigned days = fromMonday(rule.weekdays);
+        const int perWeek = std::popcount(days);
+        const std::int64_t week = floorDiv(ordinal, perWeek) * rule.interval + rule.phase;
+        unsigned left = days;
+        for (std::int64_t skip = floorMod(ordinal, perWeek); skip > 0; --skip) {
+            left &= left - 1u; // drops the lowest day
+        }
+        return mondayOfWeek(week) + chr::days{std::countr_zero(left)};
+    }
+    case RepeatKind::Monthly:
+        return monthlyDate(rule, monthOfNumber(period));
+    case RepeatKind::Yearly:
+        return yearlyDate(rule, period);
+    case RepeatKind::None:
+        break;
+    }
+    return Day{};
 }
 
 // The nearest date on which the rule falls, on or after `from` (direction +1)
 // or on or before it (direction -1).
 Day occurrenceDay(const Recurrence& rule, Day from, int direction) {
-    const chr::year_month_day date{from};
-    const auto onWrongSide = [&](Day candidate) {
-        return (candidate - from).count() * direction < 0;
-    };
-    switch (rule.kind) {
-    case RepeatKind::Workdays:
-        while (isWeekend(from)) {
-            from += chr::days{direction};
-        }
-        return from;
-    case RepeatKind::Weekly: {
-        const int distance = (direction * (rule.weekday - weekdayOf(from)) + 7) % 7;
-        return from + chr::days{direction * distance};
+    if (direction > 0) {
+        return dateOfOrdinal(rule, ordinalFrom(rule, from));
     }
-    case RepeatKind::Monthly: {
-        const chr::year_month month = date.year() / date.month();
-        const Day candidate = dayInMonth(month, rule.day);
-        return onWrongSide(candidate) ? dayInMonth(month + chr::months{direction}, rule.day)
-                                      : candidate;
-    }
-    case RepeatKind::Yearly: {
-        const chr::month chosenMonth{rule.month};
-        const Day candidate = dayInMonth(date.year() / chosenMonth, rule.day);
-        return onWrongSide(candidate)
-                   ? dayInMonth((date.year() + chr::years{direction}) / chosenMonth, rule.day)
-                   : candidate;
-    }
-    case RepeatKind::None:
-    case RepeatKind::Daily:
-        break;
-    }
-    return from;
+    return dateOfOrdinal(rule, ordinalFrom(rule, from + chr::days{1}) - 1);
 }
 
 bool isValid(const Recurrence& rule) {
-    if (!rule.repeats() || rule.hour > 23 || rule.minute > 59) {
+    if (!rule.repeats() || rule.hour > 23 || rule.minute > 59 || rule.interval < 1 ||
+        rule.interval > MOST_INTERVAL || rule.phase >= rule.interval || rule.count > MOST_COUNT ||
+        (rule.count != 0 && rule.until != 0) || (rule.until != 0 && !dayOfDateNumber(rule.until))) {
         return false;
     }
+    const bool oneWeekday =
+        std::popcount(static_cast<unsigned>(rule.weekdays)) == 1 && rule.weekdays <= EVERY_WEEKDAY;
     switch (rule.kind) {
+    case RepeatKind::Workdays:
+        return rule.interval == 1;
     case RepeatKind::Weekly:
-        return rule.weekday < 7;
+        return rule.weekdays != 0 && rule.weekdays <= EVERY_WEEKDAY;
+    case RepeatKind::Monthly:
+        return rule.week == 0
+                   ? rule.day >= 1 && rule.day <= 31
+                   : oneWeekday && (rule.week == LAST_WEEK || (rule.week >= 1 && rule.week <= 4));
     case RepeatKind::Yearly:
         return rule.month >= 1 && rule.month <= 12 && rule.day >= 1 && rule.day <= 31;
-    case RepeatKind::Monthly:
-        return rule.day >= 1 && rule.day <= 31;
     default:
         return true;
     }
 }
 
+struct Occurrence {
+    Day date;
+    TimeValue moment = 0;
+};
+
 // The occurrence nearest to `limit`: strictly after it (direction +1) or at or
-// before it (direction -1). Candidate dates are computed, never counted out, so
-// a series set decades ago costs no more than one set yesterday.
-std::optional<TimeValue> occurrenceBeyond(const Recurrence& rule, TimeValue limit, int direction) {
+// before it (direction -1), within the rule's end date.
+std::optional<Occurrence> occurrenceBeyond(const Recurrence& rule, TimeValue limit, int direction) {
     const auto wall = wallOf(limit);
     if (!isValid(rule) || !wall) {
         return std::nullopt;
     }
+    const auto lastDate = rule.until != 0 ? dayOfDateNumber(rule.until) : std::nullopt;
     // One day beyond the limit's date on the far side, for an occurrence that a
     // skipped hour pushed over midnight.
-    Day date = occurrenceDay(rule, wall->date - chr::days{direction}, direction);
+    Day from = wall->date - chr::days{direction};
+    if (lastDate && direction < 0) {
+        from = std::min(from, *lastDate);
+    }
+    Day date = occurrenceDay(rule, from, direction);
     for (int candidate = 0; candidate < MAX_CANDIDATES; ++candidate) {
+        if (lastDate && date > *lastDate) {
+            return std::nullopt;
+        }
         const auto moment = momentOf(date, rule.hour, rule.minute);
         if (!moment) {
             return std::nullopt;
         }
         if (direction > 0 ? *moment > limit : *moment <= limit) {
-            return moment;
+            return Occurrence{date, *moment};
         }
         date = occurrenceDay(rule, date + chr::days{direction}, direction);
     }
     return std::nullopt;
 }
 
-bool usesDayOfMonth(RepeatKind kind) {
-    return kind == RepeatKind::Monthly || kind == RepeatKind::Yearly;
+// How many occurrences fall after `from` and at or before `to`.
+std::int64_t occurrencesBetween(const Recurrence& rule, TimeValue from, TimeValue to) {
+    const auto first = occurrenceBeyond(rule, from, +1);
+    const auto last = occurrenceBeyond(rule, to, -1);
+    if (!first || !last || first->moment > to) {
+        return 0;
+    }
+    return ordinalFrom(rule, last->date) - ordinalFrom(rule, first->date) + 1;
 }
 
-// The rule of a kind for a series chosen at a local date and time.
-Recurrence ruleAt(RepeatKind kind, Day date, int hour, int minute) {
-    if (kind == RepeatKind::None) {
+// The occurrence `steps` after the one at `alarmTime` (its alarm time for 0), with
+// its count lowered by as many; none beyond the series' end or the alarm times.
+std::optional<SeriesStep> stepsAfter(const Recurrence& rule, TimeValue alarmTime,
+                                     std::int64_t steps) {
+    if (steps == 0) {
+        return SeriesStep{alarmTime, rule};
+    }
+    if (rule.count != 0 && steps >= rule.count) {
+        return std::nullopt;
+    }
+    const auto first = occurrenceBeyond(rule, alarmTime, +1);
+    if (!first) {
+        return std::nullopt;
+    }
+    const Day date = dateOfOrdinal(rule, ordinalFrom(rule, first->date) + steps - 1);
+    const auto lastDate = rule.until != 0 ? dayOfDateNumber(rule.until) : std::nullopt;
+    const auto moment = momentOf(date, rule.hour, rule.minute);
+    if ((lastDate && date > *lastDate) || !moment || *moment > latestAlarmTime()) {
+        return std::nullopt;
+    }
+    SeriesStep step{*moment, rule};
+    step.rule.count = static_cast<std::uint16_t>(rule.count != 0 ? rule.count - steps : 0);
+    return step;
+}
+
+// The rule of a pattern for a series chosen at a local date and time.
+Recurrence ruleAt(const Recurrence& pattern, Day date, int hour, int minute) {
+    if (!pattern.repeats()) {
         return {};
     }
     const chr::year_month_day calendar{date};
-    Recurrence rule{kind};
+    Recurrence rule = pattern;
     rule.hour = static_cast<std::uint8_t>(hour);
     rule.minute = static_cast<std::uint8_t>(minute);
-    if (kind == RepeatKind::Weekly) {
-        rule.weekday = static_cast<std::uint8_t>(weekdayOf(date));
+    const auto dateWeekday = weekdayBit(weekdayOf(date));
+    if (rule.kind == RepeatKind::Weekly && rule.interval == 1 &&
+        (rule.weekdays == MONDAY_TO_FRIDAY || rule.weekdays == EVERY_WEEKDAY)) {
+        rule.kind = rule.weekdays == EVERY_WEEKDAY ? RepeatKind::Daily : RepeatKind::Workdays;
     }
-    if (usesDayOfMonth(kind)) {
-        rule.day = static_cast<std::uint8_t>(static_cast<unsigned>(calendar.day()));
+    if (rule.kind != RepeatKind::Weekly && rule.kind != RepeatKind::Monthly) {
+        rule.weekdays = 0;
     }
-    if (kind == RepeatKind::Yearly) {
-        rule.month = static_cast<std::uint8_t>(static_cast<unsigned>(calendar.month()));
+    if (rule.kind != RepeatKind::Monthly) {
+        rule.week = 0;
     }
-    return rule;
-}
-
-// A whole number of 1 to `digits` decimal digits, nothing else.
-std::optional<int> readDigits(std::string_view text, std::size_t digits) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    if (text.empty() || text.size() > digits || text.front() < '0' || text.front() > '9' ||
-        std::from_chars(text.data(), end, value).ptr != end) {
-        return std::nullopt;
+    if (rule.kind != RepeatKind::Monthly && rule.kind != RepeatKind::Yearly) {
+        rule.day = 0;
     }
-    return value;
-}
-
-// "hh:mm" as minutes since midnight.
-std::optional<int> readTimeOfDay(std::string_view text) {
-    if (text.size() != 5 || text[2] != ':') {
-        return std::nullopt;
+    if (rule.kind != RepeatKind::Yearly) {
+        rule.month = 0;
     }
-    const auto hour = readDigits(text.substr(0, 2), 2);
-    const auto minute = readDigits(text.substr(3), 2);
-    if (!hour || !minute || *hour > 23 || *minute > 59) {
-        return std::nullopt;
-    }
-    return *hour * 60 + *minute;
-}
-
-// Splits at single blanks; an empty part (a doubled, leading or trailing blank) stays
-// empty and so reads as damaged.
-std::vector<std::string_view> words(std::string_view value) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t blank = value.find(' ', start);
-        parts.push_back(value.substr(start, blank - start));
-        if (blank == std::string_view::npos) {
-            return parts;
+    switch (rule.kind) {
+    case RepeatKind::Workdays:
+        rule.interval = 1;
+        break;
+    case RepeatKind::Weekly:
+        rule.weekdays = rule.weekdays != 0 ? rule.weekdays : dateWeekday;
+        break;
+    case RepeatKind::Monthly:
+        if (rule.week == 0) {
+            rule.weekdays = 0;
+            rule.day =
+                rule.day != 0 ? rule.day : static_cast<std::uint8_t>(unsigned{calendar.day()});
+        } else {
+            rule.day = 0;
+            rule.weekdays = rule.weekdays != 0 ? rule.weekdays : dateWeekday;
         }
-        start = blank + 1;
+        break;
+    case RepeatKind::Yearly:
+        rule.day = rule.day != 0 ? rule.day : static_cast<std::uint8_t>(unsigned{calendar.day()});
+        rule.month =
+            rule.month != 0 ? rule.month : static_cast<std::uint8_t>(unsigned{calendar.month()});
+        break;
+    default:
+        break;
     }
+    rule.interval = std::max<std::uint8_t>(rule.interval, 1);
+    rule.phase = static_cast<std::uint8_t>(
+        rule.interval > 1 ? floorMod(periodNumber(rule.kind, date), rule.interval) : 0);
+    return rule;
 }
 
 } // namespace
 
-Recurrence makeRecurrence(RepeatKind kind, const LocalDateTime& chosen) {
+Recurrence makeRecurrence(const Recurrence& pattern, const LocalDateTime& chosen) {
     // Every field carries over into the next larger one, as in mktime.
     const chr::year_month month =
         chr::year{chosen.year} / chr::January + chr::months{chosen.month - 1};
@@ -263,28 +342,43 @@ Recurrence makeRecurrence(RepeatKind kind, const LocalDateTime& chosen) {
                                                chr::minutes{chosen.minute};
     const Day date = chr::floor<chr::days>(moment);
     const auto minuteOfDay = static_cast<int>((moment - date).count());
-    return ruleAt(kind, date, minuteOfDay / 60, minuteOfDay % 60);
+    return ruleAt(pattern, date, minuteOfDay / 60, minuteOfDay % 60);
+}
+
+Recurrence makeRecurrence(RepeatKind kind, const LocalDateTime& chosen) {
+    return makeRecurrence(Recurrence{kind}, chosen);
+}
+
+Recurrence makeRecurrence(const Recurrence& pattern, TimeValue chosen) {
+    const auto wall = wallOf(chosen);
+    return wall ? ruleAt(pattern, wall->date, wall->hour, wall->minute) : Recurrence{};
 }
 
 Recurrence makeRecurrence(RepeatKind kind, TimeValue chosen) {
-    const auto wall = wallOf(chosen);
-    return wall ? ruleAt(kind, wall->date, wall->hour, wall->minute) : Recurrence{};
+    return makeRecurrence(Recurrence{kind}, chosen);
+}
+
+bool isPlainRule(const Recurrence& rule) {
+    return rule.repeats() && rule.interval == 1 && rule.count == 0 && rule.until == 0 &&
+           rule.week == 0 &&
+           (rule.kind != RepeatKind::Weekly ||
+            std::popcount(static_cast<unsigned>(rule.weekdays)) == 1);
 }
 
 std::optional<TimeValue> nextOccurrence(const Recurrence& rule, TimeValue after) {
     const auto next = occurrenceBeyond(rule, std::max(after, earliestAlarmTime() - 1), +1);
-    if (!next || *next > latestAlarmTime()) {
+    if (!next || next->moment > latestAlarmTime()) {
         return std::nullopt;
     }
-    return next;
+    return next->moment;
 }
 
 std::optional<TimeValue> previousOccurrence(const Recurrence& rule, TimeValue atOrBefore) {
     const auto previous = occurrenceBeyond(rule, std::min(atOrBefore, latestAlarmTime()), -1);
-    if (!previous || *previous < earliestAlarmTime()) {
+    if (!previous || previous->moment < earliestAlarmTime()) {
         return std::nullopt;
     }
-    return previous;
+    return previous->moment;
 }
 
 TimeValue firstAlarmTime(const Recurrence& rule, TimeValue chosen) {
@@ -302,83 +396,65 @@ TimeValue firstAlarmTime(const Recurrence& rule, TimeValue chosen) {
     return nextOccurrence(rule, chosen - 1).value_or(chosen);
 }
 
-std::optional<TimeValue> occurrenceAfterAlarm(const Recurrence& rule, TimeValue alarmTime,
-                                              TimeValue now) {
-    return nextOccurrence(rule, std::max(alarmTime, now));
+std::optional<SeriesStep> seriesAfter(const Recurrence& rule, TimeValue alarmTime,
+                                      TimeValue after) {
+    const auto next = nextOccurrence(rule, std::max(alarmTime, after));
+    if (!next) {
+        return std::nullopt;
+    }
+    if (rule.count == 0) {
+        return SeriesStep{*next, rule};
+    }
+    return stepsAfter(rule, alarmTime, occurrencesBetween(rule, alarmTime, *next));
+}
+
+std::optional<SeriesStep> seriesBefore(const Recurrence& rule, TimeValue alarmTime) {
+    const auto previous = previousOccurrence(rule, alarmTime - 1);
+    if (!previous || rule.count >= MOST_COUNT) {
+        return std::nullopt;
+    }
+    SeriesStep step{*previous, rule};
+    step.rule.count = static_cast<std::uint16_t>(rule.count != 0 ? rule.count + 1 : 0);
+    return step;
+}
+
+std::vector<TimeValue> upcomingOccurrences(const Recurrence& rule, TimeValue first, int most) {
+    std::vector<TimeValue> times;
+    std::optional<SeriesStep> step = SeriesStep{first, rule};
+    while (step && static_cast<int>(times.size()) < most) {
+        times.push_back(step->time);
+        step = seriesAfter(step->rule, step->time, step->time);
+    }
+    return times;
+}
+
+std::optional<SeriesStep> occurrenceAfterAlarm(const Recurrence& rule, TimeValue alarmTime,
+                                               TimeValue now) {
+    return seriesAfter(rule, alarmTime, std::max(alarmTime, now));
 }
 
 StartUpSplit splitAtStartUp(const Recurrence& rule, TimeValue alarmTime, TimeValue now) {
     if (alarmTime > now) {
-        return {std::nullopt, alarmTime};
+        return {std::nullopt, alarmTime, rule, rule};
     }
-    StartUpSplit split{alarmTime, std::nullopt};
+    StartUpSplit split{alarmTime, std::nullopt, rule, rule};
     if (!rule.repeats()) {
         return split;
     }
     if (const auto last = previousOccurrence(rule, now); last && *last > alarmTime) {
-        split.missed = *last;
+        // Of a series whose count ran out meanwhile, its last occurrence.
+        std::int64_t passed = occurrencesBetween(rule, alarmTime, *last);
+        if (rule.count != 0) {
+            passed = std::min<std::int64_t>(passed, rule.count - 1);
+        }
+        if (const auto missed = stepsAfter(rule, alarmTime, passed)) {
+            split.missed = missed->time;
+            split.missedRule = missed->rule;
+        }
     }
-    split.next = nextOccurrence(rule, now);
+    if (const auto next = seriesAfter(rule, alarmTime, now)) {
+        split.next = next->time;
+        split.nextRule = next->rule;
+    }
     return split;
-}
-
-std::string recurrenceToAttribute(const Recurrence& rule, TimeValue alarmTime) {
-    if (!rule.repeats()) {
-        return {};
-    }
-    std::string value{KIND_WORDS[static_cast<std::size_t>(rule.kind)]};
-    if (usesDayOfMonth(rule.kind)) {
-        const auto date = occurrenceDate(alarmTime, rule.hour, rule.minute);
-        if (!date || static_cast<unsigned>(chr::year_month_day{*date}.day()) != rule.day) {
-            value += ' ' + std::to_string(rule.day);
-        }
-    }
-    const auto wall = wallOf(alarmTime);
-    if (!wall || wall->hour != rule.hour || wall->minute != rule.minute) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, " %02d:%02d", rule.hour, rule.minute);
-        value += buffer;
-    }
-    return value;
-}
-
-Recurrence recurrenceFromAttribute(std::string_view value, TimeValue alarmTime) {
-    const std::vector<std::string_view> parts = words(value);
-    const auto word = std::find(KIND_WORDS.begin() + 1, KIND_WORDS.end(), parts.front());
-    const auto wall = wallOf(alarmTime);
-    if (word == KIND_WORDS.end() || !wall || alarmTime < earliestAlarmTime() ||
-        alarmTime > latestAlarmTime()) {
-        return {};
-    }
-    const auto kind = static_cast<RepeatKind>(word - KIND_WORDS.begin());
-    std::size_t next = 1;
-    std::optional<int> chosenDay;
-    if (next < parts.size() && usesDayOfMonth(kind)) {
-        chosenDay = readDigits(parts[next], 2);
-        next += chosenDay ? 1 : 0;
-    }
-    int minuteOfDay = wall->hour * 60 + wall->minute;
-    if (next < parts.size()) {
-        const auto time = readTimeOfDay(parts[next++]);
-        if (!time) {
-            return {};
-        }
-        minuteOfDay = *time;
-    }
-    const int hour = minuteOfDay / 60;
-    const int minute = minuteOfDay % 60;
-    const auto date = occurrenceDate(alarmTime, hour, minute);
-    if (next != parts.size() || !date) {
-        return {};
-    }
-    Recurrence rule = ruleAt(kind, *date, hour, minute);
-    if (chosenDay) {
-        // The chosen day must exist in the chosen month of some year.
-        const auto longest = chr::year{2000} / chr::month{rule.month ? rule.month : 1u} / chr::last;
-        if (*chosenDay < 1 || *chosenDay > static_cast<int>(static_cast<unsigned>(longest.day()))) {
-            return {};
-        }
-        rule.day = static_cast<std::uint8_t>(*chosenDay);
-    }
-    return rule;
 }

@@ -29,12 +29,13 @@ void takePastNewcomers(Replica& merged, const Replica& ours, TimeValue now, bool
         }
         const StartUpSplit split = splitAtStartUp(a.recurrence, a.alarmTime, now);
         if (split.missed && !dropPast) {
-            missed.insert({*split.missed, a.text, a.recurrence, a.id, a.revision});
+            missed.insert({*split.missed, a.text, split.missedRule, a.id, a.revision});
         }
         if (!split.next) {
             merged.tombstones.push_back({a.id, a.revision.edits, now});
         } else if (*split.next != a.alarmTime) {
             a.alarmTime = *split.next;
+            a.recurrence = split.nextRule;
             a.revision = moved(a.revision);
         }
     }
@@ -441,15 +442,12 @@ bool AppointmentStore::load(TimeValue now, bool deleteOld, AppointmentBook& book
 }
 
 bool AppointmentStore::save(AppointmentBook& book, TimeValue now, Purpose purpose) {
-    AppointmentBook missed;
-    update(book, purpose, now, missed);
-    missed.forEach([this](const Appointment& a) { missed_.insert(a); });
+    AppointmentBook none; // a save hands nothing to the missed dialog
+    update(book, purpose, now, none);
     return !unsaved_;
 }
 
 bool AppointmentStore::sync(AppointmentBook& book, TimeValue now, AppointmentBook& missed) {
-    missed_.forEach([&missed](const Appointment& a) { missed.insert(a); });
-    missed_.clear();
     return update(book, Purpose::Tick, now, missed);
 }
 

@@ -54,8 +54,9 @@ class AppointmentStore {
     bool load(TimeValue now, bool deleteOld, AppointmentBook& book, AppointmentBook& missed);
 
     // Puts the book into the file, joined with whatever other programs changed there; the
-    // book then holds the join. False when the book holds changes that could not be
-    // written (unsaved(); every sync tries again).
+    // book then holds the join (past appointments of a file seen first stay in it and fall
+    // due: the program may end right after a save). False when the book holds changes
+    // that could not be written (unsaved(); every sync tries again).
     bool save(AppointmentBook& book, TimeValue now, Purpose purpose = Purpose::Save);
 
     // At every tick: a file changed elsewhere is read and joined with the book (and the
@@ -120,8 +121,6 @@ class AppointmentStore {
     std::shared_ptr<const Replica> known_;
     bool fileMarked_ = false; // the file is written in the shared form
     bool unsaved_ = false;
-    // Past appointments of a file seen first by a save, for the next sync to hand over.
-    AppointmentBook missed_;
     // Identities changed to the derived ones by saves without identities, in order.
     std::vector<Forward> renamed_;
 };

@@ -97,27 +97,28 @@ auto contentOrder(const Appointment& a) {
 std::vector<AppointmentId> derivedNames(const Appointment& a, TimeValue until) {
     constexpr int MOST_ALIKE = 4;
     constexpr std::uint32_t MOST_STEPS = 1000;
-    std::vector<TimeValue> times{a.alarmTime};
+    // A series' rule at each occurrence: a count falls as it moves on.
+    std::vector<SeriesStep> steps{{a.alarmTime, a.recurrence}};
     if (a.recurrence.repeats()) {
-        std::optional<TimeValue> t = a.alarmTime;
+        std::optional<SeriesStep> t = steps.front();
         for (std::uint32_t step = 0; t && step < std::min(a.revision.moves, MOST_STEPS); ++step) {
-            if ((t = previousOccurrence(a.recurrence, *t - 1))) {
-                times.push_back(*t);
+            if ((t = seriesBefore(t->rule, t->time))) {
+                steps.push_back(*t);
             }
         }
-        t = a.alarmTime;
+        t = steps.front();
         for (std::uint32_t step = 0; t && step < MOST_STEPS; ++step) {
-            if ((t = nextOccurrence(a.recurrence, *t)) && *t <= until) {
-                times.push_back(*t);
+            if ((t = seriesAfter(t->rule, t->time, t->time)) && t->time <= until) {
+                steps.push_back(*t);
             } else {
                 break;
             }
         }
     }
     std::vector<AppointmentId> names;
-    for (const TimeValue time : times) {
+    for (const auto& [time, recurrence] : steps) {
         const std::string key = timeToFileKey(time);
-        const std::string rule = recurrenceToAttribute(a.recurrence, time);
+        const std::string rule = recurrenceToAttribute(recurrence, time);
         for (int k = 0; k < MOST_ALIKE; ++k) {
             names.push_back(derivedAppointmentId(a.text, key, rule, k));
         }
@@ -402,20 +403,31 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         return std::binary_search(held.begin(), held.end(), linkedNow(was->id));
     });
     // A series that the older program alarmed stands at a later occurrence: the same text
-    // and rule, later. It moved on, so a change made elsewhere meanwhile still wins.
-    const auto bySeries = [](const Appointment* x, const Appointment* y) {
-        return std::tie(x->text, x->recurrence, x->alarmTime) <
-               std::tie(y->text, y->recurrence, y->alarmTime);
+    // and rule (but for the occurrences it has left), later. It moved on, so a change made
+    // elsewhere meanwhile still wins.
+    const auto ruleOf = [](const Appointment* x) {
+        Recurrence rule = x->recurrence;
+        rule.count = 0;
+        return rule;
+    };
+    const auto bySeries = [&ruleOf](const Appointment* x, const Appointment* y) {
+        if (x->text != y->text) {
+            return x->text < y->text;
+        }
+        const Recurrence a = ruleOf(x);
+        const Recurrence b = ruleOf(y);
+        return a != b ? a < b : x->alarmTime < y->alarmTime;
     };
     std::sort(newcomers.begin(), newcomers.end(), bySeries);
     std::sort(gone.begin(), gone.end(), bySeries);
+    std::vector<const Appointment*> movedOn;
     auto next = newcomers.begin();
     for (const Appointment*& was : gone) {
         if (!was->recurrence.repeats()) {
             continue;
         }
-        const auto sameSeries = [was](const Appointment* a) {
-            return a->text == was->text && a->recurrence == was->recurrence;
+        const auto sameSeries = [was, &ruleOf](const Appointment* a) {
+            return a->text == was->text && ruleOf(a) == ruleOf(was);
         };
         while (next != newcomers.end() && bySeries(*next, was) && !sameSeries(*next)) {
             ++next;
@@ -426,14 +438,27 @@ Replica identifyUnmarked(const AppointmentBook& file, const Replica& before, boo
         }
         if (next != newcomers.end() && sameSeries(*next)) {
             (*next)->revision = moved(was->revision);
+            movedOn.push_back(*next);
             result.forwards.push_back({was->id, (*next)->id, now});
             ++next;
             was = nullptr;
         }
     }
+    std::optional<std::uint32_t> mostEdits;
     for (const Appointment* was : gone) {
         if (whole && was != nullptr && findById(result.appointments, was->id) == nullptr) {
             result.tombstones.push_back({was->id, was->revision.edits, now, wordsOf(*was)});
+            mostEdits = std::max(mostEdits.value_or(0), was->revision.edits);
+        }
+    }
+    // What the older program wrote anew may be another version of what it no longer holds
+    // (linked to it later, when another program knew both): it is the newer one, and no
+    // deletion this file shows takes it.
+    if (mostEdits) {
+        for (Appointment* added : newcomers) {
+            if (std::find(movedOn.begin(), movedOn.end(), added) == movedOn.end()) {
+                added->revision = std::max(added->revision, edited(Revision{*mostEdits, 0}));
+            }
         }
     }
     return normalized(std::move(result));

@@ -27,7 +27,10 @@ StorePlan decide(const StoreState& state, LookKind look, const FileStamp& stamp,
         plan.stop = true;
         return plan;
     }
-    const bool firstSight = state.phase == FilePhase::Unknown || state.phase == FilePhase::Absent;
+    const bool firstLook = state.phase == FilePhase::Unknown || state.phase == FilePhase::Absent;
+    // Past appointments of a file seen first go to the missed dialog at the start and at a
+    // tick; a save, after which the program may end at once, leaves them to fall due.
+    const bool firstSight = firstLook && (purpose == Purpose::StartUp || purpose == Purpose::Tick);
     // Only a file that read well is doubted; the doubt is over when the same missing or
     // unreadable file is found again.
     const bool mayDoubt = state.phase == FilePhase::Known ||
@@ -51,7 +54,7 @@ StorePlan decide(const StoreState& state, LookKind look, const FileStamp& stamp,
         }
         // The first save of a run without a file creates it.
         plan.mustWrite = isSaving(purpose);
-        plan.next = {firstSight ? FilePhase::Absent : FilePhase::Stale, stamp, {}};
+        plan.next = {firstLook ? FilePhase::Absent : FilePhase::Stale, stamp, {}};
         return plan;
     case LookKind::Damaged:
     case LookKind::Unreadable:
@@ -64,7 +67,7 @@ StorePlan decide(const StoreState& state, LookKind look, const FileStamp& stamp,
         // makes of a garbled file may be garbled too; another program holds it whole).
         plan.keepAside = true;
         if (look == LookKind::Damaged) {
-            plan.join = firstSight ? JoinKind::Additions : JoinKind::Intact;
+            plan.join = firstLook ? JoinKind::Additions : JoinKind::Intact;
         }
         plan.firstSight = firstSight;
         plan.mustWrite = isSaving(purpose);

@@ -51,8 +51,8 @@ struct StorePlan {
     bool stop = false;      // nothing more now (next tick)
     bool keepAside = false; // keep the file's text aside before it is replaced
     JoinKind join = JoinKind::None;
-    bool firstSight = false; // the file is seen for the first time: its past appointments
-                             // are missed, as at start-up
+    bool firstSight = false; // the file is seen for the first time at the start or a tick:
+                             // its past appointments are missed, as at start-up
     bool mayWrite = false;   // the file may be written when it does not hold the book
     bool mustWrite = false;  // ... and even when it does (the first save creates the file)
     bool joinCopies = false; // sync services' conflict copies are joined, then set aside

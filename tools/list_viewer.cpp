@@ -5,16 +5,22 @@
 //   wine explorer /desktop=shot,1024x768 qz_list_viewer.exe MODE
 //
 // MODE: list, long-list (one text as long as the editor keeps), new, change (a
-// monthly row), repeat-open (the editor with its drop-down list open), missed, about,
-// export (the save dialog), import (the open dialog), summary (the summary of an import
-// of a sample calendar).
+// monthly row), repeat-open (the editor with its drop-down list open), custom (the
+// editor of a row that only the dialog "Wiederholung" can say), repeat-weekly,
+// repeat-monthly, repeat-yearly (that dialog from such a row's editor), repeat-new
+// (that dialog for a new appointment), skip-menu (the context menu of a series' row),
+// missed, about, export (the save dialog), import (the open dialog), summary (the
+// summary of an import of a sample calendar).
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <ctime>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "core/calendar.h"
 #include "core/clock.h"
 #include "store/services_win32.h"
 #include "tests/support/window_driver.h"
@@ -24,9 +30,45 @@
 
 namespace {
 
-void insertSeries(AppointmentBook& book, TimeValue time, const char* text, RepeatKind kind) {
-    const Recurrence rule = makeRecurrence(kind, time);
+void insertSeries(AppointmentBook& book, TimeValue time, const char* text,
+                  const Recurrence& pattern) {
+    const Recurrence rule = makeRecurrence(pattern, time);
     book.insert({firstAlarmTime(rule, time), text, rule});
+}
+
+void insertSeries(AppointmentBook& book, TimeValue time, const char* text, RepeatKind kind) {
+    insertSeries(book, time, text, Recurrence{kind});
+}
+
+// Every two weeks on Tuesday and Thursday until the end of next year, the last Friday
+// ten times, every three months.
+void insertCustomSeries(AppointmentBook& book, TimeValue now) {
+    std::tm local{};
+    timeToLocal(now, local);
+    Recurrence rubbish{RepeatKind::Weekly};
+    rubbish.interval = 2;
+    rubbish.weekdays = weekdayBit(2) | weekdayBit(4);
+    rubbish.until = static_cast<std::uint32_t>((local.tm_year + 1901) * 10000 + 1231);
+    insertSeries(book, now + 12 * 24 * 3600 - 3 * 3600, "M\xFCllabfuhr", rubbish);
+    Recurrence regulars{RepeatKind::Monthly};
+    regulars.week = LAST_WEEK;
+    regulars.weekdays = weekdayBit(5);
+    regulars.count = 10;
+    insertSeries(book, now + 15 * 24 * 3600 + 5 * 3600, "Stammtisch", regulars);
+    Recurrence filter{RepeatKind::Monthly};
+    filter.interval = 3;
+    insertSeries(book, now + 20 * 24 * 3600, "Filter wechseln", filter);
+}
+
+// The row of the list with that text; -1 when there is none.
+int rowWithText(HWND list, const std::string& text) {
+    const std::vector<ListRow> rows = listRows(list);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].text == text) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
 }
 
 void fillSample(AppointmentBook& book, bool longText) {
@@ -40,6 +82,7 @@ void fillSample(AppointmentBook& book, bool longText) {
     insertSeries(book, now + 50 * 3600, "Teambesprechung", RepeatKind::Weekly);
     insertSeries(book, now + 4 * 24 * 3600, "Miete überweisen", RepeatKind::Monthly);
     insertSeries(book, now + 5 * 24 * 3600, "Bus zur Arbeit", RepeatKind::Workdays);
+    insertCustomSeries(book, now);
 }
 
 // A calendar as another program writes one: what comes in, what is there already, and
@@ -112,6 +155,42 @@ int main(int argc, char** argv) {
         }
         if (which == "new") {
             PostMessageA(dialog, WM_COMMAND, IDC_NEW, 0);
+            return;
+        }
+        const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+        if (which == "repeat-new") {
+            PostMessageA(dialog, WM_COMMAND, IDC_NEW, 0);
+            const HWND editor = waitForDialog("Quarv Zodora - neuer Termin");
+            Sleep(1000);
+            PostMessageA(editor, WM_COMMAND, IDC_EDIT_REPEAT_MORE, 0);
+            return;
+        }
+        const std::string row =
+            which == "repeat-monthly"  ? "Stammtisch"
+            : which == "repeat-yearly" ? "Geburtstag Gro\xDFmutter"
+            : which == "repeat-weekly" || which == "custom" || which == "skip-menu"
+                ? "M\xFCllabfuhr"
+                : "";
+        if (which == "skip-menu") {
+            // Once the list is active: its activation would close the menu.
+            Sleep(1000);
+            const int at = rowWithText(list, row);
+            RECT item{};
+            item.left = LVIR_LABEL;
+            SendMessageA(list, LVM_GETITEMRECT, at, reinterpret_cast<LPARAM>(&item));
+            POINT point{item.left + 20, (item.top + item.bottom) / 2};
+            ClientToScreen(list, &point);
+            PostMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                         MAKELPARAM(point.x, point.y));
+            return;
+        }
+        if (!row.empty()) {
+            postDoubleClick(dialog, IDC_APPOINTMENTS, rowWithText(list, row));
+            if (which != "custom") {
+                const HWND editor = waitForDialog("Quarv Zodora - Termin \xE4ndern");
+                Sleep(1000);
+                PostMessageA(editor, WM_COMMAND, IDC_EDIT_REPEAT_MORE, 0);
+            }
             return;
         }
         // The monthly row, sixth in time.

@@ -13,21 +13,27 @@
 #include "ui/dialog_text.h"
 #include "ui/list_view_cells.h"
 #include "ui/on_demand.h"
+#include "ui/repeat_dialog.h"
 #include "ui/template_module.h"
 
 namespace {
 
 // What the editor is opened for: the list's row (negative for a new one) and the
-// current time. Kept in the window data while the editor is open.
+// current time; and the rule of "benutzerdefiniert", once there is one. Kept in the
+// window data while the editor is open.
 struct EditorStart {
     int row;
     TimeValue now;
     RowRecords& records; // the list's records of its rows
+    std::optional<Recurrence> custom;
 };
 
-const EditorStart& startOf(HWND dialog) {
-    return *reinterpret_cast<const EditorStart*>(GetWindowLongPtrA(dialog, DWLP_USER));
+EditorStart& startOf(HWND dialog) {
+    return *reinterpret_cast<EditorStart*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
+
+// The entry of the drop-down list after the six words.
+constexpr int CUSTOM_CHOICE = static_cast<int>(REPEAT_WORDS.size());
 
 constexpr std::size_t ROW_READ_BYTES = 128;
 
@@ -72,11 +78,67 @@ void fillRepeatChoices(HWND dialog) {
     SendMessageA(choices, CB_SETCURSEL, static_cast<WPARAM>(RepeatKind::None), 0);
 }
 
-RepeatKind chosenRepeatKind(HWND dialog) {
+// Shows a rule in the drop-down list: the word of its kind, or "benutzerdefiniert",
+// added as the seventh entry the first time, for a rule that only the dialog
+// "Wiederholung" can say.
+void showRepeatChoice(HWND dialog, const Recurrence& rule, bool byItsWord) {
+    const HWND choices = GetDlgItem(dialog, IDC_EDIT_REPEAT);
+    if (byItsWord) {
+        SendMessageA(choices, CB_SETCURSEL, static_cast<WPARAM>(rule.kind), 0);
+        return;
+    }
+    startOf(dialog).custom = rule;
+    if (SendMessageA(choices, CB_GETCOUNT, 0, 0) <= CUSTOM_CHOICE) {
+        SendMessageA(choices, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CUSTOM_REPEAT_WORD));
+    }
+    SendMessageA(choices, CB_SETCURSEL, CUSTOM_CHOICE, 0);
+}
+
+// The choice of the drop-down list: a word's kind, or the rule of "benutzerdefiniert".
+Recurrence chosenRepeat(HWND dialog) {
     const LRESULT choice = SendDlgItemMessageA(dialog, IDC_EDIT_REPEAT, CB_GETCURSEL, 0, 0);
-    return choice >= 0 && static_cast<std::size_t>(choice) < REPEAT_WORDS.size()
-               ? static_cast<RepeatKind>(choice)
-               : RepeatKind::None;
+    if (choice == CUSTOM_CHOICE && startOf(dialog).custom) {
+        return *startOf(dialog).custom;
+    }
+    return Recurrence{choice >= 0 && choice < CUSTOM_CHOICE ? static_cast<RepeatKind>(choice)
+                                                            : RepeatKind::None};
+}
+
+// The date of the date picker at the time of the time picker.
+CalendarFields pickedFields(HWND dialog) {
+    return pickedMoment(pickerValue(GetDlgItem(dialog, IDC_EDIT_DATE)),
+                        pickerValue(GetDlgItem(dialog, IDC_EDIT_TIME)));
+}
+
+// "Mehr…": the dialog "Wiederholung" with the rule chosen so far, made at the picked
+// moment (the row's own rule while its choice stands, so that a monthly 31st shown on
+// 30 April shows the 31st). What it gives is shown by its word where the word alone
+// makes that very rule at the picked moment.
+void chooseMore(HWND dialog) {
+    const CalendarFields fields = pickedFields(dialog);
+    const LocalDateTime picked{fields.year, fields.month, fields.day, fields.hour, fields.minute};
+    const RepeatStart start{picked, displayToTime(calendarToDisplay(fields)), startOf(dialog).now};
+    const Recurrence choice = chosenRepeat(dialog);
+    const EditorStart& editor = startOf(dialog);
+    const auto original = editor.row >= 0 ? appointmentRow(ownerList(dialog), editor.row,
+                                                           ROW_READ_BYTES, editor.records)
+                                          : std::nullopt;
+    CalendarFields shown{};
+    if (original) {
+        displayToCalendar(original->display, shown);
+    }
+    const bool rowsOwn = original && original->recurrence.repeats() && shown.year == fields.year &&
+                         shown.month == fields.month && shown.day == fields.day &&
+                         sameChoice(original->recurrence, choice);
+    const auto rule = chooseRepetition(
+        dialog, rowsOwn ? original->recurrence : makeRecurrence(choice, picked), start);
+    if (!rule) {
+        return;
+    }
+    const bool byItsWord =
+        rule->repeats() && isPlainRule(*rule) &&
+        (*rule == makeRecurrence(rule->kind, picked) || (rowsOwn && *rule == original->recurrence));
+    showRepeatChoice(dialog, *rule, byItsWord || !rule->repeats());
 }
 
 void openForRow(HWND dialog, int row) {
@@ -96,8 +158,8 @@ void openForRow(HWND dialog, int row) {
     if (!cells) {
         return; // the pickers keep their defaults
     }
-    SendDlgItemMessageA(dialog, IDC_EDIT_REPEAT, CB_SETCURSEL,
-                        static_cast<WPARAM>(cells->recurrence.kind), 0);
+    showRepeatChoice(dialog, cells->recurrence,
+                     !cells->recurrence.repeats() || isPlainRule(cells->recurrence));
     CalendarFields fields{};
     displayToCalendar(cells->display, fields);
     setPickerValue(GetDlgItem(dialog, IDC_EDIT_DATE), fields);
@@ -107,8 +169,7 @@ void openForRow(HWND dialog, int row) {
 // Writes the edited appointment into its row, or appends a new row when the
 // editor was opened for a new appointment ("Löschen" greyed).
 void writeRow(HWND dialog) {
-    const CalendarFields moment = pickedMoment(pickerValue(GetDlgItem(dialog, IDC_EDIT_DATE)),
-                                               pickerValue(GetDlgItem(dialog, IDC_EDIT_TIME)));
+    const CalendarFields moment = pickedFields(dialog);
     std::string text = dialogItemText(dialog, IDC_EDIT_TEXT, APPOINTMENT_TEXT_CHARS);
 
     const HWND list = ownerList(dialog);
@@ -118,12 +179,12 @@ void writeRow(HWND dialog) {
         const EditorStart& start = startOf(dialog);
         const auto original = appointmentRow(list, start.row, ROW_READ_BYTES, start.records);
         setAppointmentRow(list, start.row,
-                          editedRow(std::move(text), moment, chosenRepeatKind(dialog),
+                          editedRow(std::move(text), moment, chosenRepeat(dialog),
                                     original ? &*original : nullptr, start.now),
                           start.records);
     } else {
-        const AppointmentRow cells = editedRow(std::move(text), moment, chosenRepeatKind(dialog),
-                                               nullptr, startOf(dialog).now);
+        const AppointmentRow cells =
+            editedRow(std::move(text), moment, chosenRepeat(dialog), nullptr, startOf(dialog).now);
         insertAppointmentRow(list, listRowCount(list), cells, startOf(dialog).records);
     }
 }
@@ -148,6 +209,9 @@ INT_PTR handleEditorMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         case IDC_DELETE:
             EndDialog(dialog, IDC_DELETE);
             return TRUE;
+        case IDC_EDIT_REPEAT_MORE:
+            chooseMore(dialog);
+            return TRUE;
         }
         break;
     }
@@ -162,7 +226,7 @@ INT_PTR CALLBACK editorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int editAppointmentRow(HWND listDialog, int row, TimeValue now, RowRecords& records) {
-    const EditorStart start{row, now, records};
+    EditorStart start{row, now, records, std::nullopt};
     loadCommonControls(); // the date and time pickers
     return static_cast<int>(DialogBoxParamA(templateModule(listDialog),
                                             MAKEINTRESOURCEA(IDD_EDITOR), listDialog, editorProc,

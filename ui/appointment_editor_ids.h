@@ -8,3 +8,5 @@
 #define IDC_DELETE 1019
 // The drop-down list "Wiederholung:".
 #define IDC_EDIT_REPEAT 1050
+// Beside it: "Mehr…", the dialog "Wiederholung".
+#define IDC_EDIT_REPEAT_MORE 1051

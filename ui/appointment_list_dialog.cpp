@@ -3,11 +3,15 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 #include <type_traits>
 
 #include "core/calendar.h"
@@ -27,6 +31,7 @@
 #include "ui/list_view_cells.h"
 #include "ui/ok_only_dialog.h"
 #include "ui/on_demand.h"
+#include "ui/recurrence_text.h"
 #include "ui/template_module.h"
 
 namespace {
@@ -46,6 +51,9 @@ struct ListDialogData {
     bool committed = false;
     int textColumnLimit = 0; // the text column's first width, in pixels
     RowRecords records;
+    // The context menu was opened from a key the list reported: the system's own
+    // WM_CONTEXTMENU for that key, if it sends one, opens no second menu.
+    bool menuFromKey = false;
 };
 
 // What the missed appointments show.
@@ -70,6 +78,8 @@ constexpr int HEADER_TEXT_MARGIN = 7;
 // Posted to itself after a change of DPI (wParam the new DPI), once the dialog
 // manager has scaled the list: the columns are then fitted to its new width.
 constexpr UINT MSG_REFIT_COLUMNS = WM_APP + 1;
+// Posted to itself after a context menu opened from a key: what that key made is over.
+constexpr UINT MSG_KEY_MENU_DONE = WM_APP + 2;
 
 int columnWidth(HWND list, int column) {
     return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
@@ -84,26 +94,78 @@ struct WindowDestroyer {
 };
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
-// The widest text of each column in the list's font (empty for a column without text).
-std::array<std::string, COLUMN_COUNT> widestCells(HWND list) {
-    std::array<std::string, COLUMN_COUNT> widest;
-    std::array<LONG, COLUMN_COUNT> widths{};
-    const HDC dc = GetDC(list);
-    const HGDIOBJ oldFont =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+// Measures texts in the list's font.
+class TextMeter {
+  public:
+    explicit TextMeter(HWND list)
+        : list_(list), dc_(GetDC(list)),
+          oldFont_(
+              SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)))) {}
+    ~TextMeter() {
+        SelectObject(dc_, oldFont_);
+        ReleaseDC(list_, dc_);
+    }
+    TextMeter(const TextMeter&) = delete;
+    TextMeter& operator=(const TextMeter&) = delete;
+
+    int width(std::string_view text) const {
+        SIZE size{};
+        GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
+
+  private:
+    HWND list_;
+    HDC dc_;
+    HGDIOBJ oldFont_;
+};
+
+// What the repetition column says of each row in full: the sentence of its rule (made
+// once for each rule), empty for a one-off.
+std::vector<std::string> rowSentences(HWND list, const RowRecords& records) {
+    std::map<Recurrence, std::string> made;
+    std::vector<std::string> sentences;
+    for (int row = 0, count = listRowCount(list); row < count; ++row) {
+        const Recurrence rule = rowRecord(list, row, records).value_or(RowRecord{}).recurrence;
+        auto found = made.find(rule);
+        if (found == made.end()) {
+            found = made.emplace(rule, repeatLabel(rule)).first;
+        }
+        sentences.push_back(found->second);
+    }
+    return sentences;
+}
+
+// The widest text of each column in the list's font (empty for a column without text),
+// the repetition's in full; and the widest word of a rule its kind alone names.
+struct Widest {
+    std::array<std::string, COLUMN_COUNT> cells;
+    std::string word;
+};
+
+Widest widestCells(HWND list, const std::vector<std::string>& sentences, const TextMeter& meter) {
+    Widest widest;
+    std::array<int, COLUMN_COUNT> widths{};
+    int wordWidth = 0;
     for (int row = 0, count = listRowCount(list); row < count; ++row) {
         for (int column = 0; column < COLUMN_COUNT; ++column) {
-            std::string text = listCellText(list, row, column, CELL_READ_BYTES).value_or("");
-            SIZE size{};
-            GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-            if (size.cx > widths[column]) {
-                widths[column] = size.cx;
-                widest[column] = std::move(text);
+            std::string text = column == REPEAT_COLUMN
+                                   ? sentences[static_cast<std::size_t>(row)]
+                                   : listCellText(list, row, column, CELL_READ_BYTES).value_or("");
+            const int width = meter.width(text);
+            const bool isWord =
+                column == REPEAT_COLUMN &&
+                std::find(REPEAT_WORDS.begin(), REPEAT_WORDS.end(), text) != REPEAT_WORDS.end();
+            if (isWord && width > wordWidth) {
+                wordWidth = width;
+                widest.word = text;
+            }
+            if (width > widths[column]) {
+                widths[column] = width;
+                widest.cells[column] = std::move(text);
             }
         }
     }
-    SelectObject(dc, oldFont);
-    ReleaseDC(list, dc);
     return widest;
 }
 
@@ -150,22 +212,47 @@ int columnNeeds(HWND list, int cellsWidth, const char* header, int dpi) {
     return std::max(cellsWidth, headerWidth + 2 * scaleToDpi(HEADER_TEXT_MARGIN, dpi));
 }
 
-// Shares the list's width out among the three columns (see fitColumnWidths).
-void fitColumns(HWND list, int textLimit) {
+// Shares the list's width out among the three columns (see fitColumnWidths), and
+// shortens a sentence of the repetition that its column cannot hold with "…".
+void fitColumns(HWND list, int textLimit, const RowRecords& records) {
     RECT client{};
     GetClientRect(list, &client);
     const int dpi = windowDpi(list);
-    const std::array<std::string, COLUMN_COUNT> widest = widestCells(list);
-    const std::array<int, COLUMN_COUNT> cells = cellWidths(list, widest);
-    // Only a series has a word in the last column.
-    const ColumnNeeds needs{cells[TEXT_COLUMN],
-                            columnNeeds(list, cells[TIME_COLUMN], TIME_HEADER, dpi),
-                            columnNeeds(list, cells[REPEAT_COLUMN], REPEAT_HEADER, dpi),
-                            !widest[REPEAT_COLUMN].empty()};
+    const TextMeter meter(list);
+    const std::vector<std::string> sentences = rowSentences(list, records);
+    const Widest widest = widestCells(list, sentences, meter);
+    const std::array<int, COLUMN_COUNT> cells = cellWidths(list, widest.cells);
+    // The room the list view leaves around a cell's text.
+    const int padding = cells[REPEAT_COLUMN] - meter.width(widest.cells[REPEAT_COLUMN]);
+    // Only a series has a text in the last column.
+    const bool anySeries = !widest.cells[REPEAT_COLUMN].empty();
+    const ColumnNeeds needs{
+        cells[TEXT_COLUMN], columnNeeds(list, cells[TIME_COLUMN], TIME_HEADER, dpi),
+        columnNeeds(list, cells[REPEAT_COLUMN], REPEAT_HEADER, dpi), anySeries,
+        columnNeeds(list, widest.word.empty() ? 0 : meter.width(widest.word) + padding,
+                    REPEAT_HEADER, dpi)};
     const ColumnWidths widths = fitColumnWidths(client.right, textLimit, needs);
     setColumnWidth(list, TEXT_COLUMN, widths.text);
     setColumnWidth(list, TIME_COLUMN, widths.time);
     setColumnWidth(list, REPEAT_COLUMN, widths.repeat);
+    if (!anySeries) {
+        return;
+    }
+    std::map<std::string, std::string> shortened;
+    const auto measure = [&meter](std::string_view text) { return meter.width(text); };
+    for (std::size_t row = 0; row < sentences.size(); ++row) {
+        if (sentences[row].empty()) {
+            continue;
+        }
+        auto cut = shortened.find(sentences[row]);
+        if (cut == shortened.end()) {
+            cut = shortened
+                      .emplace(sentences[row],
+                               shortenToWidth(sentences[row], widths.repeat - padding, measure))
+                      .first;
+        }
+        setListCell(list, static_cast<int>(row), REPEAT_COLUMN, cut->second);
+    }
 }
 
 // Holds the list view's drawing while rows go in: it would otherwise work out its
@@ -204,14 +291,14 @@ int fillList(HWND dialog, const AppointmentBook& book, std::size_t cellChars,
         }
     }
     // With the scroll bars as the rows leave them, which narrow the room to share out.
-    fitColumns(list, textLimit);
+    fitColumns(list, textLimit, records);
     return textLimit;
 }
 
 // The dialog moved to a display of another scale: the dialog manager scales the
 // dialog and its controls, the columns are the program's own. The text column's
 // new limit once they are fitted again; 0 for any other message.
-int onListDpiMessage(HWND dialog, UINT message, WPARAM wParam) {
+int onListDpiMessage(HWND dialog, UINT message, WPARAM wParam, const RowRecords& records) {
     if (message == WM_DPICHANGED) {
         PostMessageA(dialog, MSG_REFIT_COLUMNS, LOWORD(wParam), 0);
         return 0;
@@ -220,7 +307,7 @@ int onListDpiMessage(HWND dialog, UINT message, WPARAM wParam) {
         return 0;
     }
     const int limit = scaleToDpi(TEXT_COLUMN_WIDTH, static_cast<int>(wParam));
-    fitColumns(GetDlgItem(dialog, IDC_APPOINTMENTS), limit);
+    fitColumns(GetDlgItem(dialog, IDC_APPOINTMENTS), limit, records);
     return limit;
 }
 
@@ -358,6 +445,68 @@ void commit(HWND dialog, ListDialogData& data) {
     data.committed = true;
 }
 
+struct MenuDestroyer {
+    void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
+// The row a context menu is for and where it opens: the row under the mouse, or, from
+// the keyboard (position -1), the selected row below its text. -1 for none.
+int rowForMenu(HWND list, LPARAM position, POINT& at) {
+    if (position == -1) {
+        const auto row = static_cast<int>(
+            SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        RECT item{};
+        item.left = LVIR_LABEL;
+        if (row < 0 || !SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item))) {
+            return -1;
+        }
+        at = POINT{item.left, item.bottom};
+        ClientToScreen(list, &at);
+        return row;
+    }
+    at = POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    ScreenToClient(list, &hit.pt);
+    const auto row =
+        static_cast<int>(SendMessageA(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row >= 0) {
+        LVITEMA state{};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    }
+    return row;
+}
+
+// The context menu of a series' row: "Nächsten Termin überspringen" moves the row to
+// the series' following occurrence (greyed at its last). OK then commits it as a change
+// of the row, which the file and the other PCs follow.
+void showRowMenu(HWND dialog, ListDialogData& data, LPARAM position) {
+    const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+    POINT at{};
+    const int row = rowForMenu(list, position, at);
+    const auto cells =
+        row >= 0 ? appointmentRow(list, row, CELL_READ_BYTES, data.records) : std::nullopt;
+    if (!cells || !cells->recurrence.repeats()) {
+        return;
+    }
+    const std::optional<AppointmentRow> skipped = skippedRow(*cells);
+    const UniqueMenu menu(CreatePopupMenu());
+    if (!menu) {
+        return;
+    }
+    AppendMenuA(menu.get(), MF_STRING | (skipped ? MF_ENABLED : MF_GRAYED), IDM_SKIP_NEXT,
+                "Nächsten Termin überspringen");
+    const auto command = static_cast<int>(TrackPopupMenu(
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, dialog, nullptr));
+    if (command == IDM_SKIP_NEXT && skipped) {
+        setAppointmentRow(list, row, *skipped, data.records);
+        fitColumns(list, data.textColumnLimit, data.records);
+    }
+}
+
 // The editor writes the row itself; the columns then make room for what it wrote.
 void editRow(HWND dialog, ListDialogData& data, int row) {
     const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
@@ -365,7 +514,7 @@ void editRow(HWND dialog, ListDialogData& data, int row) {
         row >= 0) {
         SendMessageA(list, LVM_DELETEITEM, row, 0);
     }
-    fitColumns(list, data.textColumnLimit);
+    fitColumns(list, data.textColumnLimit, data.records);
 }
 
 INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -384,13 +533,34 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     if (data == nullptr) {
         return FALSE;
     }
-    if (const int limit = onListDpiMessage(dialog, message, wParam); limit > 0) {
+    if (const int limit = onListDpiMessage(dialog, message, wParam, data->records); limit > 0) {
         data->textColumnLimit = limit;
         return TRUE;
     }
     switch (message) {
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == GetDlgItem(dialog, IDC_APPOINTMENTS)) {
+            if (!(data->menuFromKey && lParam == -1)) {
+                showRowMenu(dialog, *data, lParam);
+            }
+            return TRUE;
+        }
+        break;
+    case MSG_KEY_MENU_DONE:
+        data->menuFromKey = false;
+        return TRUE;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        // The context-menu key and Shift+F10 on the list, as the list reports them.
+        if (header->idFrom == IDC_APPOINTMENTS && header->code == LVN_KEYDOWN) {
+            const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey;
+            if (key == VK_APPS || (key == VK_F10 && GetKeyState(VK_SHIFT) < 0)) {
+                data->menuFromKey = true;
+                showRowMenu(dialog, *data, -1);
+                PostMessageA(dialog, MSG_KEY_MENU_DONE, 0, 0);
+            }
+            return TRUE;
+        }
         if (header->idFrom == IDC_APPOINTMENTS && header->code == NM_DBLCLK) {
             const int row = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem;
             if (row >= 0) {
@@ -438,13 +608,18 @@ INT_PTR CALLBACK appointmentListProc(HWND dialog, UINT message, WPARAM wParam,
 INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam,
                                         LPARAM lParam) noexcept {
     if (message != WM_INITDIALOG) {
-        if (noThrow<int>(0, [&] { return onListDpiMessage(dialog, message, wParam); }) > 0) {
+        const auto* data =
+            reinterpret_cast<const MissedDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        if (data != nullptr && noThrow<int>(0, [&] {
+                                   return onListDpiMessage(dialog, message, wParam, data->records);
+                               }) > 0) {
             return TRUE;
         }
         return okOnlyDialogProc(dialog, message, wParam, lParam);
     }
     return noThrow<INT_PTR>(FALSE, [&] {
         SetWindowTextA(dialog, "Quarv Zodora - verdaddelte Termine");
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         auto& data = *reinterpret_cast<MissedDialogData*>(lParam);
         fillList(dialog, data.missed, MISSED_CELL_CHARS, data.today, data.records);
         EnableWindow(GetDlgItem(dialog, IDC_NEW), FALSE);

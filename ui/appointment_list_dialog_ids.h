@@ -6,3 +6,5 @@
 #define IDC_LIST_HINT 1034
 #define IDC_IMPORT 1040
 #define IDC_EXPORT 1041
+// The context menu of a series' row: "Nächsten Termin überspringen".
+#define IDM_SKIP_NEXT 1052

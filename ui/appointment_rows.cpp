@@ -7,6 +7,8 @@
 #include <map>
 #include <set>
 
+#include "ui/recurrence_text.h"
+
 namespace {
 
 // The display form of a time with its weekday, as the editor writes it.
@@ -32,7 +34,19 @@ bool onSameDate(std::string_view display, const CalendarFields& picked) {
 } // namespace
 
 std::string repeatLabel(const Recurrence& rule) {
-    return rule.repeats() ? REPEAT_WORDS[static_cast<std::size_t>(rule.kind)] : "";
+    return describeRecurrence(rule);
+}
+
+bool sameChoice(const Recurrence& rule, const Recurrence& choice) {
+    const auto withoutTime = [](Recurrence r) {
+        r.hour = 0;
+        r.minute = 0;
+        r.phase = 0;
+        return r;
+    };
+    const Recurrence shown =
+        !rule.repeats() || isPlainRule(rule) ? Recurrence{rule.kind} : withoutTime(rule);
+    return shown == withoutTime(choice);
 }
 
 ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& needs) {
@@ -40,7 +54,7 @@ ColumnWidths fitColumnWidths(int listWidth, int textLimit, const ColumnNeeds& ne
     widths.time = needs.time;
     widths.text = std::min(textLimit, std::max(needs.text, listWidth - needs.time - needs.repeat));
     const int left = std::max(0, listWidth - widths.text - widths.time);
-    widths.repeat = needs.anySeries ? std::max(needs.repeat, left) : left;
+    widths.repeat = needs.anySeries ? std::max(needs.repeatWords, left) : left;
     return widths;
 }
 
@@ -87,37 +101,68 @@ CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& ti
     return moment;
 }
 
-AppointmentRow editedRow(std::string text, const CalendarFields& picked, RepeatKind kind,
+SeriesStart startOfSeries(const Recurrence& rule, TimeValue chosen, TimeValue now) {
+    if (!rule.repeats() || chosen == -1) {
+        return {rule, chosen};
+    }
+    TimeValue first = firstAlarmTime(rule, chosen);
+    if (previousOccurrence(rule, first) != first) {
+        return {Recurrence{}, chosen}; // no occurrence from `chosen` on
+    }
+    // The current minute itself still counts: the editor opens at it.
+    if (first < now / 60 * 60) {
+        first = nextOccurrence(rule, now).value_or(first);
+    }
+    return {rule, first};
+}
+
+AppointmentRow editedRow(std::string text, const CalendarFields& picked, const Recurrence& choice,
                          const AppointmentRow* original, TimeValue now) {
     AppointmentRow row{
         std::move(text), calendarToDisplay(picked), {}, original != nullptr ? original->id : NO_ID};
     const TimeValue chosen = displayToTime(row.display);
-    const bool sameSeries = original != nullptr && original->recurrence.kind == kind;
+    const bool sameSeries = original != nullptr && sameChoice(original->recurrence, choice);
     if (sameSeries && displayToTime(original->display) == chosen) {
         row.recurrence = original->recurrence;
         return row;
     }
+    Recurrence rule;
     if (sameSeries && original->recurrence.repeats() && onSameDate(original->display, picked)) {
         // Only the time changed: the date shown may stand in for the chosen day (30 April
         // for a monthly 31st), which the series keeps.
-        row.recurrence = original->recurrence;
-        row.recurrence.hour = static_cast<std::uint8_t>(picked.hour);
-        row.recurrence.minute = static_cast<std::uint8_t>(picked.minute);
+        rule = original->recurrence;
+        rule.hour = static_cast<std::uint8_t>(picked.hour);
+        rule.minute = static_cast<std::uint8_t>(picked.minute);
     } else {
-        row.recurrence = makeRecurrence(
-            kind, LocalDateTime{picked.year, picked.month, picked.day, picked.hour, picked.minute});
+        rule = makeRecurrence(choice, LocalDateTime{picked.year, picked.month, picked.day,
+                                                    picked.hour, picked.minute});
     }
-    if (row.recurrence.repeats() && chosen != -1) {
-        TimeValue first = firstAlarmTime(row.recurrence, chosen);
-        // The current minute itself still counts: the editor opens at it.
-        if (first < now / 60 * 60) {
-            first = nextOccurrence(row.recurrence, now).value_or(first);
-        }
-        if (first != chosen) {
-            row.display = displayWithWeekday(first);
-        }
+    const SeriesStart start = startOfSeries(rule, chosen, now);
+    row.recurrence = start.rule;
+    if (start.first != chosen) {
+        row.display = displayWithWeekday(start.first);
     }
     return row;
+}
+
+std::optional<AppointmentRow> skippedRow(const AppointmentRow& row) {
+    const TimeValue shown = displayToTime(row.display);
+    const auto next = shown != -1 ? seriesAfter(row.recurrence, shown, shown) : std::nullopt;
+    if (!next) {
+        return std::nullopt;
+    }
+    AppointmentRow skipped = row;
+    skipped.display = displayWithWeekday(next->time);
+    skipped.recurrence = next->rule;
+    return skipped;
+}
+
+std::vector<std::string> upcomingDisplays(const Recurrence& rule, TimeValue first, int most) {
+    std::vector<std::string> displays;
+    for (const TimeValue time : upcomingOccurrences(rule, first, most)) {
+        displays.push_back(displayWithWeekday(time));
+    }
+    return displays;
 }
 
 AppointmentBook applyListEdits(const AppointmentBook& opened, const AppointmentBook& current,

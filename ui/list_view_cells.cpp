@@ -89,13 +89,21 @@ void setAppointmentRow(HWND list, int row, const AppointmentRow& cells, RowRecor
     }
 }
 
-std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes,
-                                             const RowRecords& records) {
+std::optional<RowRecord> rowRecord(HWND list, int row, const RowRecords& records) {
     const auto index = recordIndex(list, row);
     if (!index) {
         return std::nullopt;
     }
-    const RowRecord record = *index < records.size() ? records[*index] : RowRecord{};
+    return *index < records.size() ? records[*index] : RowRecord{};
+}
+
+std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes,
+                                             const RowRecords& records) {
+    const auto found = rowRecord(list, row, records);
+    if (!found) {
+        return std::nullopt;
+    }
+    const RowRecord& record = *found;
     return AppointmentRow{listCellText(list, row, TEXT_COLUMN, bufferBytes).value_or(""),
                           listCellText(list, row, TIME_COLUMN, bufferBytes).value_or(""),
                           record.recurrence, record.id};

@@ -36,6 +36,9 @@ int insertAppointmentRow(HWND list, int row, const AppointmentRow& cells, RowRec
 // and the rule and identity into its record.
 void setAppointmentRow(HWND list, int row, const AppointmentRow& cells, RowRecords& records);
 
+// A row's rule and identity, from its record; nothing when the row does not exist.
+std::optional<RowRecord> rowRecord(HWND list, int row, const RowRecords& records);
+
 // A row's text and display form read through buffers of bufferBytes, and its rule
 // and identity; nothing when the row does not exist.
 std::optional<AppointmentRow> appointmentRow(HWND list, int row, std::size_t bufferBytes,

@@ -12,6 +12,7 @@
 
 #include "core/calendar.h"
 #include "core/recurrence.h"
+#include "tests/support/in_zone.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ TimeValue at(std::string_view key) {
 // The key of an occurrence, "" for none.
 std::string key(std::optional<TimeValue> time) {
     return time ? timeToFileKey(*time) : "";
+}
+
+std::string key(const std::optional<SeriesStep>& step) {
+    return step ? timeToFileKey(step->time) : "";
 }
 
 // A rule chosen at a wall-clock time, read without mktime, so that a time the
@@ -283,30 +288,6 @@ TEST(RecurrenceAttribute, DamagedValueReadsAsOneOff) {
     EXPECT_EQ(recurrenceFromAttribute("jahr", 0), Recurrence{}) << "no usable zeit";
     EXPECT_EQ(recurrenceFromAttribute("jahr", -1), Recurrence{}) << "no usable zeit";
 }
-
-// Sets the time zone while it lives; the zone before comes back after it.
-class InZone {
-  public:
-    explicit InZone(const char* zone) {
-        const char* before = std::getenv("TZ");
-        previous_ = before ? std::optional<std::string>(before) : std::nullopt;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~InZone() {
-        if (previous_) {
-            setenv("TZ", previous_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    InZone(const InZone&) = delete;
-    InZone& operator=(const InZone&) = delete;
-
-  private:
-    std::optional<std::string> previous_;
-};
 
 TEST(RecurrenceAttribute, TheRepeatedHourReadsOnItsOwnDate) {
     // 02:30 on Sunday 25 October 2026 happens twice; "zeit" may name either pass.

@@ -22,6 +22,8 @@
 #include "store/appointment_store.h"
 #include "tests/support/appointment_files.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/older_reader.h"
+#include "tests/support/rule_patterns.h"
 #include "ui/appointment_rows.h"
 
 namespace {
@@ -233,13 +235,33 @@ class Simulation {
     void add(int p) {
         const TimeValue time =
             (nowOf(p) / MINUTE + 60 + static_cast<TimeValue>(random_() % 4000)) * MINUTE;
-        const RepeatKind kind = random_() % 4 == 0
-                                    ? (random_() % 2 ? RepeatKind::Daily : RepeatKind::Weekly)
-                                    : RepeatKind::None;
         const std::string tag = "T" + std::to_string(nextTag_++);
         created_.insert(tag);
-        program(p).book.insert({time, tag, makeRecurrence(kind, time)});
+        const Recurrence rule = makeRecurrence(randomPattern(), time);
+        program(p).book.insert({firstAlarmTime(rule, time), tag, rule});
         save(p);
+    }
+
+    // Mostly a one-off; a daily or weekly series; now and then one that only the rules
+    // beyond the kind say: every 2 weeks on two days, the last Friday three times, every
+    // other day until a date.
+    Recurrence randomPattern() {
+        switch (random_() % 16) {
+        case 0:
+        case 1:
+            return Recurrence{RepeatKind::Daily};
+        case 2:
+        case 3:
+            return Recurrence{RepeatKind::Weekly};
+        case 4:
+            return every(RepeatKind::Weekly, 2, {MONDAY, THURSDAY});
+        case 5:
+            return ending(onWeek(LAST_WEEK, FRIDAY), 3);
+        case 6:
+            return ending(every(RepeatKind::Daily, 2), 0, 20270115);
+        default:
+            return Recurrence{};
+        }
     }
 
     // A random appointment of the book; none when it is empty.
@@ -407,9 +429,9 @@ class Simulation {
         files_.setFile(FILE_PATH, text);
     }
 
-    // The previous version of the program: it reads text, time and repetition, drops what
-    // passed (as its start-up does), may delete one appointment or add one, and writes
-    // the file without identities and tombstones.
+    // The previous version of the program: it reads text, time and repetition (a rule
+    // beyond the kind as none), drops what passed (as its start-up does), may delete one
+    // appointment or add one, and writes the file without identities and tombstones.
     void olderProgram(std::string& text) {
         AppointmentBook read;
         if (!readAppointmentFileText(text, read)) {
@@ -421,13 +443,16 @@ class Simulation {
                 ? static_cast<int>(random_() % static_cast<std::uint64_t>(read.count()))
                 : -1;
         int index = 0;
-        read.forEach([&](const Appointment& a) {
+        read.forEach([&](Appointment a) {
+            if (!olderReaderSeesASeries(recurrenceToAttribute(a.recurrence, a.alarmTime))) {
+                a.recurrence = {};
+            }
             const StartUpSplit split = splitAtStartUp(a.recurrence, a.alarmTime, now_);
             if (index++ == drop || !split.next) {
                 deleted(a, OLDER_PROGRAM);
                 return;
             }
-            kept.insert({*split.next, a.text, a.recurrence});
+            kept.insert({*split.next, a.text, split.nextRule});
             for (const Program& program : programs_) {
                 program.book.forEach([&](const Appointment& b) {
                     if (tagOf(b.text) == tagOf(a.text) && !sameContent(a, b)) {

@@ -8,6 +8,7 @@
 #include "store/appointment_store.h"
 #include "store/replica.h"
 #include "tests/support/appointment_files.h"
+#include "tests/support/rule_patterns.h"
 #include "test_files.h"
 
 namespace {
@@ -431,3 +432,39 @@ TEST_F(AppointmentStoreTest, AnAppointmentMadeAgainAfterItsDeletionStays) {
         EXPECT_EQ(letters(b), "ABC");
     }
 }
+namespace {
+
+// Series with an end, found past at start-up: each is one missed row at its last passed
+// occurrence and goes on with what it has left; one whose end has come is gone, from the
+// book and the file. Dropping the past ("löschen") moves them on alike, without a row.
+TEST_F(AppointmentStoreTest, SeriesWithAnEndFoundPastMoveOnOrEndAtStartUp) {
+    const TimeValue kurs = fileKeyToTime("2611020800");
+    const TimeValue gym = fileKeyToTime("2611190800");
+    AppointmentBook file;
+    file.insert({kurs, "Kurs", makeRecurrence(ending(every(RepeatKind::Weekly, 2), 5), kurs)});
+    file.insert(
+        {gym, "Gym", makeRecurrence(ending(every(RepeatKind::Daily, 2), 0, 20261125), gym)});
+    for (const bool dropPast : {false, true}) {
+        writeText(path(), appointmentFileText(file));
+        AppointmentStore fresh(files, folders.user(), false, false);
+        AppointmentBook book;
+        AppointmentBook past;
+        fresh.load(NOW, dropPast, book, past);
+        std::vector<std::string> shown;
+        past.forEach([&shown](const Appointment& a) {
+            shown.push_back(a.text + " " + timeToFileKey(a.alarmTime) + " " +
+                            recurrenceToAttribute(a.recurrence, a.alarmTime));
+        });
+        const std::vector<std::string> rows{"Gym 2611250800 tag/2 bis 2026-11-25",
+                                            "Kurs 2611300800 woche/2 noch 3"};
+        EXPECT_EQ(shown, dropPast ? std::vector<std::string>{} : rows);
+        ASSERT_EQ(book.count(), 1);
+        EXPECT_EQ(timeToFileKey(book.earliest().alarmTime), "2612140800");
+        EXPECT_EQ(book.earliest().recurrence.count, 2);
+        EXPECT_NE(fileText(path()).find("zeit=\"2612140800\" wdh=\"woche/2 noch 2\""),
+                  std::string::npos);
+        EXPECT_EQ(onDisk(), "Kurs");
+    }
+}
+
+} // namespace

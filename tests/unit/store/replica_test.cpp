@@ -6,7 +6,9 @@
 #include <sstream>
 #include <string>
 
+#include "core/calendar.h"
 #include "store/replica.h"
+#include "tests/support/rule_patterns.h"
 
 namespace {
 
@@ -158,17 +160,18 @@ TEST(Replica, TombstonesAndForwardsExpireAfterTheirTime) {
 TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     // The file as it was: A and B, and a C this program had made (random identities).
     const Replica before = replica("A Bx2 C");
-    // The older program alarmed B and left A and C; what it wrote has derived identities.
+    // The older program alarmed B and left A and C; what it wrote has derived identities,
+    // and what it wrote anew outranks what it deleted (it may be another version of it).
     AppointmentBook file;
     file.insert({T, "A", {}, 'a', {}});
     file.insert({T, "C", {}, 'c', {}});
     file.insert({T + DAY, "N", {}, 'n', {}}); // and added N
     const Replica read = identifyUnmarked(file, before, true, T);
-    EXPECT_EQ(words(read), "A C n -B2=w A>a C>c");
+    EXPECT_EQ(words(read), "A C n3 -B2=w A>a C>c");
 
     // The join with this program's book: C was changed here meanwhile, and keeps the change.
     const Replica ours = replica("A Bx2 Cz1");
-    EXPECT_EQ(words(join(ours, read)), "A Cz1 n -B2=w A>a C>c");
+    EXPECT_EQ(words(join(ours, read)), "A Cz1 n3 -B2=w A>a C>c");
 
     // Cut off after A: what it lacks is not deleted.
     AppointmentBook cut;
@@ -193,6 +196,31 @@ TEST(Replica, DeletionsAreWhatTheBookLostSinceTheLastLook) {
     book.insert({T + DAY, "A", {}, 'A', Revision{0, 1}}); // A moved on here, B deleted
     const Replica ours = withDeletions(book, replica("A Bx1 -C0"), T);
     EXPECT_EQ(words(ours), "A+1 -B1 -C0");
+}
+
+} // namespace
+
+namespace {
+
+// A series with 5 occurrences left, which a file without identities gave the identity
+// derived from what it said, moves on here under its own identity (4 left, a week
+// later): the join with a copy that still holds the derived one is one appointment,
+// recognised by the words of its earlier occurrence, the count included.
+TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
+    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly), 5), T);
+    const TimeValue weekLater = *nextOccurrence(rule, T);
+    const AppointmentId derived =
+        derivedAppointmentId("Chor", timeToFileKey(T), recurrenceToAttribute(rule, T), 0);
+    Recurrence fourLeft = rule;
+    fourLeft.count = 4;
+    Replica here;
+    here.appointments.push_back({weekLater, "Chor", fourLeft, 'C', Revision{0, 1}});
+    Replica file;
+    file.appointments.push_back({T, "Chor", rule, derived, {}});
+    const Replica joined = join(here, normalized(file));
+    ASSERT_EQ(joined.appointments.size(), 1u);
+    EXPECT_EQ(joined.appointments[0].alarmTime, weekLater);
+    EXPECT_EQ(joined.appointments[0].recurrence.count, 4);
 }
 
 } // namespace

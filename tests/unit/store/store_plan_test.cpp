@@ -58,6 +58,7 @@ TEST(StorePlan, EachLookInEachPhase) {
         {Absent, Missing, &NONE, Tick, "may copies -> Absent"},
         {Absent, Missing, &NONE, Save, "must -> Absent"},
         {Absent, Read, &OTHER, Tick, "join first may copies -> Known"},
+        {Absent, Read, &OTHER, Save, "join may -> Known"}, // past ones fall due instead
         {Absent, Damaged, &OTHER, Tick, "aside add first may copies -> Stale"},
         {Unknown, Unreadable, &OTHER, StartUp, "aside first may -> Stale"},
         // Known: unchanged, changed elsewhere, held for a moment.

@@ -180,8 +180,10 @@ TEST_F(AppointmentRows, EditedRowKeepsOrRemakesTheRule) {
 
 // A list 386 pixels wide whose text column was made 250 wide.
 TEST_F(AppointmentRows, ColumnsShareTheListWithoutCuttingTextsOrWords) {
-    const auto fit = [](int text, int time, int repeat, bool anySeries) {
-        return fitColumnWidths(386, 250, ColumnNeeds{text, time, repeat, anySeries});
+    // `repeat` whole sentences, `words` the words of rules that their kind names.
+    const auto fit = [](int text, int time, int repeat, bool anySeries, int words = 0) {
+        return fitColumnWidths(386, 250,
+                               ColumnNeeds{text, time, repeat, anySeries, words ? words : repeat});
     };
     // Short texts: the text takes what the others leave.
     EXPECT_EQ(fit(170, 115, 85, true), (ColumnWidths{186, 115, 85}));
@@ -191,6 +193,10 @@ TEST_F(AppointmentRows, ColumnsShareTheListWithoutCuttingTextsOrWords) {
     EXPECT_EQ(fit(220, 115, 85, true), (ColumnWidths{220, 115, 85}));
     EXPECT_EQ(fit(700, 115, 85, true), (ColumnWidths{250, 115, 85}));
     EXPECT_EQ(fit(700, 115, 85, false), (ColumnWidths{250, 115, 21}));
+    // A long sentence takes what the texts leave and is shortened to it, never below
+    // the words.
+    EXPECT_EQ(fit(170, 115, 300, true, 85), (ColumnWidths{170, 115, 101}));
+    EXPECT_EQ(fit(230, 115, 300, true, 85), (ColumnWidths{230, 115, 85}));
 }
 
 } // namespace

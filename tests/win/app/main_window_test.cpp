@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "res/resource.h"
 #include "tests/support/program_fixture.h"
+#include "tests/support/rule_patterns.h"
 
 namespace {
 
@@ -211,6 +212,28 @@ TEST_F(MainWindow, RepeatingAppointmentGoesOnAtItsNextOccurrence) {
     EXPECT_EQ(contents(program->book), next);
     EXPECT_EQ(shownInTray().tooltip,
               "Termin:\r\n" + timeToDisplay(next[0].alarmTime, clock.today()) + "\r\nPille");
+}
+
+// Every 2 weeks, twice: the first alarm leaves the second in the file with one left;
+// the second alarm, the last, leaves nothing in the book or the file.
+TEST_F(MainWindow, ASeriesWithAnIntervalGoesOnInTheFileAndEndsAfterItsCount) {
+    command(IDM_TOGGLE);
+    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly, 2), 2), monday0930);
+    program->book.insert({monday0930, "Chor", rule});
+    postTick();
+    ASSERT_EQ(ownedWindows().size(), 1u);
+    Recurrence last = rule;
+    last.count = 1;
+    const TimeValue fortnight = monday0930 + 14 * 24 * 3600;
+    EXPECT_EQ(savedAppointments(), (std::vector<Appointment>{{fortnight, "Chor", last}}));
+    EXPECT_NE(readWholeFile(appointmentFile()).find(zeit(fortnight) + " wdh=\"woche/2 noch 1\""),
+              std::string::npos);
+
+    clock.set(fortnight, LocalDate{2026, 12, 21, 1});
+    postTick();
+    EXPECT_EQ(ownedWindows().size(), 2u);
+    EXPECT_TRUE(program->book.count() == 0);
+    EXPECT_TRUE(savedAppointments().empty());
 }
 
 TEST_F(MainWindow, AppointmentStaysWhenItsWindowCannotBeMade) {

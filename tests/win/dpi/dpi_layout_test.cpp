@@ -15,6 +15,7 @@
 #include "app/alarm_window.h"
 #include "res/resource.h"
 #include "tests/support/program_fixture.h"
+#include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/config_dialog_ids.h"
 #include "ui/dialogs.h"
@@ -281,6 +282,15 @@ TEST_F(AtDisplayDpi, AppointmentListAndTheEditorInBothModes) {
             chooseInFileDialog(waitForDialog("Termine importieren"), path);
             expectLayoutOfOpened("Quarv Zodora - Termine importieren", IDD_IMPORT_SUMMARY);
             DeleteFileA(path.c_str());
+            // The dialog "Wiederholung" from the editor's "Mehr…", with a monthly rule
+            // (its rows hidden share their place with the weekly ones).
+            postCommand(list, IDC_NEW);
+            const HWND editor = waitForWindow("Quarv Zodora - neuer Termin");
+            SendDlgItemMessageA(editor, IDC_EDIT_REPEAT, CB_SETCURSEL, 4, 0);
+            postCommand(editor, IDC_EDIT_REPEAT_MORE);
+            expectLayoutOfOpened("Wiederholung", IDD_REPEAT);
+            postCommand(editor, IDCANCEL);
+            EXPECT_TRUE(waitUntilClosed(editor));
             postCommand(list, IDCANCEL);
         });
 }

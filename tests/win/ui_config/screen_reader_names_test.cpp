@@ -15,6 +15,7 @@
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/config_dialog_ids.h"
 #include "ui/on_demand.h"
+#include "ui/repeat_dialog_ids.h"
 #include "ui/sound_selection_ids.h"
 
 namespace {
@@ -59,6 +60,7 @@ TEST(ScreenReaderNames, EachFieldIsNamedByItsLabel) {
           {IDC_CFG_ALARM_END, "Alarm automatisch beenden nach"},
           {IDC_CFG_ALARM_REPEAT, "Defaultwert \"Alarm wiederholen\""},
           {IDC_CFG_DATA_FOLDER, "Termindatei in:"}}},
+        {IDD_REPEAT, {{IDC_RPT_KIND, "Wiederholen:"}, {IDC_RPT_INTERVAL, "alle"}}},
         {IDD_STANDARD_SOUND,
          {{IDC_SOUND_EVENTS, "Bitte das Windows Ereignis w\xE4hlen, dessen zugeordneter Sound "
                              "bei Alarm abgespielt werden soll."}}},

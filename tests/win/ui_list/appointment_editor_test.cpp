@@ -40,11 +40,6 @@ SYSTEMTIME pickerTime(HWND editor, int picker) {
     return time;
 }
 
-bool setPicker(HWND editor, int picker, SYSTEMTIME time) {
-    return SendDlgItemMessageA(editor, picker, DTM_SETSYSTEMTIME, GDT_VALID,
-                               reinterpret_cast<LPARAM>(&time)) != 0;
-}
-
 // The entries of the drop-down list "Wiederholung:".
 std::vector<std::string> repeatChoices(HWND editor) {
     std::vector<std::string> choices;
@@ -77,7 +72,7 @@ TEST_F(AppointmentEditor, NewOpensEmptyAtNowWithDeleteGreyed) {
         EXPECT_EQ(windowText(editor), NEW_TITLE);
         EXPECT_EQ(staticsAndButtons(editor),
                   (std::vector<std::string>{"Static:Text:", "Static:Datum:", "Static:Zeit:",
-                                            "Static:Wiederholung:", "Button:OK",
+                                            "Static:Wiederholung:", "Button:Mehr\x85", "Button:OK",
                                             "Button:L\xF6schen", "Button:Abbrechen"}));
         EXPECT_EQ(repeatChoices(editor),
                   (std::vector<std::string>{"keine", "t\xE4glich", "werktags",

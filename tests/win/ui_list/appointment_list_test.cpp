@@ -106,8 +106,10 @@ TEST_F(AppointmentList, ColumnsFitTheWidestCellsOfAllRows) {
                               14;
                 return std::max(cells, headerWidth);
             };
-            const ColumnNeeds measured{needs(0, nullptr), needs(1, "Alarmzeit"),
-                                       needs(2, "Wiederholung"), true};
+            // The only series' word, "wöchentlich", is all the repetition shows.
+            const int words = needs(2, "Wiederholung");
+            const ColumnNeeds measured{needs(0, nullptr), needs(1, "Alarmzeit"), words, true,
+                                       words};
             ASSERT_LT(measured.text, 250) << "the widest text must not reach the limit";
             const ColumnWidths expected = fitColumnWidths(client.right, 250, measured);
             EXPECT_EQ(fitted[0], expected.text);

@@ -19,3 +19,8 @@ void closeEditor(HWND editor, int button) {
     EXPECT_TRUE(waitUntilDestroyed(editor));
     settle();
 }
+
+bool setPicker(HWND dialog, int picker, SYSTEMTIME time) {
+    return SendDlgItemMessageA(dialog, picker, DTM_SETSYSTEMTIME, GDT_VALID,
+                               reinterpret_cast<LPARAM>(&time)) != 0;
+}

@@ -26,3 +26,6 @@ HWND openEditor(HWND listDialog, int row);
 
 // Presses an editor button and waits until the list dialog has acted on the answer.
 void closeEditor(HWND editor, int button);
+
+// Sets a date or time picker of a dialog; false when the picker refused the value.
+bool setPicker(HWND dialog, int picker, SYSTEMTIME time);
