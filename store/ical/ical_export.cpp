@@ -5,7 +5,7 @@
 
 #include "core/calendar.h"
 #include "store/ical/ical_import.h"
-#include "store/ical/ical_rule.h"
+#include "core/rrule.h"
 #include "store/ical/ical_text.h"
 
 namespace {
@@ -106,7 +106,9 @@ std::string exportCalendar(const std::vector<Appointment>& appointments,
             line(out, startName, icalDateTime(start, false));
         }
         if (a.recurrence.repeats()) {
-            line(out, "RRULE", ruleToICal(a.recurrence));
+            line(out, "RRULE",
+                 recurrenceToRRule(a.recurrence,
+                                   settings.zone ? UntilForm::Utc : UntilForm::LocalTime));
         }
         line(out, "SUMMARY", text);
         line(out, "SEQUENCE", std::to_string(a.revision.edits));

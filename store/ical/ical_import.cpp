@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "core/calendar.h"
+#include "core/rrule.h"
 #include "store/ical/ical_rule.h"
 #include "store/ical/ical_text.h"
 
@@ -256,10 +257,13 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
         until = rule->until->isDate ? rule->until->wall + SECONDS_PER_DAY - 1
                                     : wallIn(zone, *rule->until).value_or(rule->until->wall);
     }
-    // The next occurrence that takes place, and whether another one follows.
+    // The next occurrence that takes place, and whether another one follows. An excluded
+    // occurrence (EXDATE, RECURRENCE-ID) before it is passed over as skipping one passes
+    // it: COUNT counts it, so the series goes on with what is left after it.
     RuleOccurrences occurrences(*rule, start, until, *nowWall - 2 * SECONDS_PER_DAY, budget_);
     std::optional<WallTime> first;
     std::optional<TimeValue> firstMoment;
+    std::uint32_t before = 0; // occurrences of the rule before `first`
     bool more = false;
     for (int passed = 0; passed < MOST_PASSED_OVER;) {
         const auto occurrence = occurrences.next();
@@ -278,6 +282,7 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
         if (moment && *moment > settings_.now) {
             first = occurrence;
             firstMoment = moment;
+            before = occurrences.counted() - 1;
         }
     }
     if (!first) {
@@ -289,49 +294,50 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
         return;
     }
     describe(text, wallAt(systemZone(), *firstMoment).value_or(*first));
-    if (!more) {
+    // A zone whose clock differs from the PC's: the series is set at the PC's time of its
+    // next occurrence.
+    const bool sameClock = zones_.keepsLocalClock(zone);
+    const CivilTime c =
+        civilOf(sameClock ? *first : wallAt(systemZone(), *firstMoment).value_or(*first));
+    const RRuleReading reading =
+        readRRule(event.rule, LocalDateTime{c.year, c.month, c.day, c.hour, c.minute},
+                  static_cast<int>(before));
+    // Where the zone's date differs from the PC's, its weekdays and days of the month do
+    // too: the rule read from the file would not fall on the next occurrence.
+    const std::string_view reason = !reading.rule ? std::string_view(reading.reason)
+                                    : firstAlarmTime(*reading.rule, *firstMoment) != *firstMoment
+                                        ? "in einer anderen Zeitzone an anderen Tagen"
+                                        : std::string_view();
+    const auto later = std::count_if(exceptions.times.begin(), exceptions.times.end(),
+                                     [&](WallTime t) { return t > *first; }) +
+                       std::count_if(exceptions.days.begin(), exceptions.days.end(),
+                                     [&](std::int64_t d) { return d > dayOf(*first); });
+    if (!more && (!reason.empty() || later > 0 || !reading.differences.empty())) {
         add(*firstMoment, text, {}, id, differences); // its last occurrence: exactly a one-off
         return;
     }
-    const RuleMapping mapping = ruleFromICal(*rule, *first);
-    if (mapping.kind == RepeatKind::None) {
-        differences.push_back(mapping.reason + ": nur der nächste Termin übernommen");
+    if (!reason.empty()) {
+        differences.push_back(std::string(reason) + ": nur der nächste Termin übernommen");
         add(*firstMoment, text, {}, id, differences);
         return;
     }
-    differences.insert(differences.end(), mapping.differences.begin(), mapping.differences.end());
+    differences.insert(differences.end(), reading.differences.begin(), reading.differences.end());
     if (event.ruleCount > 1) {
         differences.push_back("weitere Regeln (RRULE) nicht übernommen");
     }
     if (event.extraDates) {
         differences.push_back("zusätzliche Termine (RDATE) nicht übernommen");
     }
-    const auto later = std::count_if(exceptions.times.begin(), exceptions.times.end(),
-                                     [&](WallTime t) { return t > *first; }) +
-                       std::count_if(exceptions.days.begin(), exceptions.days.end(),
-                                     [&](std::int64_t d) { return d > dayOf(*first); });
     if (later > 0) {
         differences.push_back(std::to_string(later) +
                               " spätere Ausnahme(n) nicht übernommen: die Serie erinnert dort "
                               "trotzdem");
     }
-    Recurrence recurrence;
-    if (zones_.keepsLocalClock(zone)) {
-        const CivilTime c = civilOf(*first);
-        recurrence =
-            makeRecurrence(mapping.kind, LocalDateTime{c.year, c.month, c.day, c.hour, c.minute});
-    } else {
-        recurrence = makeRecurrence(mapping.kind, *firstMoment);
+    if (!sameClock) {
         differences.push_back("in einer anderen Zeitzone: Uhrzeit nach hiesiger Zeit, die sich "
                               "bei Zeitumstellungen verschieben kann");
     }
-    if (mapping.day != 0) {
-        recurrence.day = static_cast<std::uint8_t>(mapping.day);
-    }
-    if (mapping.month != 0 && recurrence.kind == RepeatKind::Yearly) {
-        recurrence.month = static_cast<std::uint8_t>(mapping.month);
-    }
-    add(*firstMoment, text, recurrence, id, differences);
+    add(*firstMoment, text, *reading.rule, id, differences);
 }
 
 void Planner::planMaster(const IcalEvent& event, const std::vector<const IcalEvent*>& overrides) {

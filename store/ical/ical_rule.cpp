@@ -1,11 +1,10 @@
-// RRULE: read, expanded period by period, and mapped to the program's rules.
+// RRULE: read and expanded period by period.
 #include "store/ical/ical_rule.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
 
 #include "store/ical/ical_text.h"
 
@@ -107,41 +106,6 @@ void weekdaysIn(std::int64_t first, int count, const WeekdayNum& wanted,
     if (index >= 0 && index < matches) {
         out.push_back(first + offset + 7 * index);
     }
-}
-
-bool isWorkdays(const std::vector<WeekdayNum>& days) {
-    if (days.size() != 5) {
-        return false;
-    }
-    for (int weekday = 1; weekday <= 5; ++weekday) {
-        if (std::find(days.begin(), days.end(), WeekdayNum{0, weekday}) == days.end()) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// BYMONTHDAY=28,29,...,last;BYSETPOS=-1: the chosen day, or the month's last when shorter.
-std::optional<int> monthEndForm(const RecurrenceRule& rule) {
-    auto days = rule.byMonthDay;
-    std::sort(days.begin(), days.end());
-    if (rule.bySetPos != std::vector<int>{-1} || days.size() < 2 || days.size() > 4 ||
-        days.front() != 28) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < days.size(); ++i) {
-        if (days[i] != days[i - 1] + 1) {
-            return std::nullopt;
-        }
-    }
-    return days.back();
-}
-
-std::string dateText(WallTime wall) {
-    const CivilTime c = civilOf(wall);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d.%02d.%04d", c.day, c.month, c.year);
-    return text;
 }
 
 } // namespace
@@ -398,134 +362,4 @@ std::optional<WallTime> RuleOccurrences::next() {
         }
     }
     return std::nullopt;
-}
-
-RuleMapping ruleFromICal(const RecurrenceRule& rule, WallTime first) {
-    static constexpr std::array<const char*, 7> UNITS{"Sekunden", "Minuten", "Stunden", "Tage",
-                                                      "Wochen",   "Monate",  "Jahre"};
-    RuleMapping mapping;
-    const CivilTime at = civilOf(first);
-    const auto cannot = [&mapping](std::string why) {
-        mapping.kind = RepeatKind::None;
-        mapping.reason = std::move(why);
-        return mapping;
-    };
-    if (!rule.unsupported.empty()) {
-        return cannot("mit " + rule.unsupported.front());
-    }
-    if (rule.frequency < Frequency::Daily) {
-        return cannot("öfter als täglich");
-    }
-    if (rule.interval != 1) {
-        return cannot("alle " + std::to_string(rule.interval) + " " +
-                      UNITS[static_cast<std::size_t>(rule.frequency)]);
-    }
-    const auto monthEnd = monthEndForm(rule);
-    if (!rule.bySetPos.empty() && !monthEnd) {
-        return cannot("mit BYSETPOS");
-    }
-    const bool ordinals = std::any_of(rule.byDay.begin(), rule.byDay.end(),
-                                      [](const WeekdayNum& d) { return d.ordinal != 0; });
-    switch (rule.frequency) {
-    case Frequency::Daily:
-    case Frequency::Weekly:
-        if (!rule.byMonth.empty() || !rule.byMonthDay.empty()) {
-            return cannot("nur in bestimmten Monaten oder an bestimmten Tagen");
-        }
-        if (isWorkdays(rule.byDay)) {
-            mapping.kind = RepeatKind::Workdays;
-        } else if (rule.frequency == Frequency::Daily && rule.byDay.empty()) {
-            mapping.kind = RepeatKind::Daily;
-        } else if (rule.frequency == Frequency::Weekly && rule.byDay.size() <= 1 && !ordinals) {
-            mapping.kind = RepeatKind::Weekly;
-        } else {
-            return cannot("an mehreren Wochentagen");
-        }
-        break;
-    case Frequency::Monthly:
-    case Frequency::Yearly: {
-        const bool yearly = rule.frequency == Frequency::Yearly;
-        if (!rule.byDay.empty()) {
-            return cannot(ordinals ? "am n-ten Wochentag" : "an Wochentagen");
-        }
-        if (!yearly && !rule.byMonth.empty()) {
-            return cannot("nur in bestimmten Monaten");
-        }
-        if (rule.byMonth.size() > 1) {
-            return cannot("in mehreren Monaten");
-        }
-        mapping.kind = yearly ? RepeatKind::Yearly : RepeatKind::Monthly;
-        mapping.month = yearly ? (rule.byMonth.empty() ? at.month : rule.byMonth.front()) : 0;
-        // The last day of the month, in a leap year for February.
-        const int longest = yearly ? daysInMonth(2000, mapping.month) : 31;
-        const bool fromTheEnd = monthEnd || rule.byMonthDay == std::vector<int>{-1};
-        if (rule.byMonthDay.size() > 1 && !monthEnd) {
-            return cannot("an mehreren Tagen des Monats");
-        }
-        if (!fromTheEnd && !rule.byMonthDay.empty() && rule.byMonthDay.front() < 0) {
-            return cannot("vom Monatsende gezählt");
-        }
-        mapping.day = monthEnd                  ? std::min(*monthEnd, longest)
-                      : fromTheEnd              ? longest
-                      : rule.byMonthDay.empty() ? at.day
-                                                : rule.byMonthDay.front();
-        if (mapping.day > longest) {
-            return cannot("an einem Tag, den es nicht gibt");
-        }
-        // Where the chosen day is missing, iCalendar has no occurrence; the program's
-        // series falls on the month's last day.
-        if (!fromTheEnd && (yearly ? mapping.month == 2 && mapping.day == 29 : mapping.day >= 29)) {
-            mapping.differences.push_back(
-                yearly ? "in Jahren ohne den 29. Februar am 28. Februar statt keinem Termin"
-                       : "in Monaten ohne den " + std::to_string(mapping.day) +
-                             ". am letzten Tag statt keinem Termin");
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    if (rule.count) {
-        mapping.differences.push_back("endet nach " + std::to_string(*rule.count) +
-                                      " Terminen; die Serie läuft hier weiter");
-    } else if (rule.until) {
-        mapping.differences.push_back("endet am " + dateText(rule.until->wall) +
-                                      "; die Serie läuft hier weiter");
-    }
-    return mapping;
-}
-
-std::string ruleToICal(const Recurrence& rule) {
-    const auto monthDay = [](int day) {
-        if (day == 31) {
-            return std::string("BYMONTHDAY=-1");
-        }
-        if (day >= 29) {
-            std::string days = "BYMONTHDAY=28";
-            for (int d = 29; d <= day; ++d) {
-                days += ',';
-                days += std::to_string(d);
-            }
-            return days + ";BYSETPOS=-1";
-        }
-        return "BYMONTHDAY=" + std::to_string(day);
-    };
-    switch (rule.kind) {
-    case RepeatKind::Daily:
-        return "FREQ=DAILY";
-    case RepeatKind::Workdays:
-        return "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR";
-    case RepeatKind::Weekly:
-        return "FREQ=WEEKLY;BYDAY=" + std::string(WEEKDAY_CODES[rule.weekday % 7]);
-    case RepeatKind::Monthly:
-        return "FREQ=MONTHLY;" + monthDay(rule.day);
-    case RepeatKind::Yearly:
-        // Only February is shorter in some years than in others.
-        return "FREQ=YEARLY;BYMONTH=" + std::to_string(rule.month) + ";" +
-               (rule.month == 2 && rule.day == 29 ? monthDay(29)
-                                                  : "BYMONTHDAY=" + std::to_string(rule.day));
-    case RepeatKind::None:
-        break;
-    }
-    return {};
 }

@@ -1,5 +1,6 @@
-// The repetition rules of iCalendar (RRULE): read, expanded into occurrences, and
-// mapped to and from the program's own rules.
+// The repetition rules of iCalendar (RRULE): read and expanded into occurrences, to find
+// where a series of a file stands. What a rule is in the program's own rules is
+// readRRule's (core/rrule.h) to say.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/recurrence.h"
 #include "store/ical/ical_time.h"
 
 enum class Frequency { Secondly, Minutely, Hourly, Daily, Weekly, Monthly, Yearly };
@@ -56,6 +56,8 @@ class RuleOccurrences {
     std::optional<WallTime> next();
     // The budget ran out before the rule ended.
     bool exhausted() const { return exhausted_; }
+    // How many occurrences next() gave, counted from the start when the rule has a COUNT.
+    std::uint32_t counted() const { return counted_; }
 
   private:
     void fillPeriod();
@@ -71,20 +73,3 @@ class RuleOccurrences {
     bool ended_ = false;
     bool exhausted_ = false;
 };
-
-// The program's rule for an iCalendar rule whose first occurrence falls on `first` (a wall
-// time of the event's zone): the kind, the chosen day of the month (31 for the month's
-// last day) and month, and what it does differently, in German; or, with kind None, why
-// the program's rules cannot say it. An end (COUNT, UNTIL) is not part of the program's
-// rules: it is named among the differences.
-struct RuleMapping {
-    RepeatKind kind = RepeatKind::None;
-    int day = 0;
-    int month = 0;
-    std::vector<std::string> differences;
-    std::string reason; // kind None: why not
-};
-RuleMapping ruleFromICal(const RecurrenceRule& rule, WallTime first);
-
-// The RRULE value that says the program's rule exactly; empty for one that does not repeat.
-std::string ruleToICal(const Recurrence& rule);

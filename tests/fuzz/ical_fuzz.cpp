@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <string_view>
 #include <vector>
 
@@ -29,26 +30,49 @@ std::vector<Appointment> byId(std::vector<Appointment> all) {
     return all;
 }
 
-// A book from the bytes: per appointment one byte of kind, four of time, one of length,
-// then the text; identities counted up, so they differ.
+// The rule of two bytes `a` and `b` set at `chosen`: an interval, weekdays, a week of the
+// month and an end (a count or a date) beside the kind.
+Recurrence ruleOf(RepeatKind kind, unsigned a, unsigned b, TimeValue chosen) {
+    Recurrence pattern{kind};
+    pattern.interval = static_cast<std::uint8_t>(
+        a < 128 || kind == RepeatKind::Workdays ? 1 : 1 + a % MOST_INTERVAL);
+    if (kind == RepeatKind::Weekly) {
+        pattern.weekdays = static_cast<WeekdaySet>(b & EVERY_WEEKDAY);
+    } else if (kind == RepeatKind::Monthly && (b & 0x80) != 0) {
+        pattern.week = static_cast<std::int8_t>(b % 5 == 0 ? LAST_WEEK : b % 5);
+        pattern.weekdays = weekdayBit(static_cast<int>(b >> 3) % 7);
+    }
+    std::tm last{};
+    if (a % 3 == 1) {
+        pattern.count = static_cast<std::uint16_t>(1 + b % 40);
+    } else if (a % 3 == 2 && timeToLocal(chosen + 10 * 86400 * TimeValue{b}, last)) {
+        pattern.until = static_cast<std::uint32_t>((last.tm_year + 1900) * 10000 +
+                                                   (last.tm_mon + 1) * 100 + last.tm_mday);
+    }
+    const Recurrence rule = makeRecurrence(pattern, chosen);
+    return nextOccurrence(rule, chosen - 1) ? rule : Recurrence{};
+}
+
+// A book from the bytes: per appointment one byte of kind, four of time, two of the rule,
+// one of length, then the text; identities counted up, so they differ.
 std::vector<Appointment> bookOf(std::string_view bytes) {
     std::vector<Appointment> book;
     std::size_t at = 0;
-    while (at + 6 <= bytes.size() && book.size() < 50) {
+    while (at + 8 <= bytes.size() && book.size() < 50) {
         const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
         const auto kind = static_cast<RepeatKind>(byte(0) % 6);
         const TimeValue minutes = (byte(1) | byte(2) << 8 | byte(3) << 16 |
                                    static_cast<TimeValue>(byte(4) & 0x3F) << 24) %
                                   (60 * 24 * 365 * 70);
-        const std::size_t length = std::min<std::size_t>(byte(5) % 64, bytes.size() - at - 6);
-        std::string text(bytes.substr(at + 6, length));
+        const std::size_t length = std::min<std::size_t>(byte(7) % 64, bytes.size() - at - 8);
+        std::string text(bytes.substr(at + 8, length));
         // The editor's one line: no control characters.
         std::replace_if(
             text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; },
             ' ');
-        at += 6 + length;
         const TimeValue chosen = NOW + 60 + 60 * minutes;
-        const Recurrence rule = makeRecurrence(kind, chosen);
+        const Recurrence rule = ruleOf(kind, byte(5), byte(6), chosen);
+        at += 8 + length;
         book.push_back({firstAlarmTime(rule, chosen), text, rule, book.size() + 1});
     }
     return book;

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <random>
 
 #include "core/calendar.h"
 #include "store/appointment_store.h"
 #include "store/ical/ical_export.h"
 #include "store/ical/ical_import.h"
+#include "tests/support/rule_patterns.h"
 #include "tests/unit/store/test_files.h"
 #include "ui/appointment_rows.h"
 
@@ -45,6 +47,32 @@ std::string exported(const std::vector<Appointment>& appointments) {
     return exportCalendar(appointments, settings);
 }
 
+// A rule of any kind: an interval, weekdays, a week of the month, an end.
+Recurrence randomPattern(std::mt19937& random, TimeValue chosen) {
+    const auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    Recurrence pattern = every(static_cast<RepeatKind>(pick(0, 5)), pick(0, 1) ? 1 : pick(2, 99));
+    if (pattern.kind == RepeatKind::Workdays) {
+        pattern.interval = 1;
+    }
+    if (pattern.kind == RepeatKind::Weekly && pick(0, 1)) {
+        pattern.weekdays = static_cast<WeekdaySet>(pick(1, EVERY_WEEKDAY));
+    }
+    if (pattern.kind == RepeatKind::Monthly && pick(0, 1)) {
+        const int week = pick(0, 4);
+        pattern = onWeek(week == 0 ? LAST_WEEK : week, pick(0, 6), pattern.interval);
+    }
+    const int end = pick(0, 2);
+    std::tm last{};
+    const TimeValue lastTime = chosen + 86400 * TimeValue{pick(0, 3000)};
+    const bool dated = end == 2 && timeToLocal(lastTime, last);
+    return ending(pattern, end == 1 ? pick(1, 40) : 0,
+                  dated ? static_cast<std::uint32_t>((last.tm_year + 1900) * 10000 +
+                                                     (last.tm_mon + 1) * 100 + last.tm_mday)
+                        : 0);
+}
+
 // Series set at the times a user may choose, and the cases where a time says less than
 // the rule: a 02:30 the clock skips, the second pass of 02:30, a monthly 31st in April, a
 // yearly 29 February in another year.
@@ -61,8 +89,10 @@ std::vector<Appointment> randomBook(std::mt19937& random) {
         }
         const TimeValue chosen =
             NOW + 60 * std::uniform_int_distribution<TimeValue>(1, 60 * 24 * 365 * 70)(random);
-        const auto kind = static_cast<RepeatKind>(std::uniform_int_distribution<int>(0, 5)(random));
-        const Recurrence rule = makeRecurrence(kind, chosen);
+        Recurrence rule = makeRecurrence(randomPattern(random, chosen), chosen);
+        if (!nextOccurrence(rule, chosen - 1)) {
+            rule = {}; // its end came before its first occurrence
+        }
         book.push_back({firstAlarmTime(rule, chosen), text, rule, random() | 1});
     }
     Recurrence skipped = makeRecurrence(RepeatKind::Daily, fileKeyToTime("2703270230"));
@@ -72,6 +102,23 @@ std::vector<Appointment> randomBook(std::mt19937& random) {
     book.push_back({fileKeyToTime("2704300900"), "31st", monthEnd, 13});
     Recurrence leap = makeRecurrence(RepeatKind::Yearly, fileKeyToTime("2802290900"));
     book.push_back({fileKeyToTime("2702280900"), "29 Feb", leap, 14});
+    // Each rule beyond the kind once: set on Tuesday 8 December 2026.
+    const TimeValue tuesday = fileKeyToTime("2612080900");
+    const Recurrence rules[] = {
+        every(RepeatKind::Daily, 14),
+        every(RepeatKind::Weekly, 2, {MONDAY, WEDNESDAY, FRIDAY}),
+        onWeek(2, TUESDAY),
+        onWeek(LAST_WEEK, FRIDAY, 3),
+        onDay(RepeatKind::Monthly, 30, 2),
+        every(RepeatKind::Yearly, 4),
+        ending(every(RepeatKind::Workdays), 10),
+        ending(every(RepeatKind::Weekly, 1, {TUESDAY, THURSDAY}), 0, 20271231),
+        ending(onWeek(1, MONDAY), 1),
+    };
+    for (const Recurrence& pattern : rules) {
+        const Recurrence rule = makeRecurrence(pattern, tuesday);
+        book.push_back({firstAlarmTime(rule, tuesday), "rule", rule, 20 + book.size()});
+    }
     return book;
 }
 

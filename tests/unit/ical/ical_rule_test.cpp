@@ -1,4 +1,4 @@
-// RRULE expanded and mapped to the program's rules and back; zones from VTIMEZONE
+// RRULE expanded into occurrences; zones from VTIMEZONE
 // definitions and the PC's own rules.
 #include <gtest/gtest.h>
 
@@ -118,82 +118,6 @@ TEST(IcalRule, AHostileRuleEndsWithinItsBudget) {
     EXPECT_TRUE(all.next()); // the start itself
     EXPECT_FALSE(all.next());
     EXPECT_TRUE(all.exhausted());
-}
-
-// Each rule with the day of its first occurrence: the program's kind, day and month and
-// the number of differences, or why it cannot be said.
-TEST(IcalRule, RulesMapToTheProgramsKindsOrSayWhyNot) {
-    struct Case {
-        const char* rule;
-        const char* first;
-        const char* expected;
-    };
-    const std::vector<Case> cases{
-        {"FREQ=DAILY", "20261201T0900", "Daily 0/0 +0"},
-        {"FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR", "20261201T0900", "Workdays 0/0 +0"},
-        {"FREQ=WEEKLY;BYDAY=FR,TH,WE,TU,MO", "20261201T0900", "Workdays 0/0 +0"},
-        {"FREQ=WEEKLY", "20261201T0900", "Weekly 0/0 +0"},
-        {"FREQ=WEEKLY;BYDAY=TU;WKST=SU", "20261201T0900", "Weekly 0/0 +0"},
-        {"FREQ=WEEKLY;BYDAY=MO,WE", "20261201T0900", "an mehreren Wochentagen"},
-        {"FREQ=WEEKLY;INTERVAL=2", "20261201T0900", "alle 2 Wochen"},
-        {"FREQ=MONTHLY", "20261215T0900", "Monthly 15/0 +0"},
-        {"FREQ=MONTHLY;BYMONTHDAY=-1", "20261130T0900", "Monthly 31/0 +0"},
-        {"FREQ=MONTHLY;BYMONTHDAY=28,29,30;BYSETPOS=-1", "20270228T0900", "Monthly 30/0 +0"},
-        {"FREQ=MONTHLY;BYMONTHDAY=31", "20261231T0900", "Monthly 31/0 +1"},
-        {"FREQ=MONTHLY;BYMONTHDAY=-2", "20261230T0900", "vom Monatsende gezählt"},
-        {"FREQ=MONTHLY;BYDAY=2TU", "20261208T0900", "am n-ten Wochentag"},
-        {"FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1", "20261231T0900", "BYSETPOS"},
-        {"FREQ=YEARLY", "20270301T0900", "Yearly 1/3 +0"},
-        {"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29", "20280229T0900", "Yearly 29/2 +1"},
-        {"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=28,29;BYSETPOS=-1", "20270228T0900", "Yearly 29/2 +0"},
-        {"FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=-1", "20270430T0900", "Yearly 30/4 +0"},
-        {"FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=31", "20270430T0900", "den es nicht gibt"},
-        {"FREQ=YEARLY;BYMONTH=1,7", "20270101T0900", "in mehreren Monaten"},
-        {"FREQ=HOURLY", "20261201T0900", "öfter als täglich"},
-        {"FREQ=DAILY;BYHOUR=9,18", "20261201T0900", "BYHOUR"},
-        {"FREQ=DAILY;COUNT=5", "20261201T0900", "Daily 0/0 +1"},
-        {"FREQ=YEARLY;UNTIL=20301231", "20261201T0900", "Yearly 1/12 +1"},
-    };
-    static const char* const KINDS[] = {"None", "Daily", "Workdays", "Weekly", "Monthly", "Yearly"};
-    for (const Case& c : cases) {
-        const RuleMapping m =
-            ruleFromICal(parseRecurrenceRule(c.rule).value(), wall(std::string(c.first) + "00"));
-        const std::string got = m.kind == RepeatKind::None
-                                    ? m.reason
-                                    : std::string(KINDS[static_cast<int>(m.kind)]) + " " +
-                                          std::to_string(m.day) + "/" + std::to_string(m.month) +
-                                          " +" + std::to_string(m.differences.size());
-        EXPECT_NE(got.find(c.expected), std::string::npos) << c.rule << " gave " << got;
-    }
-}
-
-// Every rule the program makes comes back from its RRULE as the same rule, exactly.
-TEST(IcalRule, EveryProgramRuleSurvivesItsRRule) {
-    for (const char* key : {"2612011700", "2701310900", "2702280900", "2703300900", "2802290830",
-                            "2704300900", "2612310000"}) {
-        for (const RepeatKind kind : {RepeatKind::Daily, RepeatKind::Workdays, RepeatKind::Weekly,
-                                      RepeatKind::Monthly, RepeatKind::Yearly}) {
-            const TimeValue chosen = fileKeyToTime(key);
-            Recurrence rule = makeRecurrence(kind, chosen);
-            // A monthly 29th, 30th or 31st shown in a shorter month.
-            if (kind == RepeatKind::Monthly && std::string_view(key).substr(4, 2) == "28") {
-                rule.day = 30;
-            }
-            const TimeValue first = firstAlarmTime(rule, chosen);
-            std::tm local{};
-            ASSERT_TRUE(timeToLocal(first, local));
-            const WallTime at = wallOf({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                        local.tm_hour, local.tm_min, 0});
-            const auto parsed = parseRecurrenceRule(ruleToICal(rule));
-            ASSERT_TRUE(parsed) << ruleToICal(rule);
-            const RuleMapping m = ruleFromICal(*parsed, at);
-            Recurrence back = makeRecurrence(m.kind, first);
-            back.day = static_cast<std::uint8_t>(m.day ? m.day : back.day);
-            back.month = static_cast<std::uint8_t>(m.month ? m.month : back.month);
-            EXPECT_EQ(back, rule) << key << " " << ruleToICal(rule);
-            EXPECT_TRUE(m.differences.empty()) << ruleToICal(rule);
-        }
-    }
 }
 
 // The zone's rules with the changes that RFC 5545's New York definition has had: its
