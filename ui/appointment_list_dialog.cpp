@@ -436,7 +436,7 @@ void importRows(HWND dialog, ListDialogData& data) {
                                  data.records);
         }
     }
-    fitColumns(list, data.textColumnLimit);
+    fitColumns(list, data.textColumnLimit, data.records);
 }
 
 // OK: the rows replace the book.
