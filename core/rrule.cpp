@@ -263,11 +263,12 @@ RRuleReading readRRule(std::string_view rrule, const LocalDateTime& start, int p
         if (monthDay) {
             return cannot("an Wochentagen, die auf bestimmte Tage des Monats fallen");
         }
-        const auto single = setPos ? readInt(*setPos) : std::nullopt;
-        if (pattern.kind == RepeatKind::Monthly && ordinals == 0 && days == 1 && single &&
-            (*single == LAST_WEEK || (*single >= 1 && *single <= 4))) {
+        // One BYSETPOS value; 0 for none or several.
+        const int single = setPos ? readInt(*setPos).value_or(0) : 0;
+        if (pattern.kind == RepeatKind::Monthly && ordinals == 0 && days == 1 &&
+            (single == LAST_WEEK || (single >= 1 && single <= 4))) {
             // BYDAY=TU;BYSETPOS=2 is the second Tuesday, as BYDAY=2TU.
-            pattern.week = static_cast<std::int8_t>(*single);
+            pattern.week = static_cast<std::int8_t>(single);
         } else if ((pattern.kind == RepeatKind::Daily || pattern.kind == RepeatKind::Monthly) &&
                    ordinals == 0 && pattern.interval == 1 && !setPos) {
             // Every day or every month, on the listed weekdays: every week on them.
