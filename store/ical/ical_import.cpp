@@ -2,6 +2,8 @@
 #include "store/ical/ical_import.h"
 
 #include <algorithm>
+#include <bit>
+#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -11,6 +13,7 @@
 #include <unordered_set>
 
 #include "core/calendar.h"
+#include "core/local_days.h"
 #include "core/rrule.h"
 #include "store/ical/ical_rule.h"
 #include "store/ical/ical_text.h"
@@ -125,6 +128,32 @@ class Zones {
     std::map<std::string, std::unique_ptr<Zone>, std::less<>> made_;
     std::map<const Zone*, bool> sameClock_;
 };
+
+// A rule of another zone, set at the PC's local time `here` of its next occurrence, which
+// is `days` (-1, 0 or 1) from that occurrence's date in its own zone: a weekly rule's days
+// move along. None where that cannot be said: a monthly or yearly rule on another day,
+// or an interval of weeks on days that the move carries into another week.
+std::optional<Recurrence> inOtherZone(Recurrence rule, int days, const LocalDateTime& here) {
+    if (days != 0) {
+        if (rule.kind == RepeatKind::Workdays) {
+            rule = Recurrence{RepeatKind::Weekly, 0, 0, MONDAY_TO_FRIDAY};
+        }
+        if (rule.kind == RepeatKind::Weekly) {
+            if (rule.interval > 1 && std::popcount(unsigned{rule.weekdays}) > 1) {
+                return std::nullopt;
+            }
+            const unsigned bits = rule.weekdays;
+            const int by = (days % 7 + 7) % 7;
+            rule.weekdays = static_cast<WeekdaySet>(((bits << by) | (bits >> (7 - by))) & 0x7F);
+        } else if (rule.kind != RepeatKind::Daily) {
+            return std::nullopt;
+        }
+        if (const auto last = dayOfDateNumber(rule.until)) {
+            rule.until = dateNumber(*last + std::chrono::days{days});
+        }
+    }
+    return makeRecurrence(rule, here);
+}
 
 // The wall times and dates of a series that do not take place (EXDATE, or moved or
 // cancelled on their own with RECURRENCE-ID), in the series' zone.
@@ -294,30 +323,36 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
         return;
     }
     describe(text, wallAt(systemZone(), *firstMoment).value_or(*first));
+    const auto localDateTime = [](WallTime wall) {
+        const CivilTime c = civilOf(wall);
+        return LocalDateTime{c.year, c.month, c.day, c.hour, c.minute};
+    };
+    RRuleReading reading = readRRule(event.rule, localDateTime(*first), static_cast<int>(before));
     // A zone whose clock differs from the PC's: the series is set at the PC's time of its
-    // next occurrence.
+    // next occurrence, and its weekdays follow where that is another day.
     const bool sameClock = zones_.keepsLocalClock(zone);
-    const CivilTime c =
-        civilOf(sameClock ? *first : wallAt(systemZone(), *firstMoment).value_or(*first));
-    const RRuleReading reading =
-        readRRule(event.rule, LocalDateTime{c.year, c.month, c.day, c.hour, c.minute},
-                  static_cast<int>(before));
-    // Where the zone's date differs from the PC's, its weekdays and days of the month do
-    // too: the rule read from the file would not fall on the next occurrence.
-    const std::string_view reason = !reading.rule ? std::string_view(reading.reason)
-                                    : firstAlarmTime(*reading.rule, *firstMoment) != *firstMoment
-                                        ? "in einer anderen Zeitzone an anderen Tagen"
-                                        : std::string_view();
+    if (!sameClock && reading.rule) {
+        const WallTime here = wallAt(systemZone(), *firstMoment).value_or(*first);
+        reading.rule = inOtherZone(*reading.rule, static_cast<int>(dayOf(here) - dayOf(*first)),
+                                   localDateTime(here));
+    }
+    // The rule must fall on the next occurrence; where it does not, the shift of the days
+    // cannot be said.
+    if (reading.reason.empty() &&
+        (!reading.rule || firstAlarmTime(*reading.rule, *firstMoment) != *firstMoment)) {
+        reading.rule.reset();
+        reading.reason = "in einer anderen Zeitzone an anderen Tagen";
+    }
     const auto later = std::count_if(exceptions.times.begin(), exceptions.times.end(),
                                      [&](WallTime t) { return t > *first; }) +
                        std::count_if(exceptions.days.begin(), exceptions.days.end(),
                                      [&](std::int64_t d) { return d > dayOf(*first); });
-    if (!more && (!reason.empty() || later > 0 || !reading.differences.empty())) {
+    if (!more && (!reading.rule || later > 0 || !reading.differences.empty())) {
         add(*firstMoment, text, {}, id, differences); // its last occurrence: exactly a one-off
         return;
     }
-    if (!reason.empty()) {
-        differences.push_back(std::string(reason) + ": nur der nächste Termin übernommen");
+    if (!reading.rule) {
+        differences.push_back(reading.reason + ": nur der nächste Termin übernommen");
         add(*firstMoment, text, {}, id, differences);
         return;
     }

@@ -87,12 +87,18 @@ TEST(IcalSamples, ExportsOfTheBigCalendarsComeInAsTheySay) {
           "um 09:00",
           "Abgesagter Termin, 11.01.2027 10:00 | abgesagt: übersprungen [skipped]"}},
         {"new_york.ics",
-         {"2703201400  Telefonat New York", "2612071500 woche W\xF6"
-                                            "chentlich New York"},
+         {"2703201400  Telefonat New York",
+          "2612071500 woche W\xF6"
+          "chentlich New York",
+          "2612080200 woche di,do noch 8 Abendkurs New York", "2701010200  Monatsende New York"},
          0,
          {"W\xF6"
           "chentlich New York, 07.12.2026 15:00 | in einer anderen Zeitzone: Uhrzeit nach "
-          "hiesiger Zeit, die sich bei Zeitumstellungen verschieben kann"}},
+          "hiesiger Zeit, die sich bei Zeitumstellungen verschieben kann",
+          "Abendkurs New York, 08.12.2026 02:00 | in einer anderen Zeitzone: Uhrzeit nach "
+          "hiesiger Zeit, die sich bei Zeitumstellungen verschieben kann",
+          "Monatsende New York, 01.01.2027 02:00 | in einer anderen Zeitzone an anderen Tagen: "
+          "nur der nächste Termin übernommen"}},
     };
     for (const Sample& s : samples) {
         const ImportPlan p = plan(sample(s.file));

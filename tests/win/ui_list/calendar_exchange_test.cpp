@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "list_dialog_helpers.h"
+#include "tests/support/rule_patterns.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/import_summary_dialog_ids.h"
 
@@ -33,7 +34,10 @@ HWND openSummary(HWND list, const std::string& path) {
 TEST_F(CalendarExchangeList, ExportedRowsComeBackThroughTheSummaryOnlyOnOk) {
     const std::string path = temporaryFile("qz-termine.ics");
     DeleteFileA(path.c_str());
-    program->book.insert(at("Fr., 15.03.2030 09:30"), "Zahnarzt M\xFCller, Kontrolle");
+    // Every two weeks, five times.
+    const Recurrence rule =
+        makeRecurrence(ending(every(RepeatKind::Weekly, 2), 5), at("Fr., 15.03.2030 09:30"));
+    program->book.insert({at("Fr., 15.03.2030 09:30"), "Zahnarzt M\xFCller, Kontrolle", rule});
     driveModal(
         LIST_TITLE, [&] { showList(); },
         [&](HWND list) {
@@ -48,6 +52,7 @@ TEST_F(CalendarExchangeList, ExportedRowsComeBackThroughTheSummaryOnlyOnOk) {
     EXPECT_NE(file.find("SUMMARY:Zahnarzt M\xC3\xBCller\\, Kontrolle\r\n"), std::string::npos)
         << file;
     EXPECT_NE(file.find("BEGIN:VTIMEZONE\r\n"), std::string::npos);
+    EXPECT_NE(file.find("RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=FR;COUNT=5\r\n"), std::string::npos);
     const AppointmentId id = program->book.earliest().id;
     EXPECT_NE(file.find("UID:" +
                         [id] {
@@ -88,6 +93,7 @@ TEST_F(CalendarExchangeList, ExportedRowsComeBackThroughTheSummaryOnlyOnOk) {
         });
     ASSERT_EQ(program->book.count(), 1);
     EXPECT_EQ(program->book.earliest().alarmTime, at("Fr., 15.03.2030 09:30"));
+    EXPECT_EQ(program->book.earliest().recurrence, rule);
 
     // Saved in the user's own file, the appointment holds the identity its content gives;
     // the same file imported again still finds it there.
