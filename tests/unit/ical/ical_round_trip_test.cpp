@@ -129,6 +129,8 @@ TEST(IcalRoundTrip, AnyBookComesBackAsItWas) {
         const std::string file = exported(book);
         const ImportPlan p = importInto(file, {});
         ASSERT_EQ(sorted(p.added), sorted(book)) << file;
+        // An end date in UTC, as RFC 5545 asks beside a DTSTART with TZID.
+        EXPECT_NE(file.find("BYDAY=TU,TH;UNTIL=20271231T080000Z\r\n"), std::string::npos);
         EXPECT_TRUE(p.notes.empty()) << p.notes.front().how;
         const ImportPlan again = importInto(file, book);
         EXPECT_TRUE(again.added.empty() && again.updated.empty());
