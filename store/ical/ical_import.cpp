@@ -337,11 +337,12 @@ void Planner::planSeries(const IcalEvent& event, const Zone& zone, WallTime star
                                    localDateTime(here));
     }
     // The rule must fall on the next occurrence; where it does not, the shift of the days
-    // cannot be said.
+    // cannot be said, or the series starts (DTSTART) off its rule.
     if (reading.reason.empty() &&
         (!reading.rule || firstAlarmTime(*reading.rule, *firstMoment) != *firstMoment)) {
         reading.rule.reset();
-        reading.reason = "in einer anderen Zeitzone an anderen Tagen";
+        reading.reason = sameClock ? "Beginn (DTSTART) außerhalb der Regel"
+                                   : "in einer anderen Zeitzone an anderen Tagen";
     }
     const auto later = std::count_if(exceptions.times.begin(), exceptions.times.end(),
                                      [&](WallTime t) { return t > *first; }) +

@@ -75,10 +75,13 @@ TEST(IcalSamples, ExportsOfTheBigCalendarsComeInAsTheySay) {
           "Mama Geburtstag, 01.03.2027 09:00 | Erinnerung an einem anderen Tag: hier am Tag "
           "selbst um 09:00"}},
         {"thunderbird.ics",
-         {"2612091800 woche/2 mo,mi Sport", "2612310900 monat Miete \xFC"
-                                            "berweisen"},
+         {"2612091800 woche/2 mo,mi Sport",
+          "2612310900 monat Miete \xFC"
+          "berweisen",
+          "2612032000  Elternabend"},
          0,
-         {}},
+         {"Elternabend, 03.12.2026 20:00 | Beginn (DTSTART) außerhalb der Regel: nur der nächste "
+          "Termin übernommen"}},
         {"apple.ics",
          {"2702120900 jahr Geburtstag Oma", "2701101000  Kirchenkonzert",
           "2612101900 woche noch 5 Yoga", "2612312000 monat letzter.do Elternabend"},
