@@ -31,7 +31,7 @@ test-native: native
 test-windows: windows
 	$(WINE_RUN) -- ctest --test-dir build/windows --output-on-failure
 
-# Both fuzz targets for about a minute in all, when clang is there (the script says so otherwise).
+# The three fuzz targets for about a minute in all, when clang is there (the script says so otherwise).
 test-fuzz: bootstrap
 	@scripts/run-fuzzer 60
 

@@ -3,6 +3,7 @@
 #include "app/program.h"
 
 #include <new>
+#include <unordered_set>
 #include <utility>
 
 #include "app/first_start_tip.h"
@@ -259,7 +260,8 @@ void Program::openAppointmentList() {
     AppointmentBook rows = book;
     listOpen_ = true;
     alarmedWhileListOpen_.clear();
-    const bool committed = editAppointments(mainWindow, rows, services.clock);
+    CalendarExchange exchange{services.files, settings.alarmoffset};
+    const bool committed = editAppointments(mainWindow, rows, services.clock, &exchange);
     listOpen_ = false;
     if (!committed) {
         return;
@@ -274,6 +276,19 @@ void Program::openAppointmentList() {
         }
     }
     book = applyListEdits(opened, book, rows, alarmedWhileListOpen_);
+    // Rows that came with an identity of their own (imported events) and that the store
+    // knows as deleted were brought back on purpose.
+    std::unordered_set<AppointmentId> known;
+    opened.forEach([&known](const Appointment& a) { known.insert(a.id); });
+    std::vector<AppointmentId> arrived;
+    rows.forEach([&](const Appointment& row) {
+        if (row.id != NO_ID && !known.contains(row.id)) {
+            arrived.push_back(row.id);
+        }
+    });
+    if (AppointmentStore* file = store(); file != nullptr && !arrived.empty()) {
+        file->reviveDeleted(book, arrived);
+    }
     saveBook();
     wakeAfterBookChange();
 }

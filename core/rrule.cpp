@@ -178,16 +178,25 @@ std::string recurrenceToRRule(const Recurrence& rule, UntilForm untilForm) {
     return text;
 }
 
-std::optional<Recurrence> recurrenceFromRRule(std::string_view rrule, const LocalDateTime& start) {
+RRuleReading readRRule(std::string_view rrule, const LocalDateTime& start, int passed) {
+    RRuleReading reading;
+    const auto cannot = [&reading](std::string why) {
+        reading.reason = std::move(why);
+        return reading;
+    };
+    const std::string unreadable = "Regel unlesbar";
     std::string upper(rrule);
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     std::map<std::string_view, std::string_view> parts;
     for (const std::string_view part : split(upper, ';')) {
         const std::size_t equals = part.find('=');
+        if (part.empty()) {
+            continue; // a trailing ';' splits off nothing
+        }
         if (equals == std::string_view::npos ||
             !parts.emplace(part.substr(0, equals), part.substr(equals + 1)).second) {
-            return std::nullopt;
+            return cannot(unreadable);
         }
     }
     const auto take = [&parts](std::string_view name) -> std::optional<std::string_view> {
@@ -199,64 +208,121 @@ std::optional<Recurrence> recurrenceFromRRule(std::string_view rrule, const Loca
         parts.erase(found);
         return value;
     };
-    const auto freq =
-        std::find(FREQUENCIES.begin() + 1, FREQUENCIES.end(), take("FREQ").value_or(""));
+    const std::string_view frequency = take("FREQ").value_or("");
+    const auto freq = std::find(FREQUENCIES.begin() + 1, FREQUENCIES.end(), frequency);
     if (freq == FREQUENCIES.end() || freq->empty()) {
-        return std::nullopt;
+        for (const std::string_view often : {"SECONDLY", "MINUTELY", "HOURLY"}) {
+            if (frequency == often) {
+                return cannot("öfter als täglich");
+            }
+        }
+        return cannot(unreadable);
     }
     Recurrence pattern{static_cast<RepeatKind>(freq - FREQUENCIES.begin())};
     if (const auto interval = take("INTERVAL")) {
+        static constexpr std::array<std::string_view, 6> UNITS{"",       "Tage",   "",
+                                                               "Wochen", "Monate", "Jahre"};
         const auto value = readInt(*interval);
-        if (!value || *value < 1 || *value > MOST_INTERVAL) {
-            return std::nullopt;
+        if (!value || *value < 1) {
+            return cannot(unreadable);
+        }
+        if (*value > MOST_INTERVAL) {
+            return cannot("alle " + std::to_string(*value) + " " +
+                          std::string(UNITS[static_cast<std::size_t>(pattern.kind)]));
         }
         pattern.interval = static_cast<std::uint8_t>(*value);
     }
+    const auto setPos = take("BYSETPOS");
+    const auto monthDay = take("BYMONTHDAY");
     if (const auto byDay = take("BYDAY")) {
+        int ordinals = 0;
         for (const std::string_view entry : split(*byDay, ',')) {
             const auto day = readByDay(entry);
-            if (!day || (pattern.weekdays & weekdayBit(day->second)) != 0) {
-                return std::nullopt;
+            if (!day || (day->first != 0 && pattern.kind == RepeatKind::Weekly)) {
+                return cannot(unreadable);
             }
             pattern.weekdays |= weekdayBit(day->second);
             if (day->first != 0) {
-                if (pattern.kind != RepeatKind::Monthly || pattern.week != 0 ||
-                    (day->first != LAST_WEEK && (day->first < 1 || day->first > 4))) {
-                    return std::nullopt;
+                if (pattern.kind != RepeatKind::Monthly) {
+                    return cannot("am n-ten Wochentag des Jahres");
+                }
+                if (day->first > 4 || day->first < LAST_WEEK) {
+                    return cannot(day->first > 0
+                                      ? "am " + std::to_string(day->first) + ". Wochentag im Monat"
+                                      : "am " + std::to_string(-day->first) +
+                                            ".-letzten Wochentag im Monat");
                 }
                 pattern.week = static_cast<std::int8_t>(day->first);
+                ++ordinals;
             }
         }
-        const bool workdays = pattern.weekdays == MONDAY_TO_FRIDAY && pattern.interval == 1;
-        if (pattern.kind == RepeatKind::Daily && workdays) {
+        const int days = std::popcount(unsigned{pattern.weekdays});
+        if (ordinals > 1 || (ordinals == 1 && days > 1)) {
+            return cannot("an mehreren Wochentagen im Monat");
+        }
+        if (monthDay) {
+            return cannot("an Wochentagen, die auf bestimmte Tage des Monats fallen");
+        }
+        // One BYSETPOS value; 0 for none or several.
+        const int single = setPos ? readInt(*setPos).value_or(0) : 0;
+        if (pattern.kind == RepeatKind::Monthly && ordinals == 0 && days == 1 &&
+            (single == LAST_WEEK || (single >= 1 && single <= 4))) {
+            // BYDAY=TU;BYSETPOS=2 is the second Tuesday, as BYDAY=2TU.
+            pattern.week = static_cast<std::int8_t>(single);
+        } else if ((pattern.kind == RepeatKind::Daily || pattern.kind == RepeatKind::Monthly) &&
+                   ordinals == 0 && pattern.interval == 1 && !setPos) {
+            // Every day or every month, on the listed weekdays: every week on them.
+            pattern.kind = RepeatKind::Weekly;
+        } else if (pattern.kind == RepeatKind::Daily) {
+            return cannot("alle " + std::to_string(pattern.interval) +
+                          " Tage an bestimmten Wochentagen");
+        } else if (pattern.kind == RepeatKind::Yearly) {
+            return cannot("an Wochentagen im Jahr");
+        } else if (pattern.kind == RepeatKind::Monthly && ordinals == 0) {
+            return cannot(setPos ? "mit BYSETPOS" : "an allen solchen Wochentagen im Monat");
+        }
+        if (pattern.kind == RepeatKind::Weekly && pattern.weekdays == MONDAY_TO_FRIDAY &&
+            pattern.interval == 1) {
             pattern = Recurrence{RepeatKind::Workdays};
-        } else if ((pattern.kind == RepeatKind::Monthly &&
-                    (pattern.week == 0 || std::popcount(unsigned{pattern.weekdays}) != 1)) ||
-                   pattern.kind == RepeatKind::Daily || pattern.kind == RepeatKind::Yearly) {
-            return std::nullopt;
         }
     }
     if (const auto month = take("BYMONTH")) {
         const auto value = readInt(*month);
-        if (pattern.kind != RepeatKind::Yearly || !value || *value < 1 || *value > 12) {
-            return std::nullopt;
+        if (month->find(',') != std::string_view::npos) {
+            return cannot("in mehreren Monaten");
+        }
+        if (!value || *value < 1 || *value > 12) {
+            return cannot(unreadable);
+        }
+        if (pattern.kind != RepeatKind::Yearly) {
+            return cannot("nur in bestimmten Monaten");
         }
         pattern.month = static_cast<std::uint8_t>(*value);
     }
-    const auto setPos = take("BYSETPOS");
-    if (const auto monthDay = take("BYMONTHDAY")) {
-        const bool monthly = pattern.kind == RepeatKind::Monthly && pattern.week == 0;
-        const bool yearly = pattern.kind == RepeatKind::Yearly;
+    const bool monthly = pattern.kind == RepeatKind::Monthly && pattern.week == 0;
+    const bool yearly = pattern.kind == RepeatKind::Yearly;
+    // Where the chosen day is missing iCalendar has no occurrence; the program's series
+    // falls on the month's last day.
+    bool skipsShortMonths = false;
+    if (monthDay) {
         const auto value = readInt(*monthDay);
         const auto monthEnd = std::find(MONTH_END_DAYS.begin(), MONTH_END_DAYS.end(), *monthDay);
-        if (!(monthly || (yearly && pattern.month != 0)) ||
-            setPos.has_value() != (monthEnd != MONTH_END_DAYS.end()) ||
+        if (!monthly && !yearly) {
+            return cannot("nur an bestimmten Tagen des Monats");
+        }
+        if (yearly && pattern.month == 0) {
+            return cannot("an Tagen jedes Monats im Jahresrhythmus");
+        }
+        if (monthEnd == MONTH_END_DAYS.end() && monthDay->find(',') != std::string_view::npos) {
+            return cannot("an mehreren Tagen des Monats");
+        }
+        if (setPos.has_value() != (monthEnd != MONTH_END_DAYS.end()) ||
             (setPos && *setPos != "-1")) {
-            return std::nullopt;
+            return cannot(setPos ? "mit BYSETPOS" : "an mehreren Tagen des Monats");
         }
         if (monthEnd != MONTH_END_DAYS.end()) {
-            if (!monthly) {
-                return std::nullopt;
+            if (!monthly && (pattern.month != 2 || monthEnd != MONTH_END_DAYS.begin())) {
+                return cannot("mit BYSETPOS");
             }
             pattern.day = static_cast<std::uint8_t>(29 + (monthEnd - MONTH_END_DAYS.begin()));
         } else if (value == -1) {
@@ -267,46 +333,67 @@ std::optional<Recurrence> recurrenceFromRRule(std::string_view rrule, const Loca
             pattern.day = static_cast<std::uint8_t>(unsigned{last.day()});
         } else if (value && *value >= 1 && *value <= 31) {
             pattern.day = static_cast<std::uint8_t>(*value);
+            skipsShortMonths = true;
+        } else if (value && *value < 0 && *value >= -31) {
+            return cannot("vom Monatsende gezählt");
         } else {
-            return std::nullopt;
+            return cannot(unreadable);
         }
-    } else if (setPos) {
-        return std::nullopt;
+    } else if (setPos && pattern.week == 0) {
+        return cannot("mit BYSETPOS");
+    } else {
+        skipsShortMonths = monthly || yearly;
     }
     if (const auto wkst = take("WKST")) {
-        if (!dayOfCode(*wkst) ||
-            (*wkst != "MO" && pattern.kind == RepeatKind::Weekly && pattern.interval > 1 &&
-             std::popcount(unsigned{pattern.weekdays}) > 1)) {
-            return std::nullopt;
+        if (!dayOfCode(*wkst)) {
+            return cannot(unreadable);
+        }
+        if (*wkst != "MO" && pattern.kind == RepeatKind::Weekly && pattern.interval > 1 &&
+            std::popcount(unsigned{pattern.weekdays}) > 1) {
+            return cannot("mit einer Woche, die nicht am Montag beginnt");
         }
     }
     const auto count = take("COUNT");
     const auto until = take("UNTIL");
     if (count && until) {
-        return std::nullopt;
+        return cannot(unreadable);
     }
     if (count) {
         const auto value = readInt(*count);
-        if (!value || *value < 1 || *value > MOST_COUNT) {
-            return std::nullopt;
+        if (!value || *value < 1 || *value <= passed) {
+            return cannot(unreadable);
         }
-        pattern.count = static_cast<std::uint16_t>(*value);
+        if (*value - passed > MOST_COUNT) {
+            reading.differences.push_back("endet erst nach " + std::to_string(*value - passed) +
+                                          " Terminen: hier ohne Ende");
+        } else {
+            pattern.count = static_cast<std::uint16_t>(*value - passed);
+        }
+    }
+    if (!parts.empty()) {
+        return cannot("mit " + std::string(parts.begin()->first));
     }
     Recurrence rule = makeRecurrence(pattern, start);
     // A yearly day its month never has (30 February) has no occurrence.
     if (rule.kind == RepeatKind::Yearly &&
         rule.day > unsigned{(chr::year{2000} / chr::month{rule.month} / chr::last).day()}) {
-        return std::nullopt;
+        return cannot("an einem Tag, den es nicht gibt");
     }
     if (until) {
         const auto last = readUntil(*until, rule.hour, rule.minute);
         if (!last) {
-            return std::nullopt;
+            return cannot(unreadable);
         }
         rule.until = *last;
     }
-    if (!parts.empty()) {
-        return std::nullopt; // a part the rules cannot say
+    if (skipsShortMonths && rule.kind == RepeatKind::Monthly && rule.day >= 29) {
+        reading.differences.push_back("in Monaten ohne den " + std::to_string(rule.day) +
+                                      ". am letzten Tag statt keinem Termin");
+    } else if (skipsShortMonths && rule.kind == RepeatKind::Yearly && rule.month == 2 &&
+               rule.day == 29) {
+        reading.differences.push_back(
+            "in Jahren ohne den 29. Februar am 28. Februar statt keinem Termin");
     }
-    return rule;
+    reading.rule = rule;
+    return reading;
 }

@@ -21,12 +21,17 @@
 //
 // INTERVAL counts from DTSTART's day, week (Monday to Sunday, WKST=MO, the default),
 // month or year, as the rule's phase does; DTSTART is the alarm time of the
-// appointment (an occurrence of its rule), at the rule's wall-clock time.
+// appointment (an occurrence of its rule), at the rule's wall-clock time. COUNT is
+// what is left where the series stands, DTSTART's occurrence included: a series of
+// ten that has moved on past seven (or skipped some) writes its present occurrence as
+// DTSTART and COUNT=3, not the ten from its first; the occurrences it passed are not
+// in the file.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/recurrence.h"
 
@@ -40,15 +45,31 @@ enum class UntilForm { Utc, LocalTime, Date };
 // COUNT, UNTIL.
 std::string recurrenceToRRule(const Recurrence& rule, UntilForm untilForm = UntilForm::Utc);
 
-// The rule of an RRULE value whose DTSTART is `start` (local wall-clock time): the
-// time of day, the phase of an interval and what the RRULE leaves out (the weekday
-// of FREQ=WEEKLY, the day of FREQ=MONTHLY, day and month of FREQ=YEARLY) come from
-// it. Also read: FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR (working days), BYMONTHDAY=29, 30
-// or 31 alone (read as this program's month-end rule: the last day of shorter months,
-// where iCalendar skips them), BYMONTHDAY=28,29,30,31;BYSETPOS=-1, and UNTIL in any
-// of the three forms (the last date whose occurrence is not later than it). None
-// for what the rules cannot say: other frequencies, BYDAY with several ordinals or
-// with an ordinal for FREQ=WEEKLY, BYHOUR and the other BY parts, an INTERVAL above
-// 99, a COUNT above 9999, COUNT with UNTIL, WKST other than MO where it matters.
-// Part names and values are read without regard to case.
-std::optional<Recurrence> recurrenceFromRRule(std::string_view rrule, const LocalDateTime& start);
+// What an RRULE says in the program's rules: the rule, with where it differs from the
+// RRULE, or why the rules cannot say it (both in German, as the import's summary shows
+// them).
+struct RRuleReading {
+    std::optional<Recurrence> rule;
+    std::vector<std::string> differences; // with a rule
+    std::string reason;                   // without one
+};
+
+// The rule of an RRULE value whose series stands at `start` (local wall-clock time), an
+// occurrence of the RRULE (its DTSTART, or a later one with `passed` occurrences before
+// it): the time of day, the phase of an interval and what the RRULE leaves out (the
+// weekday of FREQ=WEEKLY, the day of FREQ=MONTHLY, day and month of FREQ=YEARLY) come
+// from it. COUNT counts from DTSTART; the rule's count is what is left at `start`,
+// COUNT - passed (a series that moved on, or skipped an occurrence, counts what
+// remains). Also read exactly: FREQ=DAILY or FREQ=MONTHLY with BYDAY and no ordinal
+// (every week on those days; MO to FR the working days), BYDAY=TU;BYSETPOS=2 (as 2TU),
+// BYMONTHDAY=28,29,30,31;BYSETPOS=-1 and, for February, BYMONTHDAY=28,29;BYSETPOS=-1,
+// and UNTIL in any of the three forms (the last date whose occurrence is not later than
+// it). Read with a difference: BYMONTHDAY=29, 30 or 31 alone, or a monthly DTSTART on
+// such a day (the program's month-end rule: the last day of shorter months, where
+// iCalendar skips them), a yearly 29 February (28 February in other years), and more
+// than 9999 occurrences left (no end). No rule for what the rules cannot say: other
+// frequencies, several ordinals or an ordinal beyond the 4th or the last, BYDAY with
+// BYMONTHDAY, several BYMONTH or BYMONTHDAY values, BYDAY in a yearly rule, BYHOUR and
+// the other BY parts, an INTERVAL above 99, COUNT with UNTIL, WKST other than MO where
+// it matters. Part names and values are read without regard to case.
+RRuleReading readRRule(std::string_view rrule, const LocalDateTime& start, int passed = 0);

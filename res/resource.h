@@ -22,6 +22,7 @@
 #define IDD_REPEAT 116
 #define IDD_CONTROL_PANEL_WAIT 121
 #define IDD_STANDARD_SOUND 122
+#define IDD_IMPORT_SUMMARY 123
 
 // The tray's pop-up menu and its commands.
 #define IDM_TRAY 111

@@ -2,7 +2,9 @@
 #include "store/appointment_store.h"
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 #include "store/conflict_copies.h"
@@ -349,9 +351,42 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
     });
     book = std::move(renamed);
     Replica held = replicaOf(book);
-    held.tombstones = known_->tombstones;
+    // An appointment deleted here once and made again alike (typed again, imported again)
+    // gets the identity the deleted one had: the file, which holds it now, says it is
+    // there, so the deletion is over.
+    std::remove_copy_if(
+        known_->tombstones.begin(), known_->tombstones.end(), std::back_inserter(held.tombstones),
+        [&held](const Tombstone& t) { return findAppointment(held, t.id) != nullptr; });
     held.forwards = known_->forwards;
     known_ = std::make_shared<const Replica>(std::move(held));
+}
+
+void AppointmentStore::reviveDeleted(AppointmentBook& book,
+                                     const std::vector<AppointmentId>& ids) const {
+    // Up to how many edits each identity asked for was deleted.
+    std::unordered_map<AppointmentId, std::uint32_t> deleted;
+    for (const Tombstone& t : known_->tombstones) {
+        auto& edits = deleted[t.id];
+        edits = std::max(edits, t.edits);
+    }
+    std::unordered_map<AppointmentId, std::uint32_t> revive;
+    for (const AppointmentId id : ids) {
+        if (const auto found = deleted.find(id); found != deleted.end()) {
+            revive.insert(*found);
+        }
+    }
+    if (revive.empty()) {
+        return;
+    }
+    AppointmentBook revived;
+    book.forEach([&](Appointment a) {
+        if (const auto found = revive.find(a.id);
+            found != revive.end() && found->second >= a.revision.edits) {
+            a.revision = Revision{found->second + 1, 0};
+        }
+        revived.insert(std::move(a));
+    });
+    book = std::move(revived);
 }
 
 void AppointmentStore::followIdentities(AppointmentBook& book) const {

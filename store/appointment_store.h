@@ -76,6 +76,11 @@ class AppointmentStore {
     // The same for every appointment of a book.
     void followIdentities(AppointmentBook& book) const;
 
+    // Appointments of the book that the user made again on purpose under an identity that
+    // was deleted (an event imported again after its appointment was deleted): each gets a
+    // revision above the deletion, so that the join keeps it, here and on other PCs.
+    void reviveDeleted(AppointmentBook& book, const std::vector<AppointmentId>& ids) const;
+
     // Gives the existing file the rights of the file shared by all users (for an
     // administrator's start-up; every save of an all-users store sets them anyway).
     bool shareWithAllUsers();

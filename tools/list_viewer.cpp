@@ -9,7 +9,8 @@
 // editor of a row that only the dialog "Wiederholung" can say), repeat-weekly,
 // repeat-monthly, repeat-yearly (that dialog from such a row's editor), repeat-new
 // (that dialog for a new appointment), skip-menu (the context menu of a series' row),
-// missed, about.
+// missed, about, export (the save dialog), import (the open dialog), summary (the
+// summary of an import of a sample calendar).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -21,6 +22,7 @@
 
 #include "core/calendar.h"
 #include "core/clock.h"
+#include "store/services_win32.h"
 #include "tests/support/window_driver.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
@@ -83,6 +85,42 @@ void fillSample(AppointmentBook& book, bool longText) {
     insertCustomSeries(book, now);
 }
 
+// A calendar as another program writes one: what comes in, what is there already, and
+// what the program can carry only approximately or not at all.
+constexpr char SAMPLE_CALENDAR[] =
+    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Beispiel//DE\r\n"
+    "BEGIN:VEVENT\r\nUID:a1@beispiel\r\nDTSTART;VALUE=DATE:20301224\r\n"
+    "SUMMARY:Heiligabend bei Gro\xC3\x9Fmutter\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a2@beispiel\r\nDTSTART:20300115T170000Z\r\n"
+    "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU\r\nSUMMARY:M\xC3\xBClltonne rausstellen\r\n"
+    "END:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a3@beispiel\r\nDTSTART:20300301T080000Z\r\n"
+    "RRULE:FREQ=MONTHLY;COUNT=6\r\nSUMMARY:Filter wechseln \xE2\x9C\x94\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a6@beispiel\r\nDTSTART:20290125T190000\r\n"
+    "RRULE:FREQ=MONTHLY;BYDAY=TH;BYSETPOS=-1;UNTIL=20311231T180000Z\r\n"
+    "SUMMARY:Elternabend\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a8@beispiel\r\nDTSTART:20260105T190000\r\n"
+    "RRULE:FREQ=WEEKLY;COUNT=100\r\nSUMMARY:Yoga\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a7@beispiel\r\nDTSTART:20300130T160000\r\n"
+    "RRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1\r\nSUMMARY:Monatsabschluss\r\n"
+    "END:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a4@beispiel\r\nDTSTART:20300401T080000Z\r\n"
+    "STATUS:CANCELLED\r\nSUMMARY:Abgesagtes Treffen\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a5@beispiel\r\nDTSTART:20200401T080000Z\r\n"
+    "SUMMARY:Alter Termin\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+
+std::string sampleCalendarFile() {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "Beispiel.ics";
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, SAMPLE_CALENDAR, sizeof SAMPLE_CALENDAR - 1, &written, nullptr);
+    CloseHandle(file);
+    return path;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -106,9 +144,21 @@ int main(int argc, char** argv) {
         showMissedAppointments(nullptr, missed, today);
         return 0;
     }
-    std::thread driver([which] {
+    const std::string sample = which == "summary" ? sampleCalendarFile() : std::string();
+    std::thread driver([which, sample] {
         const HWND dialog = waitForDialog("Quarv Revov - Termine");
         if (dialog == nullptr || which.ends_with("list")) {
+            return;
+        }
+        if (which == "export") {
+            PostMessageA(dialog, WM_COMMAND, IDC_EXPORT, 0);
+            return;
+        }
+        if (which == "import" || which == "summary") {
+            PostMessageA(dialog, WM_COMMAND, IDC_IMPORT, 0);
+            if (which == "summary") {
+                chooseInFileDialog(waitForDialog("Termine importieren"), sample);
+            }
             return;
         }
         if (which == "new") {
@@ -160,7 +210,8 @@ int main(int argc, char** argv) {
             PostMessageA(GetDlgItem(editor, IDC_EDIT_REPEAT), CB_SHOWDROPDOWN, TRUE, 0);
         }
     });
-    editAppointments(nullptr, book, systemClock());
+    CalendarExchange exchange{systemFileSystem(), 10};
+    editAppointments(nullptr, book, systemClock(), &exchange);
     driver.join();
     return 0;
 }

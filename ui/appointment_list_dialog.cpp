@@ -14,14 +14,20 @@
 #include <vector>
 #include <type_traits>
 
+#include "core/calendar.h"
 #include "core/no_throw.h"
 #include "res/resource.h"
+#include "store/appointment_file.h"
+#include "store/ical/ical_export.h"
+#include "store/ical/ical_import.h"
 #include "ui/appointment_editor.h"
 #include "ui/appointment_editor_ids.h"
 #include "ui/appointment_list_dialog_ids.h"
 #include "ui/appointment_rows.h"
+#include "ui/calendar_files.h"
 #include "ui/dialogs.h"
 #include "ui/dpi.h"
+#include "ui/import_summary_dialog.h"
 #include "ui/list_view_cells.h"
 #include "ui/ok_only_dialog.h"
 #include "ui/on_demand.h"
@@ -41,6 +47,7 @@ constexpr int COLUMN_COUNT = 3;
 struct ListDialogData {
     AppointmentBook& book;
     const Clock& clock;
+    CalendarExchange* exchange; // nullptr: no import and export
     bool committed = false;
     int textColumnLimit = 0; // the text column's first width, in pixels
     RowRecords records;
@@ -314,6 +321,124 @@ std::vector<AppointmentRow> readRows(HWND list, const RowRecords& records) {
     return rows;
 }
 
+// The rows as appointments, one per row in list order (a row whose display form names no
+// alarm time has the time -1).
+std::vector<Appointment> rowAppointments(const std::vector<AppointmentRow>& rows) {
+    std::vector<Appointment> all;
+    all.reserve(rows.size());
+    for (const AppointmentRow& row : rows) {
+        all.push_back({displayToTime(row.display), row.text, row.recurrence, row.id});
+    }
+    return all;
+}
+
+constexpr char EXCHANGE_TITLE[] = "Quarv Zodora - Termine";
+
+void refuse(HWND dialog, const std::string& why, const std::string& path) {
+    MessageBoxA(dialog, ("Sorry!\r\n" + why + "\r\n" + path).c_str(), EXCHANGE_TITLE, MB_ICONERROR);
+}
+
+// "Exportieren…": the rows as they stand (what OK would commit) into an iCalendar file.
+// A row new in this list gets its identity now, so that the file's UID names the
+// appointment OK then makes.
+void exportRows(HWND dialog, ListDialogData& data) {
+    const auto path = chooseCalendarFile(dialog, true);
+    if (!path) {
+        return;
+    }
+    const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+    std::vector<AppointmentRow> rows = readRows(list, data.records);
+    std::vector<Appointment> appointments;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].id == NO_ID) {
+            rows[row].id = newAppointmentId();
+            setAppointmentRow(list, static_cast<int>(row), rows[row], data.records);
+        }
+        const TimeValue time = displayToTime(rows[row].display);
+        if (time != -1) {
+            appointments.push_back({time, rows[row].text, rows[row].recurrence, rows[row].id});
+        }
+    }
+    const TimeValue now = data.clock.currentTime();
+    ExportSettings settings;
+    settings.zone = systemZoneRules(now);
+    if (settings.zone) {
+        settings.zone->name = windowsZoneName();
+        if (settings.zone->name.empty()) {
+            settings.zone.reset(); // a zone without a name: times without one
+        }
+    }
+    settings.alarmOffsetMinutes = data.exchange->alarmOffsetMinutes;
+    settings.now = now;
+    if (replaceWholeFile(data.exchange->files, *path, exportCalendar(appointments, settings)) !=
+        ReplaceResult::Replaced) {
+        refuse(dialog, "Die Termine konnten nicht in diese Datei geschrieben werden:", *path);
+    }
+}
+
+// "Importieren…": an iCalendar file's events into the rows, once the user agreed to the
+// summary. Like every other change in the list, OK puts them into the book and
+// "Abbrechen" drops them.
+void importRows(HWND dialog, ListDialogData& data) {
+    const auto path = chooseCalendarFile(dialog, false);
+    if (!path) {
+        return;
+    }
+    FileSystem& files = data.exchange->files;
+    FileStamp stamp;
+    std::string text;
+    if (files.fileStamp(*path, stamp) == FileResult::Ok && stamp.size > LARGEST_READABLE_FILE) {
+        refuse(dialog, "Die Datei ist zu groß (mehr als 64 MB):", *path);
+        return;
+    }
+    const HCURSOR was = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    const FileResult read = files.readFile(*path, text);
+    const IcalCalendar calendar = read == FileResult::Ok ? readCalendar(text) : IcalCalendar{};
+    std::string().swap(text);
+    SetCursor(was);
+    if (read != FileResult::Ok) {
+        refuse(dialog, "Die Datei konnte nicht gelesen werden:", *path);
+        return;
+    }
+    if (!calendar.isCalendar) {
+        refuse(dialog, "Das ist keine iCalendar-Datei (.ics):", *path);
+        return;
+    }
+    const HWND list = GetDlgItem(dialog, IDC_APPOINTMENTS);
+    const std::vector<Appointment> current = rowAppointments(readRows(list, data.records));
+    ImportSettings settings;
+    settings.now = data.clock.currentTime();
+    settings.systemZoneName = windowsZoneName();
+    const auto plan = confirmImport(
+        dialog, *path,
+        [&](int allDayMinute) {
+            settings.allDayMinute = allDayMinute;
+            return planImport(calendar, current, settings);
+        },
+        std::any_of(calendar.events.begin(), calendar.events.end(),
+                    [](const IcalEvent& e) { return e.start && e.start->isDate; }));
+    if (!plan) {
+        return;
+    }
+    const LocalDate today = data.clock.today();
+    const auto rowOf = [&](const Appointment& a) {
+        return AppointmentRow{a.text, timeToDisplay(a.alarmTime, today), a.recurrence, a.id};
+    };
+    {
+        const RedrawPaused quiet(list);
+        for (const auto& [row, appointment] : plan->updated) {
+            setAppointmentRow(list, static_cast<int>(row), rowOf(appointment), data.records);
+        }
+        const int count = listRowCount(list);
+        SendMessageA(list, LVM_SETITEMCOUNT, count + plan->added.size(), 0);
+        for (std::size_t i = 0; i < plan->added.size(); ++i) {
+            insertAppointmentRow(list, count + static_cast<int>(i), rowOf(plan->added[i]),
+                                 data.records);
+        }
+    }
+    fitColumns(list, data.textColumnLimit, data.records);
+}
+
 // OK: the rows replace the book.
 void commit(HWND dialog, ListDialogData& data) {
     commitRows(readRows(GetDlgItem(dialog, IDC_APPOINTMENTS), data.records), data.book);
@@ -398,6 +523,10 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         auto& data = *reinterpret_cast<ListDialogData*>(lParam);
         data.textColumnLimit =
             fillList(dialog, data.book, LIST_CELL_CHARS, data.clock.today(), data.records);
+        if (data.exchange == nullptr) {
+            ShowWindow(GetDlgItem(dialog, IDC_IMPORT), SW_HIDE);
+            ShowWindow(GetDlgItem(dialog, IDC_EXPORT), SW_HIDE);
+        }
         return TRUE;
     }
     auto* data = reinterpret_cast<ListDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -453,6 +582,16 @@ INT_PTR handleListMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         case IDC_NEW:
             editRow(dialog, *data, -1);
             return TRUE;
+        case IDC_IMPORT:
+            if (data->exchange != nullptr) {
+                importRows(dialog, *data);
+            }
+            return TRUE;
+        case IDC_EXPORT:
+            if (data->exchange != nullptr) {
+                exportRows(dialog, *data);
+            }
+            return TRUE;
         }
         break;
     }
@@ -486,14 +625,17 @@ INT_PTR CALLBACK missedAppointmentsProc(HWND dialog, UINT message, WPARAM wParam
         EnableWindow(GetDlgItem(dialog, IDC_NEW), FALSE);
         EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         ShowWindow(GetDlgItem(dialog, IDC_LIST_HINT), SW_HIDE);
+        ShowWindow(GetDlgItem(dialog, IDC_IMPORT), SW_HIDE);
+        ShowWindow(GetDlgItem(dialog, IDC_EXPORT), SW_HIDE);
         return TRUE;
     });
 }
 
 } // namespace
 
-bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock) {
-    ListDialogData data{book, clock, false, 0, {}};
+bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock,
+                      CalendarExchange* exchange) {
+    ListDialogData data{book, clock, exchange, false, 0, {}};
     loadCommonControls();
     DialogBoxParamA(templateModule(owner), MAKEINTRESOURCEA(IDD_APPOINTMENT_LIST), owner,
                     appointmentListProc, reinterpret_cast<LPARAM>(&data));

@@ -13,10 +13,19 @@
 #include "core/settings.h"
 #include "store/services.h"
 
+// What the appointment list needs to carry appointments in and out as iCalendar files:
+// the files, and the alarm offset the reminders of exported events get.
+struct CalendarExchange {
+    FileSystem& files;
+    int alarmOffsetMinutes = 0;
+};
+
 // The user's appointments: the rows are edited with the editor and, on OK,
 // replace the book. The clock gives "ht" for today and places a series picked
-// in the past. True after OK.
-bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock);
+// in the past. With an exchange, "Importieren…" and "Exportieren…" read and
+// write iCalendar files (without, they are hidden). True after OK.
+bool editAppointments(HWND owner, AppointmentBook& book, const Clock& clock,
+                      CalendarExchange* exchange = nullptr);
 
 // The read-only list of the appointments that fell due while the program was
 // not running; only OK (or Enter) closes it.

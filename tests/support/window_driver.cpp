@@ -189,6 +189,27 @@ void answer(HWND box, int button) {
     PostMessageA(box, WM_COMMAND, button, 0);
 }
 
+void chooseInFileDialog(HWND fileDialog, const std::string& path) {
+    HWND edit = nullptr;
+    waitFor([&] {
+        EnumChildWindows(
+            fileDialog,
+            [](HWND child, LPARAM found) -> BOOL {
+                char className[16] = {};
+                GetClassNameA(child, className, sizeof className);
+                if (lstrcmpiA(className, "Edit") != 0 || !IsWindowVisible(child)) {
+                    return TRUE;
+                }
+                *reinterpret_cast<HWND*>(found) = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&edit));
+        return edit != nullptr;
+    });
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(fileDialog, WM_COMMAND, IDOK, 0);
+}
+
 void postCommand(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

@@ -83,6 +83,9 @@ void clickNow(HWND dialog, int id);
 void setItemText(HWND dialog, int id, const std::string& text);
 // Answers a message box with one of its buttons.
 void answer(HWND box, int button);
+// Types a path into the system's open or save dialog (its file name field, the first edit
+// anywhere in it) and presses its OK button.
+void chooseInFileDialog(HWND fileDialog, const std::string& path);
 // Posts a key press to the control that has the focus in the dialog's thread,
 // as the keyboard would, so that the dialog manager translates it.
 void pressKey(HWND dialog, WPARAM key);

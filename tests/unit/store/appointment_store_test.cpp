@@ -494,6 +494,32 @@ TEST_F(AppointmentStoreTest, ASaveWithoutIdentitiesHoldsTheDerivedOnes) {
 
 } // namespace
 
+// In a file without identities an appointment deleted and made again alike gets the
+// identity the deleted one had; the later saves keep it. In a shared file an identity
+// deleted and then made again on purpose (an event imported again) comes back above its
+// tombstone.
+TEST_F(AppointmentStoreTest, AnAppointmentMadeAgainAfterItsDeletionStays) {
+    for (const bool shared : {false, true}) {
+        SCOPED_TRACE(shared ? "shared" : "per user");
+        TempFolders here;
+        FaultyFileSystem hereFiles{here.user(), here.common()};
+        AppointmentStore s{hereFiles, here.user(), false, shared};
+        AppointmentBook b;
+        s.load(NOW, false, b, missed);
+        const AppointmentId imported = 0x1234;
+        b.insert({NOW + 86400, "A", {}, imported});
+        b.insert(book("B").earliest());
+        ASSERT_TRUE(s.save(b, NOW));
+        b.removeEarliest(); // A deleted
+        ASSERT_TRUE(s.save(b, NOW));
+        b.insert({NOW + 86400, "A", {}, shared ? imported : newAppointmentId()});
+        s.reviveDeleted(b, {imported});
+        ASSERT_TRUE(s.save(b, NOW));
+        b.insert(book("C").earliest());
+        ASSERT_TRUE(s.save(b, NOW));
+        EXPECT_EQ(letters(b), "ABC");
+    }
+}
 namespace {
 
 // Series with an end, found past at start-up: each is one missed row at its last passed

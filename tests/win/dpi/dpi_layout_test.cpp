@@ -271,6 +271,17 @@ TEST_F(AtDisplayDpi, AppointmentListAndTheEditorInBothModes) {
             expectLayoutOfOpened("Quarv Zodora - neuer Termin", IDD_EDITOR);
             postDoubleClick(list, IDC_APPOINTMENTS, 0);
             expectLayoutOfOpened("Quarv Zodora - Termin \xE4ndern", IDD_EDITOR);
+            // The summary of an import, with a note and an all-day event.
+            char folder[MAX_PATH] = {};
+            GetTempPathA(MAX_PATH, folder);
+            const std::string path = std::string(folder) + "qz-dpi.ics";
+            writeWholeFile(path, "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+                                 "DTSTART;VALUE=DATE:20400101\r\nRRULE:FREQ=YEARLY;INTERVAL=2\r\n"
+                                 "SUMMARY:Neujahr\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+            postCommand(list, IDC_IMPORT);
+            chooseInFileDialog(waitForDialog("Termine importieren"), path);
+            expectLayoutOfOpened("Quarv Zodora - Termine importieren", IDD_IMPORT_SUMMARY);
+            DeleteFileA(path.c_str());
             // The dialog "Wiederholung" from the editor's "Mehr…", with a monthly rule
             // (its rows hidden share their place with the weekly ones).
             postCommand(list, IDC_NEW);

@@ -33,7 +33,8 @@ TEST_F(AppointmentList, ShowsItsTemplateTextsAndTheBookInOrder) {
             EXPECT_EQ(childTexts(dialog),
                       (std::vector<std::string>{
                           "Static:Zum \xC4ndern und/oder L\xF6schen: Doppelklick auf den Termin",
-                          "SysListView32:", "Button:OK", "Button:Abbrechen", "Button:Neu"}));
+                          "SysListView32:", "Button:OK", "Button:Abbrechen", "Button:Neu",
+                          "Button:Importieren\x85", "Button:Exportieren\x85"}));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEW)));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_LIST_HINT)));
