@@ -227,14 +227,24 @@ bool clickThroughSetup() {
     TestProcess setup(quoted(setupExe()));
     bool startNowChecked = false;
     HWND lastPage = nullptr;
+    HWND newPage = nullptr;
+    auto newSince = std::chrono::steady_clock::now();
     const auto end = std::chrono::steady_clock::now() + PROCESS_LIMIT;
     while (setup.running() && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const HWND wizard = setupWizard();
         const HWND page = wizard ? FindWindowExA(wizard, nullptr, "#32770", nullptr) : nullptr;
         const HWND next = wizard ? GetDlgItem(wizard, IDOK) : nullptr;
+        // A page is read once it has stood for a moment: the wizard makes its controls
+        // after the page itself, which a busy machine shows apart.
+        if (page != newPage) {
+            newPage = page;
+            newSince = std::chrono::steady_clock::now();
+            continue;
+        }
         // The progress page moves on by itself.
         if (!page || page == lastPage || !IsWindowEnabled(next) ||
+            std::chrono::steady_clock::now() - newSince < std::chrono::milliseconds(500) ||
             FindWindowExA(page, nullptr, "msctls_progress32", nullptr)) {
             continue;
         }
