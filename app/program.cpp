@@ -277,10 +277,12 @@ void Program::openAppointmentList() {
     }
     book = applyListEdits(opened, book, rows, alarmedWhileListOpen_);
     // Rows that came with an identity of their own (imported events) and that the store
-    // knows as deleted were brought back on purpose.
+    // knows as deleted were brought back on purpose, and so were the rows kept of one-offs
+    // that alarmed while the list was open: above every deletion of them, also one that
+    // another program made under a name that a file without identities gave them.
     std::unordered_set<AppointmentId> known;
     opened.forEach([&known](const Appointment& a) { known.insert(a.id); });
-    std::vector<AppointmentId> arrived;
+    std::vector<AppointmentId> arrived = alarmedWhileListOpen_;
     rows.forEach([&](const Appointment& row) {
         if (row.id != NO_ID && !known.contains(row.id)) {
             arrived.push_back(row.id);

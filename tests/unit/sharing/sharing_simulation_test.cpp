@@ -284,6 +284,8 @@ class Simulation {
     void commitList(int p, const AppointmentBook& opened, AppointmentBook rows,
                     const std::vector<AppointmentId>& alarmed) {
         program(p).book = applyListEdits(opened, program(p).book, rows, alarmed);
+        // As the program does: what was kept of what alarmed meanwhile comes back.
+        program(p).store->reviveDeleted(program(p).book, alarmed);
         save(p);
     }
 
