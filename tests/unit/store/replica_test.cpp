@@ -242,78 +242,41 @@ TEST(Replica, DeletionsAreWhatTheBookLostSinceTheLastLook) {
     EXPECT_EQ(words(withDeletions(bookFromWords("B"), parse("B B>A"), T)), "A=B B>A");
 }
 
-// A change made here links what the appointment said before (an older program's file may
-// still say it) to its identity; a series that only moved on needs no link.
-TEST(Replica, AChangeLinksTheEarlierWords) {
-    Replica ours = replica("Ax1 B+1 C");
-    linkEarlierWords(ours, replica("A B C"), T);
-    EXPECT_EQ(ours, replica("Ax1 B+1 C ~A>A"));
-}
-
-} // namespace
-
-namespace {
-
-// A series with 5 occurrences left, which a file without identities gave the identity
-// derived from what it said, moves on here under its own identity (4 left, a week
-// later): the join with a copy that still holds the derived one is one appointment,
-// recognised by the words of its earlier occurrence, the count included.
-TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
-    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly), 5), T);
-    const TimeValue weekLater = *nextOccurrence(rule, T);
-    const AppointmentId derived =
-        derivedAppointmentId("Chor", timeToFileKey(T), recurrenceToAttribute(rule, T), 0);
-    Recurrence fourLeft = rule;
-    fourLeft.count = 4;
-    Replica here;
-    here.appointments.push_back({weekLater, "Chor", fourLeft, 'C', Revision{0, 1}});
-    Replica file;
-    file.appointments.push_back({T, "Chor", rule, derived, {}});
-    const Replica joined = join(here, normalized(file));
-    ASSERT_EQ(joined.appointments.size(), 1u);
-    EXPECT_EQ(joined.appointments[0].alarmTime, weekLater);
-    EXPECT_EQ(joined.appointments[0].recurrence.count, 4);
-}
-
-} // namespace
-
-namespace {
-
-// An appointment deleted here since the last look, which another program holds under the
-// identity a file without identities derived from it: that copy is deleted with it.
-TEST(Replica, ADeletionTakesTheCopyUnderTheDerivedNameAlong) {
-    const Appointment chor{T, "Chor", {}, 'C', {}};
-    Replica earlier;
-    earlier.appointments.push_back(chor);
-    Replica here;
-    here.tombstones.push_back({'C', 0, T, 0});
-    Replica file;
-    file.appointments.push_back({T, "Chor", {}, wordsOf(chor), {}});
-    EXPECT_TRUE(join(here, file, &earlier).appointments.empty());
-    EXPECT_EQ(join(here, file).appointments.size(), 1u) << "without the earlier words";
-}
-
-} // namespace
-
-namespace {
-
-// The list was open while a daily series moved on, and its OK changed the text at the
-// occurrence it showed: both words the series had link to it, so that an older program's
-// file that still says either is the same appointment.
-TEST(Replica, AChangeLinksTheWordsOfEveryOccurrenceItCameFrom) {
-    const Recurrence daily = makeRecurrence(every(RepeatKind::Daily), T);
-    Replica known;
-    known.appointments.push_back({T + DAY, "Chor", daily, 'C', Revision{0, 1}});
-    for (const TimeValue shown : {T, T + DAY}) {
-        Replica ours;
-        ours.appointments.push_back({T, "Chorx", daily, 'C', Revision{1, 0}});
-        linkEarlierWords(ours, known, T);
-        Replica file;
-        file.appointments.push_back({shown, "Chor", daily, wordsOf({shown, "Chor", daily}), {}});
-        const Replica joined = join(ours, normalized(file));
-        ASSERT_EQ(joined.appointments.size(), 1u) << shown;
-        EXPECT_EQ(joined.appointments[0].text, "Chorx");
+// A look at the file after changes made here: what the book held at the last look
+// (`known`) links each changed appointment's earlier words to it (an older program's file
+// may still say them; a series that only moved on needs none), and the join with a file
+// that names appointments by the words they had recognises them by those words too.
+TEST(Replica, WhatItSaidAtTheLastLookNamesItInTheFile) {
+    const struct {
+        const char* ours;
+        const char* known;
+        const char* linked; // ours after the links
+        const char* file;
+        const char* joined;
+    } cases[] = {
+        {"Ax1 B+1 C", "A B C", "Ax1 B+1 C ~A>A", "", "Ax1 B+1 C ?>A"},
+        // A series moved on here (4 left) is the one the file still has at the occurrence
+        // before (5 left), the count included.
+        {"A+1*#4", "", "", "~A*#5", "A+1*#4 ?>A"},
+        // The list was open while a series moved on, and its OK changed the text at the
+        // occurrence it showed: the words of both occurrences name it.
+        {"Ax1*", "A+1*", "", "~A*", "Ax1* ?>A ?>A"},
+        {"Ax1*", "A+1*", "", "~A*@1", "Ax1* ?>A ?>A"},
+        // Deleted here since the last look: the copy under the derived name goes with it.
+        {"-A0", "A", "-A0", "~A", "-A0 ?>A"},
+    };
+    for (const auto& c : cases) {
+        Replica ours = replica(c.ours);
+        linkEarlierWords(ours, replica(c.known), T);
+        if (*c.linked != '\0') {
+            EXPECT_EQ(ours, replica(c.linked)) << c.ours << " | " << c.known;
+        }
+        const Replica known = replica(c.known);
+        EXPECT_EQ(words(join(ours, replica(c.file), &known)), c.joined)
+            << c.ours << " | " << c.file;
     }
+    // Without the earlier words the derived copy stays.
+    EXPECT_EQ(words(join(replica("-A0"), replica("~A"))), "~A -A0");
 }
 
 } // namespace
