@@ -166,13 +166,10 @@ TEST(Replica, TombstonesAndForwardsExpireAfterTheirTime) {
 TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     // The file as it was: A and B, and a C this program had made (random identities).
     const Replica before = replica("A Bx2 C");
-    // The older program alarmed B and left A and C; what it wrote has derived identities,
-    // and what it wrote anew outranks what it deleted (it may be another version of it).
-    AppointmentBook file;
-    file.insert({T, "A", {}, 'a', {}});
-    file.insert({T, "C", {}, 'c', {}});
-    file.insert({T + DAY, "N", {}, 'n', {}}); // and added N
-    const Replica read = identifyUnmarked(file, before, true, T);
+    // The older program alarmed B, left A and C and added N; what it wrote has derived
+    // identities, and what it wrote anew outranks what it deleted (it may be another
+    // version of it).
+    const Replica read = identifyUnmarked(bookFromWords("a=A c=C n=N@1"), before, true, T);
     EXPECT_EQ(words(read), "A C n=N3@1 -B2=w A>a C>c");
 
     // The join with this program's book: C was changed here meanwhile, and keeps the change.
@@ -180,9 +177,7 @@ TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     EXPECT_EQ(words(join(ours, read)), "A Cz1 n=N3@1 -B2=w A>a C>c");
 
     // Cut off after A: what it lacks is not deleted.
-    AppointmentBook cut;
-    cut.insert({T, "A", {}, 'a', {}});
-    EXPECT_EQ(words(identifyUnmarked(cut, before, false, T)), "A A>a");
+    EXPECT_EQ(words(identifyUnmarked(bookFromWords("a=A"), before, false, T)), "A A>a");
 }
 
 // The same, case by case: what the file held before, what it holds now (as an older
@@ -216,15 +211,11 @@ TEST(Replica, WhatAFileWithoutIdentitiesTells) {
 }
 
 TEST(Replica, ApplyToBookKeepsTheOrderOfEqualTimes) {
-    AppointmentBook book;
-    book.insert({T, "B", {}, 'B', {}});
-    book.insert({T, "A", {}, 'A', {}});
+    AppointmentBook book = bookFromWords("B A");
     EXPECT_FALSE(applyToBook(replica("A B"), book));
-    EXPECT_EQ(book.earliest().text, "B");
+    EXPECT_EQ(wordsOf(book), "B A");
     EXPECT_TRUE(applyToBook(replica("Ax1 C"), book));
-    std::string order;
-    book.forEach([&order](const Appointment& a) { order += a.text + " "; });
-    EXPECT_EQ(order, "Ax C ");
+    EXPECT_EQ(wordsOf(book), "Ax1 C");
 
     // New ones in the order of the file's book; the book holds just those of the replica.
     EXPECT_TRUE(applyToBook(replica("A C B D"), book, bookFromWords("D B")));
@@ -234,9 +225,8 @@ TEST(Replica, ApplyToBookKeepsTheOrderOfEqualTimes) {
 }
 
 TEST(Replica, DeletionsAreWhatTheBookLostSinceTheLastLook) {
-    AppointmentBook book;
-    book.insert({T + DAY, "A", {}, 'A', Revision{0, 1}}); // A moved on here, B deleted
-    const Replica ours = withDeletions(book, replica("A Bx1 -C0"), T);
+    // A moved on here, B deleted.
+    const Replica ours = withDeletions(bookFromWords("A+1"), replica("A Bx1 -C0"), T);
     EXPECT_EQ(words(ours), "A+1 -B1 -C0");
     // Known under an identity that a link leads on: the book still holds it.
     EXPECT_EQ(words(withDeletions(bookFromWords("B"), parse("B B>A"), T)), "A=B B>A");
