@@ -110,7 +110,7 @@ class Simulation {
     void step() {
         now_ += static_cast<TimeValue>(random_() % 21) * MINUTE;
         if (random_() % 8 == 0) {
-            fault();
+            trace("fault " + std::to_string(fault()));
             return;
         }
         const int p = static_cast<int>(random_() % programs_.size());
@@ -351,20 +351,16 @@ class Simulation {
         start(p);
     }
 
-    // What a sync service, a network drive, a crash or an older program does to the file.
-    void fault() {
+    // What a sync service, a network drive, a crash or an older program does to the file;
+    // its kind.
+    std::uint64_t fault() {
         std::string text = file();
         const std::size_t at = text.empty() ? 0 : random_() % text.size();
         const auto kind = random_() % 7;
-        struct After {
-            Simulation& s;
-            std::string what;
-            ~After() { s.trace(what); }
-        } after{*this, "fault " + std::to_string(kind)};
         switch (kind) {
         case 0:
             files_.removeFile(FILE_PATH);
-            return;
+            return kind;
         case 1:
             text.resize(at);
             break;
@@ -389,7 +385,7 @@ class Simulation {
             // Two PCs changed the file before the service carried either change: the
             // service keeps one version and puts the other beside it.
             if (snapshot_.empty()) {
-                return;
+                return kind;
             }
             files_.setFile(COPY_PATH, text);
             text = snapshot_;
@@ -401,6 +397,7 @@ class Simulation {
             break;
         }
         files_.setFile(FILE_PATH, text);
+        return kind;
     }
 
     // The previous version of the program: it reads text, time and repetition (a rule
