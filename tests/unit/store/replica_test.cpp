@@ -103,7 +103,6 @@ TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
     }
 }
 
-// Any copies, in any order, any number of times: the same join.
 TEST(Replica, JoinIsCommutativeAssociativeAndIdempotent) {
     std::mt19937 random(7);
     const auto randomReplica = [&random] {
@@ -162,7 +161,6 @@ TEST(Replica, TombstonesAndForwardsExpireAfterTheirTime) {
     EXPECT_EQ(words(r), "A -B0 C>A");
 }
 
-// What an older program's file (no identities) tells against what it held before.
 TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     // The file as it was: A and B, and a C this program had made (random identities).
     const Replica before = replica("A Bx2 C");

@@ -88,7 +88,6 @@ TEST(RepeatChoices, ShowAndMakeEveryRule) {
     EXPECT_EQ(choicesFor({}, fifth).week, 4);
     EXPECT_EQ(until(choicesFor({}, fifth)), 20280129);
     EXPECT_EQ(until(choicesFor({}, LocalDateTime{2028, 2, 29, 9, 0})), 20290228);
-    // Numbers beyond their range come into it.
     RepeatChoices wild;
     wild.kind = 4;
     wild.interval = 150;
