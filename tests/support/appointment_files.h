@@ -7,7 +7,6 @@
 
 #include "core/settings.h"
 #include "store/appointment_file.h"
-#include "tests/support/appointment_files.h"
 #include "store/appointment_store.h"
 #include "store/data_folder.h"
 

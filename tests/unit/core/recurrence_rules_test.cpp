@@ -7,6 +7,7 @@
 #include <chrono>
 #include <ctime>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,57 +44,39 @@ Recurrence rule(const Recurrence& pattern, std::string_view chosen) {
     return makeRecurrence(pattern, local(chosen));
 }
 
-struct SequenceCase {
-    const char* zone;
-    Recurrence pattern;
-    const char* chosen;
-    std::vector<const char*> occurrences; // from the first alarm; "" where it ends
-};
-
 // Each series moved on occurrence by occurrence as alarms move it; every occurrence is
 // the previous one at its own time, and the one before it just before.
 TEST(RecurrenceRules, OccurrencesOfEachKind) {
-    const SequenceCase cases[] = {
+    const struct {
+        const char* zone;
+        Recurrence pattern;
+        const char* chosen;
+        const char* occurrences; // from the first alarm; "-" where it ends
+    } cases[] = {
         // 08:00 across the spring change; 02:30 is 03:30 on the day the clock skips it.
-        {"Europe/Berlin",
-         every(Daily, 14),
-         "2603200800",
-         {"2603200800", "2604030800", "2604170800"}},
-        {"Europe/Berlin",
-         every(Daily, 3),
-         "2603260230",
-         {"2603260230", "2603290330", "2604010230"}},
+        {"Europe/Berlin", every(Daily, 14), "2603200800", "2603200800 2604030800 2604170800"},
+        {"Europe/Berlin", every(Daily, 3), "2603260230", "2603260230 2603290330 2604010230"},
         // Every 2 weeks on Tuesday and Thursday, set on a Wednesday, over the autumn change.
-        {"Europe/Berlin",
-         every(Weekly, 2, {TUESDAY, THURSDAY}),
-         "2610211900",
-         {"2610221900", "2611031900", "2611051900", "2611171900"}},
+        {"Europe/Berlin", every(Weekly, 2, {TUESDAY, THURSDAY}), "2610211900",
+         "2610221900 2611031900 2611051900 2611171900"},
         // Three times; on Monday and Friday until Monday 14 December, that day included.
-        {"Europe/Berlin",
-         ending(every(Daily), 3),
-         "2612070800",
-         {"2612070800", "2612080800", "2612090800", ""}},
-        {"Europe/Berlin",
-         ending(every(Weekly, 1, {MONDAY, FRIDAY}), 0, 20261214),
-         "2612070800",
-         {"2612070800", "2612110800", "2612140800", ""}},
+        {"Europe/Berlin", ending(every(Daily), 3), "2612070800",
+         "2612070800 2612080800 2612090800 -"},
+        {"Europe/Berlin", ending(every(Weekly, 1, {MONDAY, FRIDAY}), 0, 20261214), "2612070800",
+         "2612070800 2612110800 2612140800 -"},
         // Sydney skips 02:00-03:00 on 4 October 2026 and shows it twice on 4 April 2027.
-        {"Australia/Sydney",
-         every(Weekly, 2, {SUNDAY}),
-         "2609200230",
-         {"2609200230", "2610040330", "2610180230"}},
-        {"Australia/Sydney",
-         onWeek(1, SUNDAY),
-         "2703010230",
-         {"2703070230", "2704040230", "2705020230"}},
+        {"Australia/Sydney", every(Weekly, 2, {SUNDAY}), "2609200230",
+         "2609200230 2610040330 2610180230"},
+        {"Australia/Sydney", onWeek(1, SUNDAY), "2703010230", "2703070230 2704040230 2705020230"},
     };
-    for (const SequenceCase& c : cases) {
+    for (const auto& c : cases) {
         const InZone zone(c.zone);
         const Recurrence r = rule(c.pattern, c.chosen);
         std::optional<SeriesStep> step = SeriesStep{firstAlarmTime(r, at(c.chosen)), r};
         std::optional<TimeValue> before;
-        for (const char* expected : c.occurrences) {
-            ASSERT_EQ(key(step ? std::optional(step->time) : std::nullopt), expected) << c.chosen;
+        std::istringstream occurrences(c.occurrences);
+        for (std::string expected; occurrences >> expected;) {
+            ASSERT_EQ(step ? key(step->time) : "-", expected) << c.chosen;
             if (!step) {
                 break;
             }

@@ -63,17 +63,9 @@ class Simulation {
         }
     }
 
-    void noteWholeFile() {
-        FileContent content;
-        if (readAppointmentFile(files_.file(FILE_PATH).value_or(""), content) && content.whole) {
-            lastWholeTags_.clear();
-            content.appointments.forEach(
-                [this](const Appointment& a) { lastWholeTags_.insert(tagOf(a.text)); });
-        }
-    }
-
-    // What an older program added counts once a program holds it.
-    void adoptSeen() {
+    // After a program's step: what an older program added counts once a program holds it;
+    // the tags of the file, when it is whole.
+    void noteStep() {
         for (const Program& program : programs_) {
             program.book.forEach([this](const Appointment& a) {
                 if (writtenByOlder_.erase(tagOf(a.text)) > 0) {
@@ -81,28 +73,31 @@ class Simulation {
                 }
             });
         }
+        if (FileContent content; readAppointmentFile(file(), content) && content.whole) {
+            const std::multiset<std::string> tags = tagsOf(content.appointments);
+            lastWholeTags_ = std::set<std::string>(tags.begin(), tags.end());
+        }
     }
 
-    // What happened, step by step, for QZ_SHARING_TRACE=1.
+    // What happened, step by step, for QZ_SHARING_TRACE=1 (2: a fault's file whole): the
+    // file and each program's book, each appointment with the end of its identity.
     void trace(const std::string& what) {
-        if (tracing_) {
-            AppointmentBook inFile;
-            readAppointmentFileText(files_.file(FILE_PATH).value_or(""), inFile);
-            std::string line = what + " | file:";
-            inFile.forEach([&line](const Appointment& a) { line += " " + a.text; });
-            for (std::size_t p = 0; p < programs_.size(); ++p) {
-                line += " | " + std::to_string(p) + ":";
-                programs_[p].book.forEach([&line](const Appointment& a) {
-                    char id[8];
-                    std::snprintf(id, sizeof id, "%04x", static_cast<unsigned>(a.id & 0xFFFF));
-                    line += " " + a.text + "@" + id;
-                });
-            }
-            std::fprintf(stderr, "%s\n", line.c_str());
-            if (what.starts_with("fault") && setting("QZ_SHARING_TRACE", 0) > 1) {
-                std::fprintf(stderr, "%s\n", files_.file(FILE_PATH).value_or("").c_str());
-            }
+        if (!tracing_) {
+            return;
         }
+        AppointmentBook inFile;
+        readAppointmentFileText(file(), inFile);
+        std::string line = what + " | file:";
+        const auto add = [&line](const Appointment& a) {
+            line += " " + a.text + "@" + std::to_string(a.id % 10000);
+        };
+        inFile.forEach(add);
+        for (std::size_t p = 0; p < programs_.size(); ++p) {
+            line += " | " + std::to_string(p) + ":";
+            programs_[p].book.forEach(add);
+        }
+        const bool whole = what.starts_with("fault") && setting("QZ_SHARING_TRACE", 0) > 1;
+        std::fprintf(stderr, "%s\n%s", line.c_str(), whole ? (file() + "\n").c_str() : "");
     }
 
     // A new appointment's text, the tag that follows it through every version.
@@ -115,44 +110,25 @@ class Simulation {
     void step() {
         now_ += static_cast<TimeValue>(random_() % 21) * MINUTE;
         if (random_() % 8 == 0) {
-            fault();
+            trace("fault " + std::to_string(fault()));
             return;
         }
         const int p = static_cast<int>(random_() % programs_.size());
-        const auto op = random_() % 12;
-        constexpr const char* OPS[] = {"add", "add", "change", "remove", "list", "restart"};
-        struct After {
-            Simulation& s;
-            std::string what;
-            ~After() {
-                s.adoptSeen();
-                s.noteWholeFile();
-                s.trace(what);
-            }
-        } after{*this, std::string(op < 6 ? OPS[op] : "tick") + " " + std::to_string(p)};
-        switch (op) {
-        case 0:
-        case 1:
-            add(p);
-            break;
-        case 2:
-            change(p);
-            break;
-        case 3:
-            remove(p);
-            break;
-        case 4:
-            listWithAlarms(p);
-            break;
-        case 5:
-            restart(p);
-            break;
-        default:
-            tick(p);
-            break;
-        }
+        // Half of the steps are ticks.
+        static constexpr std::pair<const char*, void (Simulation::*)(int)> OPS[] = {
+            {"add", &Simulation::add},
+            {"add", &Simulation::add},
+            {"change", &Simulation::change},
+            {"remove", &Simulation::remove},
+            {"list", &Simulation::listWithAlarms},
+            {"restart", &Simulation::restart},
+            {"tick", &Simulation::tick}};
+        const auto& [name, op] = OPS[std::min<std::uint64_t>(random_() % 12, 6)];
+        (this->*op)(p);
+        noteStep();
+        trace(std::string(name) + " " + std::to_string(p));
         if (random_() % 10 == 0) {
-            snapshot_ = files_.file(FILE_PATH).value_or("");
+            snapshot_ = file();
         }
     }
 
@@ -161,18 +137,18 @@ class Simulation {
     void settleAndCheck(const std::string& where) {
         // Until a whole round changes neither a book nor the file.
         for (int round = 0; round < 10; ++round) {
-            const std::string fileBefore = files_.file(FILE_PATH).value_or("");
+            const std::string fileBefore = file();
             bool changed = false;
             for (std::size_t p = 0; p < programs_.size(); ++p) {
                 changed = sync(static_cast<int>(p)) || changed;
             }
-            if (!changed && round > 0 && files_.file(FILE_PATH).value_or("") == fileBefore) {
+            if (!changed && round > 0 && file() == fileBefore) {
                 break;
             }
         }
         trace("settled");
         AppointmentBook inFile;
-        ASSERT_TRUE(readAppointmentFileText(files_.file(FILE_PATH).value_or(""), inFile)) << where;
+        ASSERT_TRUE(readAppointmentFileText(file(), inFile)) << where;
         const std::multiset<std::string> tags = tagsOf(inFile);
         for (const std::string& tag : created_) {
             const bool deleted = deletedBy_.contains(tag) && !deletedBy_.at(tag).empty();
@@ -186,9 +162,8 @@ class Simulation {
         }
     }
 
-    int live() const { return programs_.front().book.count(); }
-
   private:
+    std::string file() const { return files_.file(FILE_PATH).value_or(""); }
     static std::multiset<std::string> tagsOf(const AppointmentBook& book) {
         std::multiset<std::string> all;
         book.forEach([&all](const Appointment& a) { all.insert(tagOf(a.text)); });
@@ -252,22 +227,15 @@ class Simulation {
     // beyond the kind say: every 2 weeks on two days, the last Friday three times, every
     // other day until a date.
     Recurrence randomPattern() {
-        switch (random_() % 16) {
-        case 0:
-        case 1:
-            return Recurrence{RepeatKind::Daily};
-        case 2:
-        case 3:
-            return Recurrence{RepeatKind::Weekly};
-        case 4:
-            return every(RepeatKind::Weekly, 2, {MONDAY, THURSDAY});
-        case 5:
-            return ending(onWeek(LAST_WEEK, FRIDAY), 3);
-        case 6:
-            return ending(every(RepeatKind::Daily, 2), 0, 20270115);
-        default:
-            return Recurrence{};
-        }
+        const Recurrence patterns[] = {Recurrence{RepeatKind::Daily},
+                                       Recurrence{RepeatKind::Daily},
+                                       Recurrence{RepeatKind::Weekly},
+                                       Recurrence{RepeatKind::Weekly},
+                                       every(RepeatKind::Weekly, 2, {MONDAY, THURSDAY}),
+                                       ending(onWeek(LAST_WEEK, FRIDAY), 3),
+                                       ending(every(RepeatKind::Daily, 2), 0, 20270115)};
+        const std::size_t kind = random_() % 16;
+        return kind < std::size(patterns) ? patterns[kind] : Recurrence{};
     }
 
     // A random appointment of the book; none when it is empty.
@@ -385,20 +353,16 @@ class Simulation {
         start(p);
     }
 
-    // What a sync service, a network drive, a crash or an older program does to the file.
-    void fault() {
-        std::string text = files_.file(FILE_PATH).value_or("");
+    // What a sync service, a network drive, a crash or an older program does to the file;
+    // its kind.
+    std::uint64_t fault() {
+        std::string text = file();
         const std::size_t at = text.empty() ? 0 : random_() % text.size();
         const auto kind = random_() % 7;
-        struct After {
-            Simulation& s;
-            std::string what;
-            ~After() { s.trace(what); }
-        } after{*this, "fault " + std::to_string(kind)};
         switch (kind) {
         case 0:
             files_.removeFile(FILE_PATH);
-            return;
+            return kind;
         case 1:
             text.resize(at);
             break;
@@ -423,7 +387,7 @@ class Simulation {
             // Two PCs changed the file before the service carried either change: the
             // service keeps one version and puts the other beside it.
             if (snapshot_.empty()) {
-                return;
+                return kind;
             }
             files_.setFile(COPY_PATH, text);
             text = snapshot_;
@@ -435,6 +399,7 @@ class Simulation {
             break;
         }
         files_.setFile(FILE_PATH, text);
+        return kind;
     }
 
     // The previous version of the program: it reads text, time and repetition (a rule

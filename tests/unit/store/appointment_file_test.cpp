@@ -3,7 +3,6 @@
 // whatever fails.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -533,23 +532,15 @@ TEST(AppointmentFileText, DerivedIdentitiesAgreeAndEqualOnesDiffer) {
     const auto ids = [](const AppointmentBook& b) {
         std::vector<AppointmentId> all;
         b.forEach([&all](const Appointment& a) { all.push_back(a.id); });
-        std::sort(all.begin(), all.end());
         return all;
     };
-    ASSERT_EQ(ids(first.appointments).size(), 2u);
-    EXPECT_NE(ids(first.appointments)[0], ids(first.appointments)[1]);
-    EXPECT_EQ(ids(first.appointments), ids(second.appointments));
-    std::vector<AppointmentId> derived = derivedIdentities(first.appointments);
-    std::sort(derived.begin(), derived.end());
-    EXPECT_EQ(derived, ids(first.appointments));
-
     // Each counts the equal ones before it in the file; the book holds them the other way
     // round, and written in book order they count alike.
     const AppointmentId none = derivedAppointmentId("X", "2612071530", "", 0);
     const AppointmentId one = derivedAppointmentId("X", "2612071530", "", 1);
-    std::vector<AppointmentId> inBookOrder;
-    first.appointments.forEach([&](const Appointment& a) { inBookOrder.push_back(a.id); });
-    EXPECT_EQ(inBookOrder, (std::vector<AppointmentId>{one, none}));
+    EXPECT_NE(none, one);
+    EXPECT_EQ(ids(first.appointments), (std::vector<AppointmentId>{one, none}));
+    EXPECT_EQ(ids(second.appointments), ids(first.appointments));
     EXPECT_EQ(derivedIdentities(first.appointments), (std::vector<AppointmentId>{none, one}));
 }
 

@@ -49,11 +49,13 @@ class AppointmentStoreTest : public ::testing::Test {
         EXPECT_TRUE(readAppointmentFileText(fileText(path()), all));
         return letters(all);
     }
-    // A second program on the same file: load, then the book as it is then.
-    AppointmentStore started(AppointmentBook& its) {
-        AppointmentStore other(files, folders.user(), false, false);
-        AppointmentBook itsMissed;
-        other.load(NOW, false, its, itsMissed);
+    // Another program (on this file, or in `folder`; `shared`: one that knows the file is
+    // shared) after its load: `its` book and `itsMissed`.
+    AppointmentStore started(AppointmentBook& its, std::string folder = {}, bool shared = false,
+                             AppointmentBook* itsMissed = nullptr) {
+        AppointmentStore other(files, folder.empty() ? folders.user() : folder, false, shared);
+        AppointmentBook missedThere;
+        other.load(NOW, false, its, itsMissed != nullptr ? *itsMissed : missedThere);
         return other;
     }
 
@@ -361,10 +363,9 @@ TEST_F(AppointmentStoreTest, AFileThatTurnsUpLateHandsItsPastToTheMissedDialog) 
     AppointmentBook dueNow;
     dueNow.insert(NOW, "N");
     writeText(folders.common() + "/quarvwecker.xml", appointmentFileText(dueNow));
-    AppointmentStore other(files, folders.common(), false, false);
     AppointmentBook its;
     AppointmentBook itsMissed;
-    other.load(NOW, false, its, itsMissed);
+    started(its, folders.common(), false, &itsMissed);
     EXPECT_EQ(its.count(), 0);
     EXPECT_EQ(letters(itsMissed), "N");
 }
@@ -372,12 +373,10 @@ TEST_F(AppointmentStoreTest, AFileThatTurnsUpLateHandsItsPastToTheMissedDialog) 
 // The loss: the file goes missing, and a program that had not seen the other's
 // newest addition writes it back. The addition has an identity and no tombstone: it stays.
 TEST_F(AppointmentStoreTest, AFileWrittenBackWithoutAnAdditionDeletesNothing) {
-    AppointmentStore a(files, folders.user(), false, true);
-    AppointmentStore b(files, folders.user(), false, true);
     AppointmentBook inA;
     AppointmentBook inB;
-    a.load(NOW, false, inA, missed);
-    b.load(NOW, false, inB, missed);
+    AppointmentStore a = started(inA, {}, true);
+    AppointmentStore b = started(inB, {}, true);
     inA = book("A");
     a.save(inA, NOW);
     std::filesystem::remove(path());
@@ -441,9 +440,8 @@ TEST_F(AppointmentStoreTest, KeptCopiesMakeRoomWhenAllNamesAreTaken) {
 // A shared file that an older program wrote (without identities) gets them at once; a past
 // series that a first look moves on carries that as a revision.
 TEST_F(AppointmentStoreTest, ASharedFileWithoutIdentitiesGetsThem) {
-    AppointmentStore shared(files, folders.user(), false, true);
     writeFile("AB");
-    shared.load(NOW, false, ours, missed);
+    AppointmentStore shared = started(ours, {}, true);
     EXPECT_TRUE(marked());
     writeFile("AB");
     shared.sync(ours, NOW, missed);
@@ -452,9 +450,8 @@ TEST_F(AppointmentStoreTest, ASharedFileWithoutIdentitiesGetsThem) {
     AppointmentBook series;
     series.insert({NOW - 3600, "P", makeRecurrence(RepeatKind::Daily, NOW - 3600)});
     writeText(folders.common() + "/quarvwecker.xml", appointmentFileText(series));
-    AppointmentStore other(files, folders.common(), false, true);
     AppointmentBook its;
-    other.load(NOW, false, its, missed);
+    started(its, folders.common(), true);
     EXPECT_EQ(its.earliest().alarmTime, NOW + 23 * 3600);
     EXPECT_EQ(its.earliest().revision, (Revision{0, 1}));
 }
@@ -462,8 +459,7 @@ TEST_F(AppointmentStoreTest, ASharedFileWithoutIdentitiesGetsThem) {
 // A change made here, then a conflict copy that an older program wrote before it: its old
 // words name the changed appointment, which stays one.
 TEST_F(AppointmentStoreTest, AnOlderCopyOfAChangedAppointmentBringsNoSecond) {
-    AppointmentStore shared(files, folders.user(), false, true);
-    shared.load(NOW, false, ours, missed);
+    AppointmentStore shared = started(ours, {}, true);
     ours = book("A");
     shared.save(ours, NOW);
     Appointment changed = ours.earliest();

@@ -107,7 +107,6 @@ TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
     }
 }
 
-// Any copies, in any order, any number of times: the same join.
 TEST(Replica, JoinIsCommutativeAssociativeAndIdempotent) {
     std::mt19937 random(7);
     const auto randomReplica = [&random] {
@@ -166,17 +165,13 @@ TEST(Replica, TombstonesAndForwardsExpireAfterTheirTime) {
     EXPECT_EQ(words(r), "A -B0 C>A");
 }
 
-// What an older program's file (no identities) tells against what it held before.
 TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     // The file as it was: A and B, and a C this program had made (random identities).
     const Replica before = replica("A Bx2 C");
-    // The older program alarmed B and left A and C; what it wrote has derived identities,
-    // and what it wrote anew outranks what it deleted (it may be another version of it).
-    AppointmentBook file;
-    file.insert({T, "A", {}, 'a', {}});
-    file.insert({T, "C", {}, 'c', {}});
-    file.insert({T + DAY, "N", {}, 'n', {}}); // and added N
-    const Replica read = identifyUnmarked(file, before, true, T);
+    // The older program alarmed B, left A and C and added N; what it wrote has derived
+    // identities, and what it wrote anew outranks what it deleted (it may be another
+    // version of it).
+    const Replica read = identifyUnmarked(bookFromWords("a=A c=C n=N@1"), before, true, T);
     EXPECT_EQ(words(read), "A C n=N3@1 -B2=w A>a C>c");
 
     // The join with this program's book: C was changed here meanwhile, and keeps the change.
@@ -184,9 +179,7 @@ TEST(Replica, FileWithoutIdentitiesAgainstWhatItHeld) {
     EXPECT_EQ(words(join(ours, read)), "A Cz1 n=N3@1 -B2=w A>a C>c");
 
     // Cut off after A: what it lacks is not deleted.
-    AppointmentBook cut;
-    cut.insert({T, "A", {}, 'a', {}});
-    EXPECT_EQ(words(identifyUnmarked(cut, before, false, T)), "A A>a");
+    EXPECT_EQ(words(identifyUnmarked(bookFromWords("a=A"), before, false, T)), "A A>a");
 }
 
 // The same, case by case: what the file held before, what it holds now (as an older
@@ -221,15 +214,11 @@ TEST(Replica, WhatAFileWithoutIdentitiesTells) {
 }
 
 TEST(Replica, ApplyToBookKeepsTheOrderOfEqualTimes) {
-    AppointmentBook book;
-    book.insert({T, "B", {}, 'B', {}});
-    book.insert({T, "A", {}, 'A', {}});
+    AppointmentBook book = bookFromWords("B A");
     EXPECT_FALSE(applyToBook(replica("A B"), book));
-    EXPECT_EQ(book.earliest().text, "B");
+    EXPECT_EQ(wordsOf(book), "B A");
     EXPECT_TRUE(applyToBook(replica("Ax1 C"), book));
-    std::string order;
-    book.forEach([&order](const Appointment& a) { order += a.text + " "; });
-    EXPECT_EQ(order, "Ax C ");
+    EXPECT_EQ(wordsOf(book), "Ax1 C");
 
     // New ones in the order of the file's book; the book holds just those of the replica.
     EXPECT_TRUE(applyToBook(replica("A C B D"), book, bookFromWords("D B")));
@@ -239,81 +228,51 @@ TEST(Replica, ApplyToBookKeepsTheOrderOfEqualTimes) {
 }
 
 TEST(Replica, DeletionsAreWhatTheBookLostSinceTheLastLook) {
-    AppointmentBook book;
-    book.insert({T + DAY, "A", {}, 'A', Revision{0, 1}}); // A moved on here, B deleted
-    const Replica ours = withDeletions(book, replica("A Bx1 -C0"), T);
+    // A moved on here, B deleted.
+    const Replica ours = withDeletions(bookFromWords("A+1"), replica("A Bx1 -C0"), T);
     EXPECT_EQ(words(ours), "A+1 -B1 -C0");
     // Known under an identity that a link leads on: the book still holds it.
     EXPECT_EQ(words(withDeletions(bookFromWords("B"), parse("B B>A"), T)), "A=B B>A");
 }
 
-// A change made here links what the appointment said before (an older program's file may
-// still say it) to its identity; a series that only moved on needs no link.
-TEST(Replica, AChangeLinksTheEarlierWords) {
-    Replica ours = replica("Ax1 B+1 C");
-    linkEarlierWords(ours, replica("A B C"), T);
-    EXPECT_EQ(ours, replica("Ax1 B+1 C ~A>A"));
-}
-
-// A series with 5 occurrences left, which a file without identities gave the identity
-// derived from what it said, moves on here under its own identity (4 left, a week
-// later): the join with a copy that still holds the derived one is one appointment,
-// recognised by the words of its earlier occurrence, the count included.
-TEST(Replica, AMovedSeriesIsRecognisedByTheWordsItHadBefore) {
-    const Recurrence rule = makeRecurrence(ending(every(RepeatKind::Weekly), 5), T);
-    const TimeValue weekLater = *nextOccurrence(rule, T);
-    const AppointmentId derived =
-        derivedAppointmentId("Chor", timeToFileKey(T), recurrenceToAttribute(rule, T), 0);
-    Recurrence fourLeft = rule;
-    fourLeft.count = 4;
-    Replica here;
-    here.appointments.push_back({weekLater, "Chor", fourLeft, 'C', Revision{0, 1}});
-    Replica file;
-    file.appointments.push_back({T, "Chor", rule, derived, {}});
-    const Replica joined = join(here, normalized(file));
-    ASSERT_EQ(joined.appointments.size(), 1u);
-    EXPECT_EQ(joined.appointments[0].alarmTime, weekLater);
-    EXPECT_EQ(joined.appointments[0].recurrence.count, 4);
-}
-
-// An appointment deleted here since the last look, which another program holds under the
-// identity a file without identities derived from it, or the other way round: that copy is
-// deleted with it.
-TEST(Replica, ADeletionTakesTheCopyUnderTheDerivedNameAlong) {
-    const AppointmentId derived = wordsOf({T, "Chor"});
-    for (const auto& [here, there] : {std::pair<AppointmentId, AppointmentId>{'C', derived},
-                                      std::pair<AppointmentId, AppointmentId>{derived, 'C'}}) {
-        Replica earlier;
-        earlier.appointments.push_back({T, "Chor", {}, here, {}});
-        Replica ours;
-        ours.tombstones.push_back({here, 0, T, 0});
-        Replica file;
-        file.appointments.push_back({T, "Chor", {}, there, {}});
-        EXPECT_TRUE(join(ours, file, &earlier).appointments.empty()) << here;
-        EXPECT_EQ(join(ours, file).appointments.size(), 1u) << "without the earlier words";
-        // Beside an equal one, which may be another appointment alike, it stays.
-        file.appointments.push_back({T, "Chor", {}, 'D', {}});
-        EXPECT_EQ(join(ours, file, &earlier).appointments.size(), 2u) << here;
+// A look at the file after changes made here: what the book held at the last look
+// (`known`) links each changed appointment's earlier words to it (an older program's file
+// may still say them; a series that only moved on needs none), and the join with a file
+// that names appointments by the words they had recognises them by those words too.
+TEST(Replica, WhatItSaidAtTheLastLookNamesItInTheFile) {
+    const struct {
+        const char* ours;
+        const char* known;
+        const char* linked; // ours after the links
+        const char* file;
+        const char* joined;
+    } cases[] = {
+        {"Ax1 B+1 C", "A B C", "Ax1 B+1 C ~A>A", "", "Ax1 B+1 C ?>A"},
+        // A series moved on here (4 left) is the one the file still has at the occurrence
+        // before (5 left), the count included.
+        {"A+1*#4", "", "", "~A*#5", "A+1*#4 ?>A"},
+        // The list was open while a series moved on, and its OK changed the text at the
+        // occurrence it showed: the words of both occurrences name it.
+        {"Ax1*", "A+1*", "", "~A*", "Ax1* ?>A ?>A"},
+        {"Ax1*", "A+1*", "", "~A*@1", "Ax1* ?>A ?>A"},
+        // Deleted here since the last look: the copy under the derived name goes with it.
+        {"-A0", "A", "-A0", "~A", "-A0 ?>A"},
+        {"-~A0", "~A", "-~A0", "A", "-A0 A>?"}, // ... or the other way round
+        // ... but not beside an equal one, which may be another appointment alike.
+        {"-A0", "A", "-A0", "~A D=A", "D=A ~A -A0"},
+    };
+    for (const auto& c : cases) {
+        Replica ours = replica(c.ours);
+        linkEarlierWords(ours, replica(c.known), T);
+        if (*c.linked != '\0') {
+            EXPECT_EQ(ours, replica(c.linked)) << c.ours << " | " << c.known;
+        }
+        const Replica known = replica(c.known);
+        EXPECT_EQ(words(join(ours, replica(c.file), &known)), c.joined)
+            << c.ours << " | " << c.file;
     }
-}
-
-// The list was open while a daily series moved on, and its OK changed the text at the
-// occurrence it showed: both words the series had link to it, so that an older program's
-// file that still says either is the same appointment.
-TEST(Replica, AChangeLinksTheWordsOfEveryOccurrenceItCameFrom) {
-    const Recurrence daily = makeRecurrence(every(RepeatKind::Daily), T);
-    Replica known;
-    known.appointments.push_back({T + DAY, "Chor", daily, 'C', Revision{0, 1}});
-    for (const TimeValue shown : {T, T + DAY}) {
-        Replica ours;
-        ours.appointments.push_back({T, "Chorx", daily, 'C', Revision{1, 0}});
-        linkEarlierWords(ours, known, T);
-        Replica file;
-        file.appointments.push_back({shown, "Chor", daily, wordsOf({shown, "Chor", daily}), {}});
-        const Replica joined = join(ours, normalized(file));
-        ASSERT_EQ(joined.appointments.size(), 1u) << shown;
-        EXPECT_EQ(joined.appointments[0].text, "Chorx");
-    }
+    // Without the earlier words the derived copy stays.
+    EXPECT_EQ(words(join(replica("-A0"), replica("~A"))), "~A -A0");
 }
 
 } // namespace

@@ -80,16 +80,15 @@ TEST(RepeatChoices, ShowAndMakeEveryRule) {
             << describeRecurrence(rule);
     }
     // A fifth Friday is the last; the end a year later, 28 February after a 29th.
-    const RepeatChoices fifthFriday = choicesFor({}, LocalDateTime{2027, 1, 29, 9, 0});
-    EXPECT_EQ(ruleOfChoices(fifthFriday, LocalDateTime{2027, 1, 29, 9, 0}),
-              at(every(Weekly), LocalDateTime{2027, 1, 29, 9, 0}));
-    EXPECT_EQ(fifthFriday.week, 4);
-    EXPECT_EQ(fifthFriday.until.year * 10000 + fifthFriday.until.month * 100 +
-                  fifthFriday.until.day,
-              20280129);
-    const RepeatChoices leapDay = choicesFor({}, LocalDateTime{2028, 2, 29, 9, 0});
-    EXPECT_EQ(leapDay.until.year * 10000 + leapDay.until.month * 100 + leapDay.until.day, 20290228);
-    RepeatChoices wild = choicesFor({}, PICKED);
+    const auto until = [](const RepeatChoices& c) {
+        return c.until.year * 10000 + c.until.month * 100 + c.until.day;
+    };
+    const LocalDateTime fifth{2027, 1, 29, 9, 0};
+    EXPECT_EQ(ruleOfChoices(choicesFor({}, fifth), fifth), at(every(Weekly), fifth));
+    EXPECT_EQ(choicesFor({}, fifth).week, 4);
+    EXPECT_EQ(until(choicesFor({}, fifth)), 20280129);
+    EXPECT_EQ(until(choicesFor({}, LocalDateTime{2028, 2, 29, 9, 0})), 20290228);
+    RepeatChoices wild;
     wild.kind = 4;
     wild.interval = 150;
     wild.day = 31;
@@ -97,11 +96,8 @@ TEST(RepeatChoices, ShowAndMakeEveryRule) {
     wild.end = RepeatEnd::AfterCount;
     wild.count = 0;
     EXPECT_EQ(ruleOfChoices(wild, PICKED), at(ending(onDay(Yearly, 29, 99, 2), 1)));
-    wild = RepeatChoices{};
-    wild.interval = 0;
-    wild.end = RepeatEnd::OnDate;
-    wild.until = LocalDateTime{2027, 2, 29};
-    EXPECT_EQ(ruleOfChoices(wild, PICKED), at(ending(every(Weekly), 0, 20270228)));
+    const RepeatChoices zero{.interval = 0, .end = RepeatEnd::OnDate, .until = {2027, 2, 29}};
+    EXPECT_EQ(ruleOfChoices(zero, PICKED), at(ending(every(Weekly), 0, 20270228)));
 }
 
 TEST(RepeatRows, TheEditorTakesTheDialogsRuleAndTheSkip) {
