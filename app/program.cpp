@@ -3,7 +3,6 @@
 #include "app/program.h"
 
 #include <new>
-#include <unordered_set>
 #include <utility>
 
 #include "app/first_start_tip.h"
@@ -276,20 +275,8 @@ void Program::openAppointmentList() {
         }
     }
     book = applyListEdits(opened, book, rows, alarmedWhileListOpen_);
-    // Rows that came with an identity of their own (imported events) and that the store
-    // knows as deleted were brought back on purpose, and so were the rows kept of one-offs
-    // that alarmed while the list was open: above every deletion of them, also one that
-    // another program made under a name that a file without identities gave them.
-    std::unordered_set<AppointmentId> known;
-    opened.forEach([&known](const Appointment& a) { known.insert(a.id); });
-    std::vector<AppointmentId> arrived = alarmedWhileListOpen_;
-    rows.forEach([&](const Appointment& row) {
-        if (row.id != NO_ID && !known.contains(row.id)) {
-            arrived.push_back(row.id);
-        }
-    });
-    if (AppointmentStore* file = store(); file != nullptr && !arrived.empty()) {
-        file->reviveDeleted(book, arrived);
+    if (AppointmentStore* file = store(); file != nullptr) {
+        file->reviveDeleted(book, broughtBack(opened, rows, alarmedWhileListOpen_));
     }
     saveBook();
     wakeAfterBookChange();

@@ -222,3 +222,17 @@ AppointmentBook applyListEdits(const AppointmentBook& opened, const AppointmentB
     });
     return result;
 }
+
+std::vector<AppointmentId> broughtBack(const AppointmentBook& opened,
+                                       const AppointmentBook& committed,
+                                       const std::vector<AppointmentId>& alarmedMeanwhile) {
+    std::set<AppointmentId> known;
+    opened.forEach([&known](const Appointment& a) { known.insert(a.id); });
+    std::vector<AppointmentId> back = alarmedMeanwhile;
+    committed.forEach([&](const Appointment& row) {
+        if (row.id != NO_ID && !known.contains(row.id)) {
+            back.push_back(row.id);
+        }
+    });
+    return back;
+}

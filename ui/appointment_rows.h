@@ -108,6 +108,13 @@ AppointmentBook applyListEdits(const AppointmentBook& opened, const AppointmentB
                                const AppointmentBook& committed,
                                const std::vector<AppointmentId>& alarmedMeanwhile);
 
+// What the list's OK brought back on purpose, to stand above any deletion of it: the rows
+// kept of one-offs that alarmed while the list was open, and rows with an identity of
+// their own that the list did not open with (imported events).
+std::vector<AppointmentId> broughtBack(const AppointmentBook& opened,
+                                       const AppointmentBook& committed,
+                                       const std::vector<AppointmentId>& alarmedMeanwhile);
+
 // The date of the date picker with the hour and minute of the time picker,
 // seconds cleared and the day of the week that belongs to the date.
 CalendarFields pickedMoment(const CalendarFields& date, const CalendarFields& time);

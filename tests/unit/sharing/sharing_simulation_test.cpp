@@ -252,8 +252,7 @@ class Simulation {
     void commitList(int p, const AppointmentBook& opened, AppointmentBook rows,
                     const std::vector<AppointmentId>& alarmed) {
         program(p).book = applyListEdits(opened, program(p).book, rows, alarmed);
-        // As the program does: what was kept of what alarmed meanwhile comes back.
-        program(p).store->reviveDeleted(program(p).book, alarmed);
+        program(p).store->reviveDeleted(program(p).book, broughtBack(opened, rows, alarmed));
         save(p);
     }
 

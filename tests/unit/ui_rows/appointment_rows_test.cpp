@@ -188,16 +188,19 @@ TEST_F(AppointmentRows, ListEditsMeetTheBookAsItIsNow) {
         const char* rows;
         const char* alarmed;
         const char* result; // sorted
+        const char* back;   // brought back on purpose, above any deletion
     } cases[] = {
-        {"A B", "A B", "A B", "", "A B"},
-        {"A B", "A B", "Ax B", "", "Ax1 B"}, // an edit raises the revision
-        {"A B", "A B", "B", "", "B"},        // a row deleted
-        {"A", "A", "A _N", "", "A _N"},      // a new row, without identity yet
-        {"A", "A C _M", "A", "", "A C _M"},  // arrived meanwhile
-        {"A", "Ay2", "A", "", "Ay2"},        // changed meanwhile, row as it was
-        {"A", "Ay2", "Ax", "", "Ax3"},       // ... and edited here: the edit wins
-        {"A B", "B", "A B", "", "B"},        // gone meanwhile, row as it was
-        {"A B", "B", "A B", "A", "A1 B"},    // alarmed here, row kept: it stays
+        {"A B", "A B", "A B", "", "A B", ""},
+        {"A B", "A B", "Ax B", "", "Ax1 B", ""}, // an edit raises the revision
+        {"A B", "A B", "B", "", "B", ""},        // a row deleted
+        {"A", "A", "A _N", "", "A _N", ""},
+        {"A", "A", "A I", "", "A I",
+         "I"}, // an imported row with an identity      // a new row, without identity yet
+        {"A", "A C _M", "A", "", "A C _M", ""}, // arrived meanwhile
+        {"A", "Ay2", "A", "", "Ay2", ""},       // changed meanwhile, row as it was
+        {"A", "Ay2", "Ax", "", "Ax3", ""},      // ... and edited here: the edit wins
+        {"A B", "B", "A B", "", "B", ""},       // gone meanwhile, row as it was
+        {"A B", "B", "A B", "A", "A1 B", "A"},  // alarmed here, row kept: it stays
     };
     for (const auto& c : cases) {
         std::vector<AppointmentId> alarmed;
@@ -214,6 +217,12 @@ TEST_F(AppointmentRows, ListEditsMeetTheBookAsItIsNow) {
             all += (all.empty() ? "" : " ") + w;
         }
         EXPECT_EQ(all, c.result) << c.opened << " | " << c.now << " | " << c.rows;
+        std::string back;
+        for (const AppointmentId id :
+             broughtBack(bookFromWords(c.opened), bookFromWords(c.rows), alarmed)) {
+            back += idWord(id);
+        }
+        EXPECT_EQ(back, c.back) << c.opened << " | " << c.rows;
     }
 }
 
