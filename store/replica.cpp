@@ -136,23 +136,40 @@ std::vector<AppointmentId> derivedNames(const Appointment& a, TimeValue until) {
 void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
                       const Replica* earlierA) {
     const Resolver resolve(joined.forwards);
-    const auto idsOf = [&resolve](const Replica& side) {
-        std::vector<AppointmentId> ids;
+    using Held = std::pair<AppointmentId, const Appointment*>;
+    const auto heldBy = [&resolve](const Replica& side) {
+        std::vector<Held> held;
         for (const Appointment& x : side.appointments) {
-            ids.push_back(resolve(x.id));
+            held.emplace_back(resolve(x.id), &x);
         }
-        std::sort(ids.begin(), ids.end());
-        return ids;
+        std::sort(held.begin(), held.end(),
+                  [](const Held& x, const Held& y) { return x.first < y.first; });
+        return held;
     };
-    const std::vector<AppointmentId> inA = idsOf(a);
-    const std::vector<AppointmentId> inB = idsOf(b);
-    // The appointments that one side holds and the other does not, by side.
+    // Whether a side holds the joined appointment as the join kept it, or at another
+    // occurrence of the same edit. A side that holds only a version from before an edit
+    // may hold the edited words besides, under the name a file without identities derived
+    // from them.
+    const auto holdsAlike = [](const std::vector<Held>& held, const Appointment& x) {
+        const auto [from, to] =
+            std::equal_range(held.begin(), held.end(), Held{x.id, nullptr},
+                             [](const Held& p, const Held& q) { return p.first < q.first; });
+        return std::any_of(from, to, [&x](const Held& h) {
+            const Revision& r = h.second->revision;
+            return sameContent(*h.second, x) ||
+                   (r.edits == x.revision.edits && r.moves != x.revision.moves);
+        });
+    };
+    const std::vector<Held> inA = heldBy(a);
+    const std::vector<Held> inB = heldBy(b);
+    // The appointments that one side holds in the words the join kept and the other does
+    // not, by side.
     std::vector<std::size_t> onlyIn[2];
     TimeValue latest[2] = {0, 0};
     for (std::size_t i = 0; i < joined.appointments.size(); ++i) {
         const Appointment& x = joined.appointments[i];
-        const bool holdsA = std::binary_search(inA.begin(), inA.end(), x.id);
-        if (holdsA != std::binary_search(inB.begin(), inB.end(), x.id)) {
+        const bool holdsA = holdsAlike(inA, x);
+        if (holdsA != holdsAlike(inB, x)) {
             onlyIn[holdsA ? 0 : 1].push_back(i);
             latest[holdsA ? 0 : 1] = std::max(latest[holdsA ? 0 : 1], x.alarmTime);
         }

@@ -96,15 +96,26 @@ TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
         {"A+1*", "~A*", "A+1* ?>A"},
         {"A*", "~A*@1", "A*@1 ?>A"},
         {"A", "~Ax1", "Ax1 ?>A"},
-        {"Ax1", "-A1=x", "-A1=w"},     // gone from an older program's file
-        {"Ay1", "-A1=x", "Ay1 -A1=w"}, // ... another version made meanwhile stays
-        {"A", "-A1=x", "-A1=w"},       // ... an older version does not
-        {"-A1", "-A1=x", "-A1"},       // a deletion of any words outweighs it
+        {"A1@1", "A ~A2@1", "A2@1 ?>A"}, // ... beside the version it was changed from
+        {"Ax1", "-A1=x", "-A1=w"},       // gone from an older program's file
+        {"Ay1", "-A1=x", "Ay1 -A1=w"},   // ... another version made meanwhile stays
+        {"A", "-A1=x", "-A1=w"},         // ... an older version does not
+        {"-A1", "-A1=x", "-A1"},         // a deletion of any words outweighs it
     };
     for (const JoinCase& c : cases) {
         EXPECT_EQ(words(join(replica(c.a), replica(c.b))), c.joined) << c.a << " | " << c.b;
         EXPECT_EQ(words(join(replica(c.b), replica(c.a))), c.joined) << c.b << " | " << c.a;
     }
+    // Two equal series, one under the name a file without identities gave it, each moved
+    // on at one side only: both stay.
+    Replica moved = replica("S* ~S*");
+    for (Appointment& x : moved.appointments) {
+        if (x.id != 'S') {
+            x.alarmTime += DAY;
+            x.revision.moves = 1;
+        }
+    }
+    EXPECT_EQ(join(replica("S+1* ~S*"), moved).appointments.size(), 2u);
 }
 
 TEST(Replica, JoinIsCommutativeAssociativeAndIdempotent) {
