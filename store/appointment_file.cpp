@@ -233,6 +233,31 @@ class EqualOnesBefore {
     std::unordered_map<AppointmentId, int> remaining_;
 };
 
+// Where the tag whose name ends at `from` ends: its ">", past quoted values; npos when a
+// "<" comes first or the text ends, so that the tag is not whole.
+std::size_t tagEnd(std::string_view text, std::size_t from) {
+    for (bool quoted = false; from < text.size(); ++from) {
+        const char c = text[from];
+        if (c == '<') {
+            return std::string_view::npos;
+        }
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == '>' && !quoted) {
+            return from;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Whether the tag that starts at `tag` is whole on its own: ended before the next "<",
+// without a zero byte. The reader reads such a tag as it was written, wherever it stands.
+bool tagIsWhole(std::string_view text, std::size_t tag) {
+    const std::size_t end = tag < text.size() ? tagEnd(text, tag + 1) : std::string_view::npos;
+    return end != std::string_view::npos &&
+           text.substr(tag, end - tag).find('\0') == std::string_view::npos;
+}
+
 // Where the text stops being one well-formed tree: a declaration, then tags that close
 // where they began and nest properly, only white space between them, no "<"
 // but those that open tags (the writer escapes it in values), no zero byte. npos for a
@@ -265,20 +290,8 @@ std::size_t damageAt(std::string_view text) {
         if (nameEnd == std::string_view::npos || nameEnd == nameStart) {
             return tag;
         }
-        // The tag's end, past its quoted values.
-        std::size_t end = nameEnd;
-        for (bool quoted = false; end < text.size(); ++end) {
-            const char c = text[end];
-            if (c == '<') {
-                return tag;
-            }
-            if (c == '"') {
-                quoted = !quoted;
-            } else if (c == '>' && !quoted) {
-                break;
-            }
-        }
-        if (end == text.size()) {
+        const std::size_t end = tagEnd(text, nameEnd);
+        if (end == std::string_view::npos) {
             return tag;
         }
         const std::string_view name = text.substr(nameStart, nameEnd - nameStart);
@@ -388,6 +401,16 @@ bool readAppointmentFile(std::string_view text, FileContent& content, bool intac
     const auto counts = [intactOnly, damage](const XmlElement& element) {
         return !intactOnly || element.sourceOffset() < damage;
     };
+    // From the first fault on, a tag that is not whole itself may be misread (a value cut
+    // off, or run into what follows): its identity and revision are not taken, as if an
+    // older program had written it, so that it can never pass for the version that other
+    // programs hold under that identity; an entry of "geloescht" is passed over.
+    const auto trusted = [text, damage](const XmlElement& element) {
+        return element.sourceOffset() < damage || tagIsWhole(text, element.sourceOffset());
+    };
+    const auto claimedId = [&trusted](const XmlElement& date) {
+        return trusted(date) ? idFromText(date.attribute(ID_ATTRIBUTE).value_or("")) : std::nullopt;
+    };
     // The identity a file without one gives an appointment counts the equal ones before it,
     // in file order.
     std::vector<AppointmentId> firsts;
@@ -398,7 +421,7 @@ bool readAppointmentFile(std::string_view text, FileContent& content, bool intac
             continue;
         }
         // A damaged identity counts as none.
-        if (idFromText(date.attribute(ID_ATTRIBUTE).value_or(""))) {
+        if (claimedId(date)) {
             content.marked = true;
         } else {
             firsts.push_back(derivedId(date, 0));
@@ -419,7 +442,7 @@ bool readAppointmentFile(std::string_view text, FileContent& content, bool intac
         Appointment appointment{
             time, std::string(date.attribute("text").value_or("")),
             recurrenceFromAttribute(date.attribute(RECURRENCE_ATTRIBUTE).value_or(""), time)};
-        if (const auto id = idFromText(date.attribute(ID_ATTRIBUTE).value_or(""))) {
+        if (const auto id = claimedId(date)) {
             appointment.id = *id;
             appointment.revision =
                 revisionFromText(date.attribute(REVISION_ATTRIBUTE).value_or(""));
@@ -430,7 +453,8 @@ bool readAppointmentFile(std::string_view text, FileContent& content, bool intac
         }
         content.appointments.insert(std::move(appointment));
     }
-    readGone(*termine->parent(), content, counts);
+    readGone(*termine->parent(), content,
+             [&](const XmlElement& entry) { return counts(entry) && trusted(entry); });
     content.whole = damage == std::string_view::npos;
     return true;
 }

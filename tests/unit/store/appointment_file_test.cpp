@@ -546,7 +546,8 @@ TEST(AppointmentFileText, DerivedIdentitiesAgreeAndEqualOnesDiffer) {
 
 // What marks a file as one that carries identities, and what counts as none: a damaged
 // identity gives the appointment the derived one, a damaged entry of "geloescht" is passed
-// over (the appointment it names then stays).
+// over (the appointment it names then stays), and so is the identity of a tag after a
+// fault that is not whole itself (it may be misread).
 TEST(AppointmentFileText, DamagedIdentitiesAndEntriesCountAsNone) {
     const std::string date = "<date text=\"X\" zeit=\"2612071530\"";
     const std::string weg = "<geloescht>\r\n<weg id=\"00000000000000a1\" rev=\"0\" am=";
@@ -564,6 +565,9 @@ TEST(AppointmentFileText, DamagedIdentitiesAndEntriesCountAsNone) {
         {"", "<geloescht />\r\n", true, NO_ID, 0},
         {"", weg + "\"2612071530\" />\r\n</geloescht>\r\n", true, NO_ID, 1},
         {"", weg + "\"kaputt\" />\r\n</geloescht>\r\n", true, NO_ID, 0},
+        {date + " id=\"00000000000000a1\" x=\"<\" />\r\n", "", false, derived, 0},
+        {"x" + date + " id=\"00000000000000a1\" />\r\n", "", true, 0xa1, 0},
+        {"", weg + "\"2612071530\" x=\"<\" />\r\n</geloescht>\r\n", true, NO_ID, 0},
     };
     for (const auto& c : cases) {
         FileContent read;
