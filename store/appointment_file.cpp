@@ -250,12 +250,11 @@ std::size_t tagEnd(std::string_view text, std::size_t from) {
     return std::string_view::npos;
 }
 
-// Whether the tag that starts at `tag` is whole on its own: ended before the next "<",
-// without a zero byte. The reader reads such a tag as it was written, wherever it stands.
+// Whether the tag that starts at `tag` is whole on its own: ended before the next "<".
+// The reader reads such a tag as it was written, wherever it stands (it reads nothing
+// from the first zero byte on).
 bool tagIsWhole(std::string_view text, std::size_t tag) {
-    const std::size_t end = tag < text.size() ? tagEnd(text, tag + 1) : std::string_view::npos;
-    return end != std::string_view::npos &&
-           text.substr(tag, end - tag).find('\0') == std::string_view::npos;
+    return tag < text.size() && tagEnd(text, tag + 1) != std::string_view::npos;
 }
 
 // Where the text stops being one well-formed tree: a declaration, then tags that close
