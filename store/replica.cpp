@@ -577,6 +577,15 @@ Replica withDeletions(const AppointmentBook& book, const Replica& known, TimeVal
 
 void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
     const std::size_t before = ours.forwards.size();
+    // A name that another appointment has, or had when it was deleted (one alike, which a
+    // file without identities named first), stays that one's.
+    const auto namesAnother = [&ours, &known](AppointmentId id) {
+        const auto linked = [id](const Forward& f) { return f.id == id || f.to == id; };
+        return std::any_of(ours.forwards.begin(), ours.forwards.end(), linked) ||
+               std::any_of(known.forwards.begin(), known.forwards.end(), linked) ||
+               findById(ours.appointments, id) || findById(known.appointments, id) ||
+               findById(ours.tombstones, id) || findById(known.tombstones, id);
+    };
     for (const Appointment& a : ours.appointments) {
         const Appointment* was = findById(known.appointments, a.id);
         if (was == nullptr || sameContent(*was, a) || was->revision.edits == a.revision.edits) {
@@ -591,7 +600,7 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
             const AppointmentId earlier =
                 derivedAppointmentId(was->text, timeToFileKey(step->time),
                                      recurrenceToAttribute(step->rule, step->time), 0);
-            if (earlier != a.id) {
+            if (earlier != a.id && !namesAnother(earlier)) {
                 ours.forwards.push_back({earlier, a.id, now});
             }
             if (step->time <= a.alarmTime) {

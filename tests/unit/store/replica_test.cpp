@@ -267,6 +267,9 @@ TEST(Replica, WhatItSaidAtTheLastLookNamesItInTheFile) {
         {"-~A0", "~A", "-~A0", "A", "-A0 A>?"}, // ... or the other way round
         // ... but not beside an equal one, which may be another appointment alike.
         {"-A0", "A", "-A0", "~A D=A", "D=A ~A -A0"},
+        // The earlier words' name is another appointment's, alike or deleted: no link.
+        {"B=Ax1 ~A", "B=A ~A", "B=Ax1 ~A", "", "B=Ax1 ~A"},
+        {"B=Ax1 -~A1", "B=A -~A1", "B=Ax1 -~A1", "", "B=Ax1 -?1"},
     };
     for (const auto& c : cases) {
         Replica ours = replica(c.ours);
