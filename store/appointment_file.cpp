@@ -316,26 +316,10 @@ std::string appointmentFilePath(const std::string& folder) {
 std::string appointmentFileText(const AppointmentBook& book, const Replica* shared) {
     XmlDocument document(TRACE_ID);
     XmlElement* version = document.addElement("quarvwecker", false)->addChild("version1", false);
-    XmlElement* appointments = version->addChild("termine", false);
-    book.forEach([appointments, shared](const Appointment& appointment) {
-        XmlElement* date = appointments->addChild("date", true);
-        date->addAttribute("text", appointment.text);
-        date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
-        // Only a series gets the attribute: a one-off is written as it always was.
-        const std::string rule =
-            recurrenceToAttribute(appointment.recurrence, appointment.alarmTime);
-        if (!rule.empty()) {
-            date->addAttribute(RECURRENCE_ATTRIBUTE, rule);
-        }
-        if (shared != nullptr) {
-            date->addAttribute(ID_ATTRIBUTE, idText(appointment.id));
-            if (appointment.revision != Revision{}) {
-                date->addAttribute(REVISION_ATTRIBUTE, revisionText(appointment.revision));
-            }
-        }
-    });
-    // Also empty: it tells a shared file without appointments from one an older program
-    // wrote.
+    // Before the appointments: a file that arrives cut off or garbled then holds every
+    // deletion and link for each appointment that stands whole after them, so that none is
+    // taken without the link that makes it one with another. Also empty: it tells a shared
+    // file without appointments from one an older program wrote.
     if (shared != nullptr) {
         XmlElement* gone = version->addChild(GONE_ELEMENT, false);
         for (const Tombstone& tombstone : shared->tombstones) {
@@ -354,6 +338,24 @@ std::string appointmentFileText(const AppointmentBook& book, const Replica* shar
             entry->addAttribute(WHEN_ATTRIBUTE, timeToFileKey(forward.madeAt));
         }
     }
+    XmlElement* appointments = version->addChild("termine", false);
+    book.forEach([appointments, shared](const Appointment& appointment) {
+        XmlElement* date = appointments->addChild("date", true);
+        date->addAttribute("text", appointment.text);
+        date->addAttribute("zeit", timeToFileKey(appointment.alarmTime));
+        // Only a series gets the attribute: a one-off is written as it always was.
+        const std::string rule =
+            recurrenceToAttribute(appointment.recurrence, appointment.alarmTime);
+        if (!rule.empty()) {
+            date->addAttribute(RECURRENCE_ATTRIBUTE, rule);
+        }
+        if (shared != nullptr) {
+            date->addAttribute(ID_ATTRIBUTE, idText(appointment.id));
+            if (appointment.revision != Revision{}) {
+                date->addAttribute(REVISION_ATTRIBUTE, revisionText(appointment.revision));
+            }
+        }
+    });
     return XmlTranslator(TRACE_ID).buildDocument(document);
 }
 

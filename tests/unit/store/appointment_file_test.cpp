@@ -519,6 +519,26 @@ TEST(AppointmentFileText, TheSharedFormReadsBackAndTheOldReaderIgnoresIt) {
     EXPECT_EQ(appointmentFileText(book), plainForm(text)) << "the plain form is the old file";
 }
 
+// Cut off anywhere, a shared file gives no appointment without the deletions and links
+// written with it: one taken without the link that makes it one with another would stay
+// beside that one.
+TEST(AppointmentFileText, ACutSharedFileGivesNoAppointmentWithoutItsLinks) {
+    AppointmentBook book;
+    book.insert({fileKeyToTime("2612071530"), "Zahnarzt", {}, 0xb, {2, 0}});
+    Replica marks;
+    marks.tombstones = {{0xc, 1, fileKeyToTime("2612061200"), 0}};
+    marks.forwards = {{0xb, 0xa, fileKeyToTime("2612061200")}};
+    const std::string text = appointmentFileText(book, &marks);
+    for (std::size_t cut = 0; cut < text.size(); ++cut) {
+        FileContent intact;
+        if (readAppointmentFile(text.substr(0, cut), intact, true) &&
+            intact.appointments.count() > 0) {
+            EXPECT_EQ(intact.forwards, marks.forwards) << cut;
+            EXPECT_EQ(intact.tombstones, marks.tombstones) << cut;
+        }
+    }
+}
+
 // Without identities, every reader derives the same ones; equal appointments get their
 // own; a save without identities holds what a reader derives.
 TEST(AppointmentFileText, DerivedIdentitiesAgreeAndEqualOnesDiffer) {
