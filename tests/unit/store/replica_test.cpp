@@ -270,6 +270,7 @@ TEST(Replica, WhatItSaidAtTheLastLookNamesItInTheFile) {
         // The earlier words' name is another appointment's, alike or deleted: no link.
         {"B=Ax1 ~A", "B=A ~A", "B=Ax1 ~A", "", "B=Ax1 ~A"},
         {"B=Ax1 -~A1", "B=A -~A1", "B=Ax1 -~A1", "", "B=Ax1 -?1"},
+        {"B=Ax1 C=A ~A>C", "B=A C=A ~A>C", "B=Ax1 C=A ~A>C", "", "B=Ax1 C=A ?>C"},
     };
     for (const auto& c : cases) {
         Replica ours = replica(c.ours);
