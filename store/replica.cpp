@@ -591,9 +591,9 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
         if (was == nullptr || sameContent(*was, a) || was->revision.edits == a.revision.edits) {
             continue;
         }
-        // Its words where it stood, and for a series that moved on since the change took it
-        // (the list was open while it alarmed) at the occurrences back to where the change
-        // put it: an older program's file may say any of them.
+        // Its words where it stood, and for a series at each occurrence it had since its
+        // last edit (it moved on at alarms, also while the list was open): an older
+        // program's file, or a copy of one, may say any of them.
         constexpr std::uint32_t MOST_STEPS = 8;
         std::optional<SeriesStep> step = SeriesStep{was->alarmTime, was->recurrence};
         for (std::uint32_t n = 0; step && n <= std::min(was->revision.moves, MOST_STEPS); ++n) {
@@ -603,13 +603,7 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
             if (earlier != a.id && !namesAnother(earlier)) {
                 ours.forwards.push_back({earlier, a.id, now});
             }
-            if (step->time <= a.alarmTime) {
-                break;
-            }
             step = seriesBefore(step->rule, step->time);
-            if (step && step->time < a.alarmTime) {
-                break;
-            }
         }
     }
     if (ours.forwards.size() != before) {

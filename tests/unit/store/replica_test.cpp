@@ -262,6 +262,8 @@ TEST(Replica, WhatItSaidAtTheLastLookNamesItInTheFile) {
         // occurrence it showed: the words of both occurrences name it.
         {"Ax1*", "A+1*", "", "~A*", "Ax1* ?>A ?>A"},
         {"Ax1*", "A+1*", "", "~A*@1", "Ax1* ?>A ?>A"},
+        // Changed where it stands after it moved on: the occurrences before name it too.
+        {"Ax1*@1", "A+1*", "Ax1*@1 ~A*@1>A ~A*>A", "~A*", "Ax1*@1 ?>A ?>A"},
         // Deleted here since the last look: the copy under the derived name goes with it.
         {"-A0", "A", "-A0", "~A", "-A0 ?>A"},
         {"-~A0", "~A", "-~A0", "A", "-A0 A>?"}, // ... or the other way round
