@@ -90,6 +90,20 @@ auto contentOrder(const Appointment& a) {
     return std::tie(a.alarmTime, a.text, a.recurrence);
 }
 
+// Where a series stood since its last edit: where it stands, then back an occurrence for
+// each time it moved on (at most `most`); a one-off only where it stands. A count rises
+// going back.
+std::vector<SeriesStep> stepsSinceEdit(const Appointment& a, std::uint32_t most) {
+    std::vector<SeriesStep> steps{{a.alarmTime, a.recurrence}};
+    for (std::optional<SeriesStep> t = steps.front();
+         a.recurrence.repeats() && t && steps.size() <= std::min(a.revision.moves, most);) {
+        if ((t = seriesBefore(t->rule, t->time))) {
+            steps.push_back(*t);
+        }
+    }
+    return steps;
+}
+
 // The identities a file without identities may have given the appointment: derived from
 // what it says now, and for a series from what it said at earlier occurrences (as often
 // as it moved since its last change) and would say at later ones up to `until` (an older
@@ -97,16 +111,9 @@ auto contentOrder(const Appointment& a) {
 std::vector<AppointmentId> derivedNames(const Appointment& a, TimeValue until) {
     constexpr int MOST_ALIKE = 4;
     constexpr std::uint32_t MOST_STEPS = 1000;
-    // A series' rule at each occurrence: a count falls as it moves on.
-    std::vector<SeriesStep> steps{{a.alarmTime, a.recurrence}};
+    std::vector<SeriesStep> steps = stepsSinceEdit(a, MOST_STEPS);
     if (a.recurrence.repeats()) {
         std::optional<SeriesStep> t = steps.front();
-        for (std::uint32_t step = 0; t && step < std::min(a.revision.moves, MOST_STEPS); ++step) {
-            if ((t = seriesBefore(t->rule, t->time))) {
-                steps.push_back(*t);
-            }
-        }
-        t = steps.front();
         for (std::uint32_t step = 0; t && step < MOST_STEPS; ++step) {
             if ((t = seriesAfter(t->rule, t->time, t->time)) && t->time <= until) {
                 steps.push_back(*t);
@@ -595,15 +602,11 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
         // last edit (it moved on at alarms, also while the list was open): an older
         // program's file, or a copy of one, may say any of them.
         constexpr std::uint32_t MOST_STEPS = 8;
-        std::optional<SeriesStep> step = SeriesStep{was->alarmTime, was->recurrence};
-        for (std::uint32_t n = 0; step && n <= std::min(was->revision.moves, MOST_STEPS); ++n) {
-            const AppointmentId earlier =
-                derivedAppointmentId(was->text, timeToFileKey(step->time),
-                                     recurrenceToAttribute(step->rule, step->time), 0);
+        for (const auto& [time, rule] : stepsSinceEdit(*was, MOST_STEPS)) {
+            const AppointmentId earlier = wordsOf({time, was->text, rule});
             if (earlier != a.id && !namesAnother(earlier)) {
                 ours.forwards.push_back({earlier, a.id, now});
             }
-            step = seriesBefore(step->rule, step->time);
         }
     }
     if (ours.forwards.size() != before) {
