@@ -363,16 +363,10 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
 
 void AppointmentStore::reviveDeleted(AppointmentBook& book,
                                      const std::vector<AppointmentId>& ids) const {
-    // Up to how many edits each identity asked for was deleted.
-    std::unordered_map<AppointmentId, std::uint32_t> deleted;
-    for (const Tombstone& t : known_->tombstones) {
-        auto& edits = deleted[t.id];
-        edits = std::max(edits, t.edits);
-    }
     std::unordered_map<AppointmentId, std::uint32_t> revive;
     for (const AppointmentId id : ids) {
-        if (const auto found = deleted.find(id); found != deleted.end()) {
-            revive.insert(*found);
+        if (const auto edits = revivalEdits(*known_, id)) {
+            revive.emplace(id, *edits);
         }
     }
     if (revive.empty()) {
@@ -381,8 +375,8 @@ void AppointmentStore::reviveDeleted(AppointmentBook& book,
     AppointmentBook revived;
     book.forEach([&](Appointment a) {
         if (const auto found = revive.find(a.id);
-            found != revive.end() && found->second >= a.revision.edits) {
-            a.revision = Revision{found->second + 1, 0};
+            found != revive.end() && found->second > a.revision.edits) {
+            a.revision = Revision{found->second, 0};
         }
         revived.insert(std::move(a));
     });

@@ -77,8 +77,9 @@ class AppointmentStore {
     void followIdentities(AppointmentBook& book) const;
 
     // Appointments of the book that the user made again on purpose under an identity that
-    // was deleted (an event imported again after its appointment was deleted): each gets a
-    // revision above the deletion, so that the join keeps it, here and on other PCs.
+    // was deleted (an event imported again after its appointment was deleted, a row kept
+    // after its alarm): each becomes an edit above the deletions this program knows
+    // (revivalEdits), so that the join keeps it, here and on other PCs.
     void reviveDeleted(AppointmentBook& book, const std::vector<AppointmentId>& ids) const;
 
     // Gives the existing file the rights of the file shared by all users (for an

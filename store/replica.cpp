@@ -614,6 +614,18 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
     }
 }
 
+std::optional<std::uint32_t> revivalEdits(const Replica& known, AppointmentId id) {
+    const Resolver resolve(known.forwards);
+    const AppointmentId name = resolve(id);
+    bool deleted = false;
+    std::uint32_t highest = 0;
+    for (const Tombstone& t : known.tombstones) {
+        deleted = deleted || resolve(t.id) == name;
+        highest = std::max(highest, t.edits);
+    }
+    return deleted ? std::optional(highest + 1) : std::nullopt;
+}
+
 bool holdsExactly(const Replica& replica, const AppointmentBook& book) {
     if (static_cast<std::size_t>(book.count()) != replica.appointments.size()) {
         return false;

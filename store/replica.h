@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/appointment_book.h"
@@ -116,6 +117,13 @@ Replica withDeletions(const AppointmentBook& book, const Replica& known, TimeVal
 // from what it said before (made at `now`): a file of an older program written before the
 // change and read only after it (a conflict copy) then names the same appointment.
 void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now);
+
+// The edits that an appointment brought back on purpose (a row kept in the list after its
+// alarm, an event imported again) takes when `known` holds a deletion of it under any of
+// its names: one above every deletion `known` holds, of any appointment. A link between
+// two of its names that arrives later (another program recognised one as the other) then
+// finds no deletion this program knew that outranks it. None when nothing deleted it.
+std::optional<std::uint32_t> revivalEdits(const Replica& known, AppointmentId id);
 
 // Whether the book holds exactly the replica's appointments (in any order).
 bool holdsExactly(const Replica& replica, const AppointmentBook& book);

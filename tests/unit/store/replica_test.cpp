@@ -288,4 +288,32 @@ TEST(Replica, WhatItSaidAtTheLastLookNamesItInTheFile) {
     EXPECT_EQ(words(join(replica("-A0"), replica("~A"))), "~A -A0");
 }
 
+// A row brought back on purpose is an edit above every deletion the program knows, so
+// that a link between two of its names learnt later turns none of them against it.
+TEST(Replica, WhatIsBroughtBackOutranksEveryDeletionKnown) {
+    const struct {
+        const char* known;
+        char id;
+        int edits;        // what it is revived at; 0: nothing deleted it
+        const char* file; // joined with it afterwards
+        const char* joined;
+    } cases[] = {
+        {"A", 'A', 0, "", ""},
+        {"-B7", 'A', 0, "", ""}, // another one's deletion alone
+        {"-A3", 'A', 4, "-A3", "A4 -A3"},
+        {"-A7 A>B", 'B', 8, "-A7 A>B", "A=B8 -A7 A>B"}, // deleted under another of its names
+        {"-A3 -B7", 'A', 8, "-B7 A>B", "A8 -A7 A>B"},   // ... learnt only afterwards
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::uint32_t> edits = revivalEdits(replica(c.known), c.id);
+        EXPECT_EQ(edits.value_or(0), static_cast<std::uint32_t>(c.edits)) << c.known;
+        if (edits) {
+            Replica revived = replica(c.known);
+            revived.appointments = {
+                {T, std::string(1, c.id), {}, static_cast<AppointmentId>(c.id), {*edits, 0}}};
+            EXPECT_EQ(words(join(revived, replica(c.file))), c.joined) << c.known;
+        }
+    }
+}
+
 } // namespace
