@@ -143,6 +143,14 @@ std::vector<AppointmentId> derivedNames(const Appointment& a, TimeValue until) {
 void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
                       const Replica* earlierA) {
     const Resolver resolve(joined.forwards);
+    // A derived name that a link already gives to an appointment (it was changed since
+    // under the name of its new words) stands for that appointment.
+    const auto resolved = [&resolve](std::vector<AppointmentId> names) {
+        for (AppointmentId& name : names) {
+            name = resolve(name);
+        }
+        return names;
+    };
     using Held = std::pair<AppointmentId, const Appointment*>;
     const auto heldBy = [&resolve](const Replica& side) {
         std::vector<Held> held;
@@ -196,7 +204,7 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
         for (const Appointment& was : earlierA->appointments) {
             const AppointmentId id = resolve(was.id);
             if (findById(joined.tombstones, id) != nullptr && !findById(joined.appointments, id)) {
-                deleted.push_back({id, was.id, derivedNames(was, latest[1])});
+                deleted.push_back({id, was.id, resolved(derivedNames(was, latest[1]))});
                 latestDeleted = std::max(latestDeleted, was.alarmTime);
             }
         }
@@ -233,7 +241,7 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
                 continue;
             }
             std::vector<AppointmentId> names =
-                derivedNames(joined.appointments[keep], latest[1 - side]);
+                resolved(derivedNames(joined.appointments[keep], latest[1 - side]));
             // What it said before a change made since its last look, on the side that
             // knows that.
             const Appointment* earlier =

@@ -96,11 +96,12 @@ TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
         {"A+1*", "~A*", "A+1* ?>A"},
         {"A*", "~A*@1", "A*@1 ?>A"},
         {"A", "~Ax1", "Ax1 ?>A"},
-        {"A1@1", "A ~A2@1", "A2@1 ?>A"}, // ... beside the version it was changed from
-        {"Ax1", "-A1=x", "-A1=w"},       // gone from an older program's file
-        {"Ay1", "-A1=x", "Ay1 -A1=w"},   // ... another version made meanwhile stays
-        {"A", "-A1=x", "-A1=w"},         // ... an older version does not
-        {"-A1", "-A1=x", "-A1"},         // a deletion of any words outweighs it
+        {"A1@1", "A ~A2@1", "A2@1 ?>A"},    // ... beside the version it was changed from
+        {"A", "B=Ax1 ~A>B", "Ax1 B>A ?>B"}, // ... known by another name since
+        {"Ax1", "-A1=x", "-A1=w"},          // gone from an older program's file
+        {"Ay1", "-A1=x", "Ay1 -A1=w"},      // ... another version made meanwhile stays
+        {"A", "-A1=x", "-A1=w"},            // ... an older version does not
+        {"-A1", "-A1=x", "-A1"},            // a deletion of any words outweighs it
     };
     for (const JoinCase& c : cases) {
         EXPECT_EQ(words(join(replica(c.a), replica(c.b))), c.joined) << c.a << " | " << c.b;
@@ -266,7 +267,8 @@ TEST(Replica, WhatItSaidAtTheLastLookNamesItInTheFile) {
         {"Ax1*@1", "A+1*", "Ax1*@1 ~A*@1>A ~A*>A", "~A*", "Ax1*@1 ?>A ?>A"},
         // Deleted here since the last look: the copy under the derived name goes with it.
         {"-A0", "A", "-A0", "~A", "-A0 ?>A"},
-        {"-~A0", "~A", "-~A0", "A", "-A0 A>?"}, // ... or the other way round
+        {"-~A0", "~A", "-~A0", "A", "-A0 A>?"},         // ... or the other way round
+        {"-A0", "A", "-A0", "B=A ~A>B", "-A0 B>A ?>B"}, // ... or by another name it has since
         // ... but not beside an equal one, which may be another appointment alike.
         {"-A0", "A", "-A0", "~A D=A", "D=A ~A -A0"},
         // The earlier words' name is another appointment's, alike or deleted: no link.
