@@ -280,6 +280,21 @@ void recogniseDerived(Replica& joined, const Replica& a, const Replica& b,
     joined = normalized(std::move(joined));
 }
 
+// Whether the appointment says the words that a deletion shown by an older program's file
+// was limited to, where it stands or at another occurrence of the same edit: a series that
+// moved on at its alarms, here or at the program that saw the deletion, is no other version.
+bool saysTheDeletedWords(const Appointment& a, const Tombstone& t) {
+    if (t.words == 0 || wordsOf(a) == t.words) {
+        return true;
+    }
+    if (!a.recurrence.repeats()) {
+        return false;
+    }
+    const std::vector<AppointmentId> names =
+        derivedNames(a, t.deletedAt + TOMBSTONE_DAYS * SECONDS_PER_DAY);
+    return std::find(names.begin(), names.end(), t.words) != names.end();
+}
+
 } // namespace
 
 std::uint64_t wordsOf(const Appointment& a) {
@@ -335,9 +350,8 @@ Replica normalized(Replica replica) {
     });
     std::erase_if(appointments, [&replica](const Appointment& a) {
         const Tombstone* t = findById(replica.tombstones, a.id);
-        return t != nullptr &&
-               (t->edits > a.revision.edits ||
-                (t->edits == a.revision.edits && (t->words == 0 || t->words == wordsOf(a))));
+        return t != nullptr && (t->edits > a.revision.edits ||
+                                (t->edits == a.revision.edits && saysTheDeletedWords(a, *t)));
     });
     return replica;
 }

@@ -113,6 +113,13 @@ TEST(Replica, JoinKeepsEveryIdentityAtItsHighestRevisionMinusTheTombstones) {
     moved.appointments.back().alarmTime += DAY; // the derived one, the larger identity
     moved.appointments.back().revision.moves = 1;
     EXPECT_EQ(join(replica("S+1* ~S*"), moved).appointments.size(), 2u);
+    // A deletion limited to what a series said at one occurrence takes the same edit at
+    // another: moved on further, or not as far.
+    for (const auto& [held, said] : {std::pair{"S+1*", "S*"}, std::pair{"S*", "S+1*"}}) {
+        Replica gone = replica("-S0");
+        gone.tombstones[0].words = wordsOf(appointmentFromWord(said));
+        EXPECT_EQ(words(join(replica(held), gone)), "-S0=w") << held;
+    }
 }
 
 TEST(Replica, JoinIsCommutativeAssociativeAndIdempotent) {
