@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <iterator>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 
 #include "store/conflict_copies.h"
@@ -363,20 +362,16 @@ void AppointmentStore::holdDerivedIdentities(AppointmentBook& book) {
 
 void AppointmentStore::reviveDeleted(AppointmentBook& book,
                                      const std::vector<AppointmentId>& ids) const {
-    std::unordered_map<AppointmentId, std::uint32_t> revive;
-    for (const AppointmentId id : ids) {
-        if (const auto edits = revivalEdits(*known_, id)) {
-            revive.emplace(id, *edits);
-        }
-    }
-    if (revive.empty()) {
+    if (ids.empty()) {
         return;
     }
     AppointmentBook revived;
     book.forEach([&](Appointment a) {
-        if (const auto found = revive.find(a.id);
-            found != revive.end() && found->second > a.revision.edits) {
-            a.revision = Revision{found->second, 0};
+        if (std::find(ids.begin(), ids.end(), a.id) != ids.end()) {
+            if (const auto edits = revivalEdits(*known_, a.id);
+                edits && *edits > a.revision.edits) {
+                a.revision = Revision{*edits, 0};
+            }
         }
         revived.insert(std::move(a));
     });
