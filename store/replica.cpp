@@ -621,10 +621,21 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
             continue;
         }
         // Its words where it stood, and for a series at each occurrence it had since its
-        // last edit (it moved on at alarms, also while the list was open): an older
-        // program's file, or a copy of one, may say any of them.
+        // last edit (it moved on at alarms, also while the list was open) and at each one
+        // from there to the first after now (an older program that started while it was
+        // due moved it on): an older program's file, or a copy of one, may say any of them.
         constexpr std::uint32_t MOST_STEPS = 8;
-        for (const auto& [time, rule] : stepsSinceEdit(*was, MOST_STEPS)) {
+        constexpr TimeValue CLOCKS_APART = 60 * 60; // its PC's clock may be ahead
+        std::vector<SeriesStep> steps = stepsSinceEdit(*was, MOST_STEPS);
+        for (std::optional<SeriesStep> t = steps.front();
+             was->recurrence.repeats() && t && t->time <= now + CLOCKS_APART;) {
+            // Beyond a few occurrences, the first after now alone.
+            const TimeValue after = steps.size() < 2 * MOST_STEPS ? t->time : now + CLOCKS_APART;
+            if ((t = seriesAfter(t->rule, t->time, after))) {
+                steps.push_back(*t);
+            }
+        }
+        for (const auto& [time, rule] : steps) {
             const AppointmentId earlier = wordsOf({time, was->text, rule});
             if (earlier != a.id && !namesAnother(earlier)) {
                 ours.forwards.push_back({earlier, a.id, now});
