@@ -91,15 +91,22 @@ auto contentOrder(const Appointment& a) {
 }
 
 // Where a series stood since its last edit: where it stands, then back an occurrence for
-// each time it moved on (at most `most`); a one-off only where it stands. A count rises
-// going back.
-std::vector<SeriesStep> stepsSinceEdit(const Appointment& a, std::uint32_t most) {
+// each time it moved on; then forward to each occurrence up to `until`; at most `most`
+// each way. A one-off only where it stands. A count rises going back.
+std::vector<SeriesStep> stepsOfEdit(const Appointment& a, std::uint32_t most, TimeValue until) {
     std::vector<SeriesStep> steps{{a.alarmTime, a.recurrence}};
     for (std::optional<SeriesStep> t = steps.front();
          a.recurrence.repeats() && t && steps.size() <= std::min(a.revision.moves, most);) {
         if ((t = seriesBefore(t->rule, t->time))) {
             steps.push_back(*t);
         }
+    }
+    std::optional<SeriesStep> t = steps.front();
+    for (std::uint32_t step = 0; a.recurrence.repeats() && step < most; ++step) {
+        if (!(t = seriesAfter(t->rule, t->time, t->time)) || t->time > until) {
+            break;
+        }
+        steps.push_back(*t);
     }
     return steps;
 }
@@ -111,17 +118,7 @@ std::vector<SeriesStep> stepsSinceEdit(const Appointment& a, std::uint32_t most)
 std::vector<AppointmentId> derivedNames(const Appointment& a, TimeValue until) {
     constexpr int MOST_ALIKE = 4;
     constexpr std::uint32_t MOST_STEPS = 1000;
-    std::vector<SeriesStep> steps = stepsSinceEdit(a, MOST_STEPS);
-    if (a.recurrence.repeats()) {
-        std::optional<SeriesStep> t = steps.front();
-        for (std::uint32_t step = 0; t && step < MOST_STEPS; ++step) {
-            if ((t = seriesAfter(t->rule, t->time, t->time)) && t->time <= until) {
-                steps.push_back(*t);
-            } else {
-                break;
-            }
-        }
-    }
+    const std::vector<SeriesStep> steps = stepsOfEdit(a, MOST_STEPS, until);
     std::vector<AppointmentId> names;
     for (const auto& [time, recurrence] : steps) {
         const std::string key = timeToFileKey(time);
@@ -626,15 +623,12 @@ void linkEarlierWords(Replica& ours, const Replica& known, TimeValue now) {
         // due moved it on): an older program's file, or a copy of one, may say any of them.
         constexpr std::uint32_t MOST_STEPS = 8;
         constexpr TimeValue CLOCKS_APART = 60 * 60; // its PC's clock may be ahead
-        std::vector<SeriesStep> steps = stepsSinceEdit(*was, MOST_STEPS);
-        for (std::optional<SeriesStep> t = steps.front();
-             was->recurrence.repeats() && t && t->time <= now + CLOCKS_APART;) {
-            // Beyond a few occurrences, the first after now alone.
-            const TimeValue after = steps.size() < 2 * MOST_STEPS ? t->time : now + CLOCKS_APART;
-            if ((t = seriesAfter(t->rule, t->time, after))) {
-                steps.push_back(*t);
-            }
-        }
+        const TimeValue due = now + CLOCKS_APART;
+        const std::optional<SeriesStep> next =
+            was->alarmTime <= due ? seriesAfter(was->recurrence, was->alarmTime, due)
+                                  : std::nullopt;
+        const std::vector<SeriesStep> steps =
+            stepsOfEdit(*was, MOST_STEPS, next ? next->time : was->alarmTime);
         for (const auto& [time, rule] : steps) {
             const AppointmentId earlier = wordsOf({time, was->text, rule});
             if (earlier != a.id && !namesAnother(earlier)) {
